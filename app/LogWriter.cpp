@@ -1,0 +1,167 @@
+#include "LogWriter.h"
+
+#include <QDir>
+
+#include <cstdio>
+#include <filesystem>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Removes one entry of the log root: folders are emptied first, files are made
+// writable before they go, links are removed as links (never followed).
+void removeEntry(const fs::path& p, int& removed)
+{
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(p, ec);
+    if (ec)
+        return;
+    if (fs::is_directory(st)) {
+        ::chmod(p.c_str(), static_cast<mode_t>(st.permissions()) | S_IRWXU);
+        for (fs::directory_iterator it(p, ec), end; !ec && it != end; it.increment(ec))
+            removeEntry(it->path(), removed);
+    } else if (!fs::is_symlink(st)) {
+        ::chmod(p.c_str(), st.permissions() == fs::perms::unknown
+                               ? 0600
+                               : static_cast<mode_t>(st.permissions()) | S_IWUSR);
+    }
+    if (fs::remove(p, ec))
+        ++removed;
+}
+
+} // namespace
+
+LogWriter::LogWriter() : root_(QStringLiteral("log")), clock_([] { return QDateTime::currentDateTime(); })
+{
+}
+
+void LogWriter::setRoot(const QString& root)
+{
+    std::lock_guard lock(mutex_);
+    root_ = root;
+}
+
+QString LogWriter::root() const
+{
+    std::lock_guard lock(mutex_);
+    return root_;
+}
+
+void LogWriter::setClock(Clock clock)
+{
+    std::lock_guard lock(mutex_);
+    clock_ = std::move(clock);
+}
+
+QString LogWriter::dayFolderName(const QDate& day)
+{
+    return QString::asprintf("%d-%02d-%02d", day.year(), day.month(), day.day());
+}
+
+void LogWriter::log(const char* text, bool create, bool raw)
+{
+    if (create) {
+        std::lock_guard lock(mutex_);
+        const QDateTime now = clock_();
+        const QByteArray day = (root_ + QLatin1Char('/') + dayFolderName(now.date())).toLocal8Bit();
+        const QTime t = now.time();
+        std::snprintf(logPath_, sizeof logPath_, "%s/Vireto_log_%02d%02d%02d.txt", day.constData(),
+                      t.hour(), t.minute(), t.second());
+        std::snprintf(runPrefix_, sizeof runPrefix_, "%s/Vireto_log_%02d%02d%02d_",
+                      day.constData(), t.hour(), t.minute(), t.second());
+    }
+    writeLine(text, create, raw);
+}
+
+void LogWriter::writeLine(const char* text, bool truncate, bool raw)
+{
+    std::lock_guard lock(mutex_);
+    if (logPath_[0] == '\0')
+        return;
+    std::FILE* f = std::fopen(logPath_, truncate ? "w" : "a");
+    if (!f)
+        return;
+    if (raw) {
+        std::fputs(text ? text : "", f);
+    } else {
+        const QDateTime now = clock_();
+        const QDate d = now.date();
+        const QTime t = now.time();
+        char line[kLineSize];
+        std::snprintf(line, sizeof line, "(%d-%d-%d %02d:%02d:%02d) %s", d.year(), d.month(),
+                      d.day(), t.hour(), t.minute(), t.second(), text ? text : "");
+        std::fputs(line, f);
+    }
+    std::fclose(f);
+}
+
+void LogWriter::vlog(bool raw, const char* fmt, va_list args)
+{
+    char text[kLineSize];
+    std::vsnprintf(text, sizeof text, fmt, args);
+    writeLine(text, false, raw);
+}
+
+void LogWriter::logf(const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    vlog(false, fmt, args);
+    va_end(args);
+}
+
+void LogWriter::logRawf(const char* fmt, ...)
+{
+    va_list args;
+    va_start(args, fmt);
+    vlog(true, fmt, args);
+    va_end(args);
+}
+
+QString LogWriter::logPath() const
+{
+    std::lock_guard lock(mutex_);
+    return QString::fromLocal8Bit(logPath_);
+}
+
+QString LogWriter::runPrefix() const
+{
+    std::lock_guard lock(mutex_);
+    return QString::fromLocal8Bit(runPrefix_);
+}
+
+int LogWriter::cleanOldDays(const QString& root, const QDate& today)
+{
+    QStringList kept;
+    for (int i = 0; i < kKeptDays; ++i)
+        kept << dayFolderName(today.addDays(-i));
+
+    int removed = 0;
+    std::error_code ec;
+    const fs::path rootPath(root.toStdString());
+    std::vector<fs::path> doomed;
+    for (fs::directory_iterator it(rootPath, ec), end; !ec && it != end; it.increment(ec)) {
+        const QString name = QString::fromStdString(it->path().filename().string());
+        if (!kept.contains(name))
+            doomed.push_back(it->path());
+    }
+    for (const fs::path& p : doomed)
+        removeEntry(p, removed);
+    return removed;
+}
+
+void LogWriter::startRun(int toolMode, int subFunction)
+{
+    const QString root = this->root();
+    const QDate today = [this] {
+        std::lock_guard lock(mutex_);
+        return clock_().date();
+    }();
+    QDir().mkpath(root);
+    QDir().mkpath(root + QLatin1Char('/') + dayFolderName(today));
+    cleanOldDays(root, today);
+    log("Vireto log start!\n", true);
+    logf("ChooseToolEnable = %d;%d\n", toolMode, subFunction);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+
+#include <cstdarg>
+#include <functional>
+#include <mutex>
+
+#if defined(__GNUC__)
+#define VIRETO_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
+#else
+#define VIRETO_PRINTF(fmt, args)
+#endif
+
+// The run's diary for service engineers: one file per run in a folder per day under
+// "./log". Every call opens the file, writes and closes it, so the file is complete at
+// any moment and can be read while the program runs. Callable from any thread.
+class LogWriter {
+public:
+    static constexpr int kNameSize = 256;
+    static constexpr int kLineSize = 1024;
+    static constexpr int kKeptDays = 7;
+
+    using Clock = std::function<QDateTime()>;
+
+    LogWriter();
+
+    // Where the day folders live; "log" in the current directory unless changed.
+    void setRoot(const QString& root);
+    QString root() const;
+    // The time source; tests replace it to cross midnight or to pin a date.
+    void setClock(Clock clock);
+
+    // create: start this run's file (truncating it) in today's folder, fixing the file
+    // name and the run prefix for the rest of the run. raw: append the text as it is,
+    // without a time stamp. Neither: append one time-stamped line. Does nothing while
+    // the file cannot be opened (for example before the first create of the run).
+    void log(const char* text, bool create = false, bool raw = false);
+    void logf(const char* fmt, ...) VIRETO_PRINTF(2, 3);
+    void logRawf(const char* fmt, ...) VIRETO_PRINTF(2, 3);
+
+    // Start of a run as a main window does it: make the root and today's folder,
+    // remove everything in the root except the last seven day folders, then write the
+    // start lines.
+    void startRun(int toolMode, int subFunction);
+
+    // Full name of this run's file, and the prefix for other files of this run
+    // ("<day folder>/Vireto_log_HHMMSS_"). Empty before the first create.
+    QString logPath() const;
+    QString runPrefix() const;
+
+    static QString dayFolderName(const QDate& day);
+    // Removes every entry of root that is not one of the seven day folders ending at
+    // today. Symbolic links are removed as links and never followed, so nothing
+    // outside root is touched. Returns the number of entries removed.
+    static int cleanOldDays(const QString& root, const QDate& today);
+
+private:
+    void vlog(bool raw, const char* fmt, va_list args) VIRETO_PRINTF(3, 0);
+    void writeLine(const char* text, bool truncate, bool raw);
+
+    mutable std::mutex mutex_;
+    QString root_;
+    Clock clock_;
+    char logPath_[kNameSize] = {};
+    char runPrefix_[kNameSize] = {};
+};

@@ -1,0 +1,77 @@
+#include "SettingsFile.h"
+
+#include <QStringList>
+
+namespace {
+
+// QSettings hands back an unquoted INI value that contains commas as a list; the
+// tool's values are single texts, so the pieces are joined again the way the INI
+// format writes a list.
+QString valueAsText(const QVariant& value)
+{
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QStringLiteral(", "));
+    return value.toString();
+}
+
+} // namespace
+
+int settingsTextToInt(const QVariant& value)
+{
+    bool ok = false;
+    const int v = valueAsText(value).trimmed().toInt(&ok);
+    return ok ? v : 0;
+}
+
+int settingsHexToInt(const QString& text)
+{
+    QString t = text.trimmed();
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        t = t.mid(2);
+    bool ok = false;
+    const int v = t.toInt(&ok, 16);
+    return ok ? v : 0;
+}
+
+QVariant SettingsFile::readValue(const QString& group, const QString& key,
+                                 const QVariant& def) const
+{
+    QSettings s(path_, QSettings::IniFormat);
+    s.beginGroup(group);
+    QVariant v = s.value(key, def);
+    s.endGroup();
+    return v;
+}
+
+int SettingsFile::readInt(const QString& group, const QString& key, int def) const
+{
+    return settingsTextToInt(readValue(group, key, def));
+}
+
+QString SettingsFile::readText(const QString& group, const QString& key, const QString& def) const
+{
+    return valueAsText(readValue(group, key, def));
+}
+
+int SettingsFile::readHex(const QString& group, const QString& key, const QString& defText) const
+{
+    return settingsHexToInt(readText(group, key, defText));
+}
+
+SettingsFile::Writer::Writer(const SettingsFile& file)
+    : settings_(std::make_unique<QSettings>(file.path(), QSettings::IniFormat))
+{
+}
+
+SettingsFile::Writer::~Writer() = default;
+
+void SettingsFile::Writer::set(const QString& group, const QString& key, const QVariant& value)
+{
+    settings_->setValue(group + QLatin1Char('/') + key, value);
+}
+
+void SettingsFile::write(const QString& group, const QString& key, const QVariant& value) const
+{
+    Writer w(*this);
+    w.set(group, key, value);
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QSettings>
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+// Access to one INI settings file ("Vireto.ini", the language pack, "DeviceInfo.ini").
+// Every read opens the file, reads one key and drops it again, so a value changed by
+// another window or by service staff is seen at the next read; nothing is cached here.
+// A missing or unreadable file gives each key its default; a value that is not a
+// number reads as 0.
+class SettingsFile {
+public:
+    explicit SettingsFile(QString path) : path_(std::move(path)) {}
+
+    // The tool's own settings file in the program folder (the current directory).
+    static SettingsFile vireto() { return SettingsFile(QStringLiteral("Vireto.ini")); }
+    // The language pack in the program folder.
+    static SettingsFile languagePack() { return SettingsFile(QStringLiteral("Vireto_language.lrp")); }
+
+    const QString& path() const { return path_; }
+
+    QVariant readValue(const QString& group, const QString& key, const QVariant& def) const;
+    int readInt(const QString& group, const QString& key, int def) const;
+    QString readText(const QString& group, const QString& key, const QString& def = {}) const;
+    // Keys that hold hexadecimal text without a prefix: "10" reads as 16, "240" as 576.
+    int readHex(const QString& group, const QString& key, const QString& defText) const;
+
+    // A short-lived writer: keys set through it reach the file when it goes away.
+    class Writer {
+    public:
+        explicit Writer(const SettingsFile& file);
+        ~Writer();
+        Writer(const Writer&) = delete;
+        Writer& operator=(const Writer&) = delete;
+        void set(const QString& group, const QString& key, const QVariant& value);
+
+    private:
+        std::unique_ptr<QSettings> settings_;
+    };
+    Writer writer() const { return Writer(*this); }
+    void write(const QString& group, const QString& key, const QVariant& value) const;
+
+private:
+    QString path_;
+};
+
+// Conversions shared by the readers (also used where a caller already holds the text).
+int settingsTextToInt(const QVariant& value);
+int settingsHexToInt(const QString& text);

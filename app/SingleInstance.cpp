@@ -1,0 +1,16 @@
+#include "SingleInstance.h"
+
+#include <QDir>
+
+SingleInstanceGuard::SingleInstanceGuard(const QString& name)
+    : path_(QDir::temp().filePath(name + QStringLiteral(".lock")))
+{
+}
+
+bool SingleInstanceGuard::acquire()
+{
+    lock_ = std::make_unique<QLockFile>(path_);
+    // A running copy holds its lock for hours; only a dead owner makes a lock stale.
+    lock_->setStaleLockTime(0);
+    return lock_->tryLock(0);
+}

@@ -1,0 +1,62 @@
+// Entry of the tool: decides the edition, language and skin, refuses a second copy or
+// a missing skin, then runs exactly one main window until it closes.
+#include "AppContext.h"
+#include "CommandLine.h"
+#include "EditionPlaceholder.h"
+#include "SingleInstance.h"
+#include "StartupWarning.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+
+namespace {
+
+// The program's folder becomes the current directory so that "Vireto.ini", "./log"
+// and the skin folders are found beside it. VIRETO_HOME names another folder (an
+// installed copy, or a test's scratch folder).
+void enterProgramFolder()
+{
+    const QByteArray home = qgetenv("VIRETO_HOME");
+    QDir::setCurrent(home.isEmpty() ? QCoreApplication::applicationDirPath()
+                                    : QString::fromLocal8Bit(home));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication::setDesktopSettingsAware(false);
+    QApplication application(argc, argv);
+    enterProgramFolder();
+
+    AppContext& app = appContext();
+    const QStringList args = application.arguments().mid(1);
+    const StartupOptions options =
+        parseCommandLine(args, SettingsFile::vireto(), SettingsFile::languagePack());
+    app.toolMode = options.toolMode;
+    app.subFunction = options.subFunction;
+    app.languageIndex = options.languageIndex;
+    app.subVersion = options.subVersion;
+
+    const QRect desktop = QGuiApplication::primaryScreen()
+                              ? QGuiApplication::primaryScreen()->geometry()
+                              : QRect(0, 0, 1024, 768);
+    app.loadLookAndLanguage(desktop.width(), desktop.height());
+    QApplication::setFont(app.skin.text.font());
+
+    SingleInstanceGuard guard;
+    if (!guard.acquire()) {
+        showStartupWarning(app.text(52));
+        return 0;
+    }
+    if (!QDir(app.skinDirectory).exists()) {
+        showStartupWarning(app.text(23));
+        return 0;
+    }
+
+    // The edition windows replace this stand-in as they are built.
+    EditionPlaceholder window;
+    window.show();
+    return application.exec();
+}

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Shared set-up of ./run.sh and ./test.sh: installs the Debian packages the build
+# needs (only those missing), then configures and builds incrementally in ./build.
+set -euo pipefail
+
+top=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build_dir=${VIRETO_BUILD_DIR:-$top/build}
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    libgtest-dev libgmock-dev libbenchmark-dev
+    qt6-base-dev libhidapi-dev libudev-dev libxlsxwriter-dev
+    fonts-crosextra-carlito xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}" >&2
+    sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null; then
+            sudo=(sudo)
+        else
+            echo "These packages are missing and this user cannot install them: ${missing[*]}" >&2
+            exit 1
+        fi
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -qq
+    "${sudo[@]}" apt-get install -y -qq "${missing[@]}" </dev/null
+fi
+
+if [ ! -f "$build_dir/build.ninja" ]; then
+    cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+fi
+cmake --build "$build_dir" -- -j"$(nproc)"
