@@ -1,0 +1,24 @@
+#include "Device.h"
+
+namespace {
+std::unique_ptr<Device>& slot()
+{
+    static std::unique_ptr<Device> device;
+    return device;
+}
+} // namespace
+
+Device& currentDevice()
+{
+    return *slot();
+}
+
+bool hasCurrentDevice()
+{
+    return slot() != nullptr;
+}
+
+void setCurrentDevice(std::unique_ptr<Device> device)
+{
+    slot() = std::move(device);
+}

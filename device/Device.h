@@ -1,0 +1,38 @@
+#pragma once
+
+#include "DeviceLink.h"
+#include "FlashBlocks.h"
+#include "FrameCommands.h"
+#include "HidTransport.h"
+#include "RegisterAccess.h"
+
+#include <memory>
+
+// One frame connection with its protocol layers: the transport, the link state, the
+// commands, the register access functions and the flash records.
+class Device {
+public:
+    explicit Device(std::unique_ptr<HidTransport> transport)
+        : transport_(std::move(transport)), link(*transport_), commands(link), access(commands),
+          blocks(access)
+    {
+    }
+    Device(const Device&) = delete;
+    Device& operator=(const Device&) = delete;
+
+    HidTransport& transport() { return *transport_; }
+
+private:
+    std::unique_ptr<HidTransport> transport_;
+
+public:
+    DeviceLink link;
+    FrameCommands commands;
+    RegisterAccess access;
+    FlashBlocks blocks;
+};
+
+// The process's frame connection, made at start-up from --device / VIRETO_DEVICE.
+Device& currentDevice();
+bool hasCurrentDevice();
+void setCurrentDevice(std::unique_ptr<Device> device);
