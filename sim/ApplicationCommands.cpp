@@ -1,0 +1,17 @@
+#include "CommandHandlers.h"
+
+namespace sim {
+
+CommandTable applicationCommands()
+{
+    CommandTable table;
+    addFlashCommands(table);
+    addRegisterCommands(table);
+    addModeCommands(table);
+    addImagingCommands(table);
+    addTouchCommands(table);
+    addFirmwareCommands(table);
+    return table;
+}
+
+} // namespace sim

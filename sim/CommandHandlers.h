@@ -1,0 +1,18 @@
+#pragma once
+
+#include "CommandTable.h"
+
+namespace sim {
+
+// The command groups of the application firmware, each added to a dispatcher.
+void addFlashCommands(CommandTable& table);
+void addRegisterCommands(CommandTable& table);
+void addModeCommands(CommandTable& table);
+void addImagingCommands(CommandTable& table);
+void addTouchCommands(CommandTable& table);
+void addFirmwareCommands(CommandTable& table);
+
+// Every command the application firmware answers.
+CommandTable applicationCommands();
+
+} // namespace sim

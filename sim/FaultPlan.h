@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace sim {
+
+enum class FlashWriteFault {
+    None,
+    Refuse,  // the write is answered with status 0xFF and changes nothing
+    Corrupt, // the write is answered "done" but one byte stays unprogrammed
+};
+
+// How the frame misbehaves, and how long it takes to answer. Commands are named by
+// their code without flag bits (the command byte & 0x3F, the code the reply echoes),
+// so a rule for 0x2F covers every packet of download stream A.
+class FaultPlan {
+public:
+    static constexpr int kAlways = -1;
+    static constexpr int kNeverAnswers = -1; // busyPolls() of a command that hangs
+
+    // Busy polls before an answer: for every command, and per command (overrides).
+    void setBusyPolls(int polls);
+    void setBusyPolls(uint8_t code, int polls);
+    void clearBusyPolls(uint8_t code);
+    void neverAnswer(uint8_t code, bool never = true);
+    int busyPolls(uint8_t code) const;
+
+    // The next `times` requests (kAlways: all) with this code are answered with status
+    // instead of being carried out.
+    void answerWithStatus(uint8_t code, uint8_t status, int times = kAlways);
+    void refuse(uint8_t code, int times = kAlways) { answerWithStatus(code, 0xFF, times); }
+    // The status override for a request that just arrived, used up by the call.
+    std::optional<uint8_t> takeStatusOverride(uint8_t code);
+
+    void failSetFeatures(int count) { setFeatureFailures_ = count; }
+    void failGetFeatures(int count) { getFeatureFailures_ = count; }
+    bool takeSetFeatureFailure() { return take(setFeatureFailures_); }
+    bool takeGetFeatureFailure() { return take(getFeatureFailures_); }
+
+    // The next `times` flash writes (kAlways: all) fail the given way. A corrupting fault
+    // is used up only by a write that it could corrupt (one that programs some bit).
+    void failFlashWrites(FlashWriteFault fault, int times = kAlways);
+    FlashWriteFault flashWriteFault() const;
+    void flashWriteFaultUsed() { take(flashWriteFaults_); }
+
+    // Everything back to a well-behaved frame answering at the first poll.
+    void clear() { *this = FaultPlan{}; }
+
+private:
+    static constexpr int kCodes = 64;
+    static uint8_t index(uint8_t code) { return code & 0x3F; }
+    // Counts down a limited fault; kAlways never runs out.
+    static bool take(int& remaining);
+
+    int busyPolls_ = 0;
+    std::array<std::optional<int>, kCodes> busyOverride_{};
+    std::array<bool, kCodes> never_{};
+    struct StatusRule {
+        uint8_t status = 0;
+        int remaining = 0;
+    };
+    std::array<StatusRule, kCodes> statusRules_{};
+    int setFeatureFailures_ = 0;
+    int getFeatureFailures_ = 0;
+    FlashWriteFault flashFault_ = FlashWriteFault::None;
+    int flashWriteFaults_ = 0;
+};
+
+} // namespace sim

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "CommandCodes.h"
+#include "FactoryValues.h"
+#include "FaultPlan.h"
+#include "FlashMemory.h"
+#include "ModuleState.h"
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+namespace sim {
+
+// What the frame's firmware holds: its flash, the two camera modules, its operating
+// mode and status, and the faults it has been told to show. The command handlers work
+// on it; the frame's lock is held around every use.
+struct FrameState {
+    FrameState(const FactoryValues& values, std::unique_ptr<FlashMemory> memory);
+
+    // A restart: every module back to its power-up state with the optical settings stored
+    // in the sensor information block (the factory ones while there is none), work mode.
+    void powerOn();
+    // The sensor information block carries its validity flag.
+    bool hasSensorInformation() const;
+    // Writes the optical settings the modules work with into the sensor information
+    // block, keeping every other byte of its sectors.
+    void storeOptics();
+
+    ModuleState& module(Side side) { return modules[static_cast<size_t>(side)]; }
+    const ModuleState& module(Side side) const { return modules[static_cast<size_t>(side)]; }
+
+    FactoryValues factory;
+    std::unique_ptr<FlashMemory> flash;
+    std::array<ModuleState, 2> modules;
+    FaultPlan faults;
+    uint8_t mode = WorkMode;
+    uint32_t errorCode = 0;
+    int triggers = 0;
+    uint8_t lastJumpTarget = 0;
+};
+
+} // namespace sim

@@ -1,0 +1,190 @@
+#pragma once
+
+#include "CommandTable.h"
+#include "FactoryValues.h"
+#include "FaultPlan.h"
+#include "FrameState.h"
+#include "ReplyChannel.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+// A touch frame in software: its HID collections, the report mechanics of its command
+// protocol, its flash, its two camera modules and its operating modes. It answers every
+// command the tool sends, and can be told to misbehave the ways real frames do.
+//
+// Thread-safe: the GUI thread, a worker and the presence monitor may call it at the
+// same time (one lock inside).
+//
+// Fault injection, in effect until changed or cleared with clearFaults() (which leaves
+// the plug alone):
+//   unplug() / plug()        unplugged, the frame's collections leave the bus and every
+//                            call on an open collection fails (attributes and usage
+//                            included). plug() is a power-up: registers, mode and
+//                            pending replies restart; the flash keeps its contents; a
+//                            collection opened before the unplug stays dead.
+//   setBusyPolls(n)          every answer comes after n busy polls (default 0: the
+//   setBusyPolls(code, n)    first poll answers); per command code, overriding it.
+//   neverAnswer(code)        the command is never carried out nor answered (busy forever).
+//   refuseCommand(code, k)   the next k requests with this code (kAlways: all) are
+//                            answered with status 0xFF and not carried out.
+//   answerCommandWith(code, status, k)   the same with another status (e.g. 0x05).
+//   failSetFeatures(k)       the next k request transfers fail (the request is lost).
+//   failGetFeatures(k)       the next k get-feature transfers (replies, key state) fail.
+//   failFlashWrites(f, k)    the next k flash writes are refused (FlashWriteFault::Refuse)
+//                            or answered "done" with one byte left unprogrammed, so a
+//                            read-back differs (FlashWriteFault::Corrupt).
+// Command codes are given without flag bits (the code a reply echoes).
+class VirtualFrame {
+public:
+    enum class Contents { Factory, Blank };
+    enum class Stream { A, B };
+
+    // The frame's HID collections, in enumeration order.
+    static constexpr int kMouseCollection = 0;
+    static constexpr int kDigitizerCollection = 1;
+    static constexpr int kVendorCollection = 2;
+    static constexpr int kCollectionCount = 3;
+
+    static constexpr uint8_t kRequestReportId = 0x05;
+    static constexpr uint8_t kReplyReportId = ReplyChannel::kReportId;
+    static constexpr uint8_t kKeyReportId = 0x07;
+    static constexpr size_t kReportSize = ReplyChannel::kReportSize;
+    static constexpr size_t kKeyReportSize = 3;
+    static constexpr int kAlways = FaultPlan::kAlways;
+    // The request log keeps the newest requests only.
+    static constexpr size_t kRequestLogLimit = 65536;
+
+    using Report = std::array<uint8_t, kReportSize>;
+
+    // An in-memory frame, factory-fresh or never leveled.
+    explicit VirtualFrame(Contents contents = Contents::Factory);
+    // An in-memory frame with the given flash contents (flash_map::kFlashSize bytes; a
+    // shorter image is padded with erased bytes).
+    explicit VirtualFrame(const std::vector<uint8_t>& flashImage);
+    // A frame whose flash lives in the file at path (created factory-fresh when missing);
+    // what the frame programs is in the file at once, even if the process is killed.
+    // nullptr and a message in error when the file cannot be used.
+    static std::unique_ptr<VirtualFrame> withFlashFile(const std::string& path, std::string& error);
+    ~VirtualFrame();
+    VirtualFrame(const VirtualFrame&) = delete;
+    VirtualFrame& operator=(const VirtualFrame&) = delete;
+
+    // --- The HID side, as a bus sees it -------------------------------------------
+    // Collections present now (none while unplugged), in enumeration order.
+    std::vector<int> collections() const;
+    // Opens a present collection: connection identifies this plug-in of the frame.
+    bool openCollection(int collection, uint64_t& connection) const;
+    bool collectionAttributes(int collection, uint64_t connection, uint16_t& vendorId,
+                              uint16_t& productId) const;
+    bool collectionUsage(int collection, uint64_t connection, uint16_t& usagePage,
+                         uint16_t& usage) const;
+    // Only the vendor collection carries feature reports: request reports (ID 0x05,
+    // 64 bytes) go in, reply reports (ID 0x06, 64 bytes) and the key-state report
+    // (ID 0x07, 3 bytes) come out.
+    bool getFeature(int collection, uint64_t connection, uint8_t* report, size_t length);
+    bool setFeature(int collection, uint64_t connection, const uint8_t* report, size_t length);
+
+    // --- Identity and collections -------------------------------------------------
+    uint16_t vendorId() const;
+    void setVendorId(uint16_t vendorId);
+    uint16_t productId() const;
+    void setProductId(uint16_t productId);
+    // Without its vendor collection the frame shows only its mouse and digitizer.
+    void setVendorCollectionPresent(bool present);
+    // Takes effect at once, also on open collections (a probe then sees another usage).
+    void setCollectionUsage(int collection, uint16_t usagePage, uint16_t usage);
+
+    // --- Fault injection (see above) ----------------------------------------------
+    void unplug();
+    void plug();
+    bool isPlugged() const;
+    void setBusyPolls(int polls);
+    void setBusyPolls(uint8_t code, int polls);
+    void clearBusyPolls(uint8_t code);
+    void neverAnswer(uint8_t code, bool never = true);
+    void refuseCommand(uint8_t code, int times = kAlways);
+    void answerCommandWith(uint8_t code, uint8_t status, int times = kAlways);
+    void failSetFeatures(int count);
+    void failGetFeatures(int count);
+    void failFlashWrites(FlashWriteFault fault, int times = kAlways);
+    // Back to a well-behaved frame that answers at the first poll (plugging is separate).
+    void clearFaults();
+
+    // Every request report the vendor collection received, oldest first.
+    std::vector<Report> requestLog() const;
+    void clearRequestLog();
+
+    // --- Inspection and set-up for tests ------------------------------------------
+    // Empty when the range leaves the flash.
+    std::vector<uint8_t> readFlash(uint32_t address, size_t length) const;
+    // Sets flash bytes directly (not limited to clearing bits); false when out of range.
+    bool writeFlash(uint32_t address, const std::vector<uint8_t>& bytes);
+    bool isFlashFileBacked() const;
+
+    uint8_t fpgaRegister(Side side, uint16_t reg) const;
+    void setFpgaRegister(Side side, uint16_t reg, uint8_t value);
+    uint8_t sensorRegister(Side side, uint8_t reg) const;
+    // Like a write over I2C: the chip-ID register keeps its value.
+    void setSensorRegister(Side side, uint8_t reg, uint8_t value);
+    // Every byte written to an FPGA port register through the port commands, in order.
+    std::vector<uint8_t> portLog(Side side, uint16_t reg) const;
+    void clearPortLogs();
+    int captureCount(Side side) const;
+    int triggerCount() const;
+    // The module's optical settings in use (start line, optimum lines, exposure).
+    ModuleOptics moduleOptics(Side side) const;
+    // The bytes of the last transfer on a download stream (complete or in progress).
+    std::vector<uint8_t> downloadedBytes(Side side, Stream stream) const;
+    uint8_t lastJumpTarget() const;
+
+    uint8_t mode() const;
+    uint32_t errorCode() const;
+    void setErrorCode(uint32_t code);
+    void setKeyState(uint8_t byte1, uint8_t byte2);
+
+    // Runs fn(FrameState&, CommandTable&) under the frame's lock: how models of further
+    // frame parts (optics, touch, boot loader) reach the firmware state and replace
+    // command handlers.
+    template <typename Fn>
+    auto withFirmware(Fn&& fn)
+    {
+        std::lock_guard lock(mutex_);
+        return fn(state_, commands_);
+    }
+
+private:
+    explicit VirtualFrame(std::unique_ptr<FlashMemory> flash);
+
+    struct Collection {
+        uint16_t usagePage;
+        uint16_t usage;
+        bool present;
+    };
+
+    bool isOpenLocked(int collection, uint64_t connection) const;
+    void handleRequest(const uint8_t* report);
+    void powerOnLocked();
+
+    mutable std::mutex mutex_;
+    FrameState state_;
+    CommandTable commands_;
+    ReplyChannel reply_;
+    std::array<Collection, kCollectionCount> collections_;
+    uint16_t vendorId_;
+    uint16_t productId_;
+    bool plugged_ = true;
+    uint64_t connection_ = 1;
+    std::array<uint8_t, 2> keyState_{};
+    std::deque<Report> requestLog_;
+};
+
+} // namespace sim
