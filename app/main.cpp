@@ -3,6 +3,7 @@
 #include "AppContext.h"
 #include "CommandLine.h"
 #include "EditionPlaceholder.h"
+#include "ProgramFolder.h"
 #include "SingleInstance.h"
 #include "StartupWarning.h"
 
@@ -10,25 +11,12 @@
 #include <QDir>
 #include <QScreen>
 
-namespace {
-
-// The program's folder becomes the current directory so that "Vireto.ini", "./log"
-// and the skin folders are found beside it. VIRETO_HOME names another folder (an
-// installed copy, or a test's scratch folder).
-void enterProgramFolder()
-{
-    const QByteArray home = qgetenv("VIRETO_HOME");
-    QDir::setCurrent(home.isEmpty() ? QCoreApplication::applicationDirPath()
-                                    : QString::fromLocal8Bit(home));
-}
-
-} // namespace
-
 int main(int argc, char* argv[])
 {
     QApplication::setDesktopSettingsAware(false);
     QApplication application(argc, argv);
-    enterProgramFolder();
+    // Every relative path ("Vireto.ini", "./log", the skin folders) is resolved there.
+    QDir::setCurrent(programFolder());
 
     AppContext& app = appContext();
     const QStringList args = application.arguments().mid(1);

@@ -1,0 +1,438 @@
+#include "FrameServer.h"
+
+#include "ByteOrder.h"
+#include "SocketBus.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include <dirent.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+using namespace frame_link;
+
+namespace sim {
+
+struct FrameServer::Listener {
+    std::string busPath;
+    std::string file; // full path of the socket
+    int fd = -1;
+};
+
+struct FrameServer::Connection {
+    std::string busPath;
+    int fd = -1;
+    std::unique_ptr<HidCollection> collection;
+    std::vector<uint8_t> input; // bytes of requests not yet complete
+};
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr size_t kMaxSocketPath = sizeof(sockaddr_un{}.sun_path) - 1;
+// Room for the position prefix and a little of the collection's name.
+constexpr size_t kMinNameRoom = 8;
+
+sockaddr_un addressOf(const std::string& file)
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    file.copy(address.sun_path, kMaxSocketPath);
+    return address;
+}
+
+bool isSocket(const std::string& file)
+{
+    struct stat info {};
+    return ::lstat(file.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
+}
+
+// "<position>-<bus path with only file-name-safe characters>", short enough that the
+// whole path fits a socket address.
+std::string socketName(size_t position, size_t width, const std::string& busPath, size_t room)
+{
+    std::string name = std::to_string(position);
+    name.insert(0, width > name.size() ? width - name.size() : 0, '0');
+    name += '-';
+    for (char c : busPath) {
+        if (name.size() >= room)
+            break;
+        const bool safe = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                          (c >= '0' && c <= '9') || c == '.' || c == '_' || c == '-';
+        name += safe ? c : '_';
+    }
+    return name;
+}
+
+int listenAt(const std::string& file)
+{
+    // A socket file of an earlier run that was not cleaned up would block the name.
+    if (isSocket(file))
+        ::unlink(file.c_str());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    const sockaddr_un address = addressOf(file);
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::listen(fd, 16) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// Sockets in dir that look like ours and that nobody accepts on any more.
+void removeStaleSockets(const std::string& dir)
+{
+    DIR* folder = ::opendir(dir.c_str());
+    if (!folder)
+        return;
+    std::vector<std::string> stale;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        const std::string file = dir + "/" + name;
+        if (name.empty() || name[0] < '0' || name[0] > '9' || !isSocket(file))
+            continue;
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        const sockaddr_un address = addressOf(file);
+        if (fd >= 0 &&
+            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
+            errno == ECONNREFUSED)
+            stale.push_back(file);
+        if (fd >= 0)
+            ::close(fd);
+    }
+    ::closedir(folder);
+    for (const std::string& file : stale)
+        ::unlink(file.c_str());
+}
+
+// Answers are small and the host reads each before it asks again, so a send that
+// would block means the peer does not play by the rules: drop it.
+bool sendNow(int fd, const std::vector<uint8_t>& message)
+{
+    size_t done = 0;
+    while (done < message.size()) {
+        const ssize_t n =
+            ::send(fd, message.data() + done, message.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n > 0)
+            done += static_cast<size_t>(n);
+        else if (n < 0 && errno == EINTR)
+            continue;
+        else
+            return false;
+    }
+    return true;
+}
+
+std::vector<uint8_t> answer(uint8_t kind, const uint8_t* payload = nullptr, size_t length = 0)
+{
+    std::vector<uint8_t> message(kHeaderSize + length);
+    putHeader(message.data(), kind, length);
+    if (length > 0)
+        std::memcpy(message.data() + kHeaderSize, payload, length);
+    return message;
+}
+
+void closeFd(int& fd)
+{
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+}
+
+} // namespace
+
+FrameServer::FrameServer(HidBus& bus, std::string dir) : bus_(bus), dir_(std::move(dir)) {}
+
+FrameServer::~FrameServer()
+{
+    stop();
+}
+
+bool FrameServer::start(std::string* error)
+{
+    auto fail = [&](const std::string& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (running_)
+        return true;
+    struct stat info {};
+    if (::stat(dir_.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return fail("no folder " + dir_);
+    if (::access(dir_.c_str(), W_OK | X_OK) != 0)
+        return fail("cannot create sockets in " + dir_);
+    if (dir_.size() + 1 + kMinNameRoom > kMaxSocketPath)
+        return fail("folder path too long for sockets: " + dir_);
+    wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (wakeFd_ < 0)
+        return fail(std::string("eventfd: ") + std::strerror(errno));
+    removeStaleSockets(dir_);
+    reconcile();
+    stopping_ = false;
+    running_ = true;
+    thread_ = std::thread(&FrameServer::run, this);
+    return true;
+}
+
+void FrameServer::stop()
+{
+    if (!thread_.joinable())
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    wake();
+    thread_.join();
+    closeAll();
+    closeFd(wakeFd_);
+    {
+        std::lock_guard lock(mutex_);
+        running_ = false;
+    }
+    rescanned_.notify_all();
+}
+
+void FrameServer::rescan()
+{
+    std::unique_lock lock(mutex_);
+    if (!running_ || stopping_)
+        return;
+    const uint64_t ticket = ++rescansRequested_;
+    wake();
+    rescanned_.wait(lock, [&] { return rescansDone_ >= ticket || !running_; });
+}
+
+void FrameServer::wake()
+{
+    const uint64_t one = 1;
+    if (wakeFd_ >= 0 && ::write(wakeFd_, &one, sizeof one) < 0) {
+        // Already signalled enough to wake the thread (counter full).
+    }
+}
+
+void FrameServer::run()
+{
+    auto nextScan = Clock::now() + std::chrono::milliseconds(kRescanMs);
+    std::vector<pollfd> polled;
+    for (;;) {
+        polled.clear();
+        polled.push_back({wakeFd_, POLLIN, 0});
+        for (const auto& l : listeners_)
+            polled.push_back({l->fd, POLLIN, 0});
+        for (const auto& c : connections_)
+            polled.push_back({c->fd, POLLIN, 0});
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(nextScan - Clock::now());
+        const int n = ::poll(polled.data(), polled.size(), std::max<int>(0, left.count()));
+        if (n < 0 && errno != EINTR) // out of memory for the moment: do not spin on it
+            std::this_thread::sleep_for(std::chrono::milliseconds(kRescanMs));
+
+        uint64_t requested = 0;
+        if (polled[0].revents & POLLIN) {
+            uint64_t count = 0;
+            if (::read(wakeFd_, &count, sizeof count) < 0) {
+                // Nothing to clear: another wake-up raced this read.
+            }
+        }
+        {
+            std::lock_guard lock(mutex_);
+            if (stopping_)
+                break;
+            requested = rescansRequested_;
+        }
+
+        // Events first, against the lists as they were polled; new connections join
+        // the next round and closed ones leave after it.
+        const size_t listenerCount = listeners_.size();
+        const size_t connectionCount = connections_.size();
+        if (n > 0) {
+            for (size_t i = 0; i < listenerCount; ++i)
+                if (polled[1 + i].revents & POLLIN)
+                    acceptOn(*listeners_[i]);
+            for (size_t i = 0; i < connectionCount; ++i) {
+                Connection& c = *connections_[i];
+                if (polled[1 + listenerCount + i].revents && !receive(c))
+                    closeFd(c.fd);
+            }
+            std::erase_if(connections_, [](const auto& c) { return c->fd < 0; });
+        }
+
+        if (Clock::now() >= nextScan || requested > rescansDone_) {
+            reconcile();
+            nextScan = Clock::now() + std::chrono::milliseconds(kRescanMs);
+            {
+                std::lock_guard lock(mutex_);
+                rescansDone_ = requested;
+            }
+            rescanned_.notify_all();
+        }
+    }
+}
+
+void FrameServer::reconcile()
+{
+    std::vector<std::string> present;
+    for (std::string& path : bus_.enumerate())
+        if (std::find(present.begin(), present.end(), path) == present.end())
+            present.push_back(std::move(path));
+
+    // A frame that went away: its connections end, so the host's next call fails.
+    for (auto& c : connections_)
+        if (std::find(present.begin(), present.end(), c->busPath) == present.end())
+            closeFd(c->fd);
+    std::erase_if(connections_, [](const auto& c) { return c->fd < 0; });
+
+    const size_t last = present.empty() ? 0 : present.size() - 1;
+    const size_t width = std::max<size_t>(2, std::to_string(last).size());
+    const size_t room = kMaxSocketPath - dir_.size() - 1;
+    std::vector<std::unique_ptr<Listener>> wanted;
+    for (size_t i = 0; i < present.size(); ++i) {
+        auto l = std::make_unique<Listener>();
+        l->busPath = present[i];
+        l->file = dir_ + "/" + socketName(i, width, present[i], room);
+        wanted.push_back(std::move(l));
+    }
+
+    // Keep the sockets that stay as they are; remove the rest before creating the new
+    // ones, which may take over a removed one's name.
+    std::vector<std::unique_ptr<Listener>> kept;
+    for (auto& old : listeners_) {
+        const auto same = std::find_if(wanted.begin(), wanted.end(), [&](const auto& w) {
+            return w->busPath == old->busPath && w->file == old->file;
+        });
+        if (same != wanted.end()) {
+            (*same)->fd = old->fd;
+            old->fd = -1;
+        } else {
+            closeFd(old->fd);
+            ::unlink(old->file.c_str());
+        }
+    }
+    listeners_.clear();
+    for (auto& w : wanted) {
+        if (w->fd < 0)
+            w->fd = listenAt(w->file);
+        // A name that cannot be bound now is tried again at the next look.
+        if (w->fd >= 0)
+            listeners_.push_back(std::move(w));
+    }
+}
+
+void FrameServer::acceptOn(Listener& listener)
+{
+    for (;;) {
+        const int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR || errno == ECONNABORTED)
+                continue;
+            return; // EAGAIN: backlog empty; anything else: try at the next event
+        }
+        auto c = std::make_unique<Connection>();
+        c->busPath = listener.busPath;
+        c->fd = fd;
+        c->collection = bus_.openCollection(listener.busPath);
+        if (!c->collection) {
+            ::close(fd);
+            continue;
+        }
+        connections_.push_back(std::move(c));
+    }
+}
+
+bool FrameServer::receive(Connection& connection)
+{
+    uint8_t chunk[4096];
+    for (;;) {
+        const ssize_t n = ::recv(connection.fd, chunk, sizeof chunk, MSG_DONTWAIT);
+        if (n > 0) {
+            connection.input.insert(connection.input.end(), chunk, chunk + n);
+            // Serving as it arrives keeps the buffer to one request and a chunk.
+            if (!serve(connection))
+                return false;
+        } else if (n == 0) {
+            return false;
+        } else if (errno == EINTR) {
+            continue;
+        } else {
+            return errno == EAGAIN || errno == EWOULDBLOCK;
+        }
+    }
+}
+
+// Answers every complete request in the connection's input. False: close it.
+bool FrameServer::serve(Connection& connection)
+{
+    std::vector<uint8_t>& input = connection.input;
+    HidCollection& collection = *connection.collection;
+    while (input.size() >= kHeaderSize) {
+        const size_t length = le::u16(input.data() + 1);
+        if (input.size() < kHeaderSize + length)
+            return true;
+        const uint8_t kind = input[0];
+        const uint8_t* payload = input.data() + kHeaderSize;
+        std::vector<uint8_t> reply;
+        if (kind == kIdentity) {
+            uint8_t identity[kIdentitySize];
+            uint16_t vendor = 0;
+            uint16_t product = 0;
+            uint16_t page = 0;
+            uint16_t usage = 0;
+            // There is no failed identity answer: a collection that cannot say who it
+            // is has gone away, and so does its connection.
+            if (length != 0 || !collection.attributes(vendor, product) ||
+                !collection.usage(page, usage))
+                return false;
+            le::put16(identity, vendor);
+            le::put16(identity + 2, product);
+            le::put16(identity + 4, page);
+            le::put16(identity + 6, usage);
+            reply = answer(kIdentityAnswer, identity, sizeof identity);
+        } else if (kind == kSetFeature) {
+            const bool accepted =
+                length >= 1 && length <= kMaxReport && collection.setFeature(payload, length);
+            const uint8_t verdict = accepted ? kAccepted : kRefused;
+            reply = answer(kSetAnswer, &verdict, 1);
+        } else if (kind == kGetFeature) {
+            const size_t wanted = length == kGetRequestSize ? le::u16(payload + 1) : 0;
+            uint8_t report[kMaxReport] = {};
+            if (wanted >= 1 && wanted <= kMaxReport) {
+                report[0] = payload[0];
+                if (collection.getFeature(report, wanted))
+                    reply = answer(kGetAnswer, report, wanted);
+            }
+            if (reply.empty())
+                reply = answer(kGetFailed);
+        } else {
+            return false; // not this link's language: nothing after it can be trusted
+        }
+        input.erase(input.begin(), input.begin() + static_cast<long>(kHeaderSize + length));
+        if (!sendNow(connection.fd, reply))
+            return false;
+    }
+    return true;
+}
+
+void FrameServer::closeAll()
+{
+    for (auto& c : connections_)
+        closeFd(c->fd);
+    connections_.clear();
+    for (auto& l : listeners_) {
+        closeFd(l->fd);
+        ::unlink(l->file.c_str());
+    }
+    listeners_.clear();
+}
+
+} // namespace sim

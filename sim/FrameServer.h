@@ -1,0 +1,79 @@
+#pragma once
+
+#include "HidBus.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace sim {
+
+// The device side of the frame link: publishes every collection of a HidBus as one
+// listening Unix socket in a folder and answers the host's requests on it.
+//
+// Socket names start with the collection's position in the bus's enumeration
+// ("00-...", "01-..."), so the host, which lists them in byte order, sees the bus's
+// order. The bus is looked at again every kRescanMs (or at once with rescan()): a
+// collection that is gone loses its socket and every connection to it, so the host's
+// next call fails; one that comes back gets its socket again.
+//
+// One thread serves all sockets. It calls the bus and its collections, so they must
+// bear calls from it while other threads plug and unplug frames. One server per folder.
+class FrameServer {
+public:
+    static constexpr int kRescanMs = 50;
+    // The longest report a request may carry or ask for.
+    static constexpr size_t kMaxReport = 64;
+
+    FrameServer(HidBus& bus, std::string dir);
+    // Stops serving and removes the sockets.
+    ~FrameServer();
+    FrameServer(const FrameServer&) = delete;
+    FrameServer& operator=(const FrameServer&) = delete;
+
+    // Publishes the collections present now and starts serving. False, with a one-line
+    // reason in error when given, when the folder cannot hold the sockets.
+    bool start(std::string* error = nullptr);
+    // Closes every connection and removes the sockets. Serving can be started again.
+    void stop();
+    // Compares the sockets with the bus now and returns when they match it. Call it
+    // right after plugging or unplugging a frame; not from a call of the bus itself.
+    void rescan();
+
+    bool running() const { return running_; }
+    const std::string& dir() const { return dir_; }
+
+private:
+    struct Listener;
+    struct Connection;
+
+    void run();
+    void reconcile();
+    void acceptOn(Listener& listener);
+    bool receive(Connection& connection);
+    bool serve(Connection& connection);
+    void closeAll();
+    void wake();
+
+    HidBus& bus_;
+    std::string dir_;
+    std::vector<std::unique_ptr<Listener>> listeners_;
+    std::vector<std::unique_ptr<Connection>> connections_;
+
+    std::thread thread_;
+    std::atomic<bool> running_{false};
+    int wakeFd_ = -1;
+    // Rescan requests from other threads and the server thread's progress on them.
+    std::mutex mutex_;
+    std::condition_variable rescanned_;
+    uint64_t rescansRequested_ = 0;
+    uint64_t rescansDone_ = 0;
+    bool stopping_ = false;
+};
+
+} // namespace sim

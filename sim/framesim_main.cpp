@@ -1,0 +1,184 @@
+// vireto-framesim: serves one virtual frame on a frame-link socket folder, so that the
+// tool (--device=unix:DIR), the command-line tool and outside test harnesses can all
+// reach the same frame. Signals plug and unplug it while it runs.
+
+#include "FrameServer.h"
+#include "SimBus.h"
+#include "VirtualFrame.h"
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const kProgram = "vireto-framesim";
+
+const char* const kUsage =
+    "Usage: vireto-framesim --dir DIR [--flash PATH] [--blank]\n"
+    "Serves a virtual touch frame on the Unix sockets of DIR (reach it with\n"
+    "--device=unix:DIR).\n"
+    "\n"
+    "  --dir DIR      folder for the sockets, created when missing\n"
+    "  --flash PATH   file that keeps the frame's flash (default VirtualFrame.flash)\n"
+    "  --blank        a frame without sensor information, its flash in memory only\n"
+    "  --help         this text\n"
+    "\n"
+    "SIGUSR1 unplugs the frame, SIGUSR2 plugs it back in; SIGINT or SIGTERM ends the\n"
+    "program and removes the sockets.\n";
+
+struct Options {
+    std::string dir;
+    std::string flash = "VirtualFrame.flash";
+    bool flashGiven = false;
+    bool blank = false;
+    bool help = false;
+};
+
+// Accepts "--name VALUE" and "--name=VALUE".
+bool takeValue(int argc, char** argv, int& i, const char* name, std::string& value,
+               std::string& error)
+{
+    const std::string arg = argv[i];
+    const std::string prefix = std::string(name) + "=";
+    if (arg.rfind(prefix, 0) == 0) {
+        value = arg.substr(prefix.size());
+    } else if (i + 1 < argc) {
+        value = argv[++i];
+    } else {
+        error = std::string(name) + " needs a value";
+        return false;
+    }
+    if (value.empty()) {
+        error = std::string(name) + " needs a value";
+        return false;
+    }
+    return true;
+}
+
+bool isOption(const std::string& arg, const char* name)
+{
+    return arg == name || arg.rfind(std::string(name) + "=", 0) == 0;
+}
+
+bool parse(int argc, char** argv, Options& options, std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--blank") {
+            options.blank = true;
+        } else if (isOption(arg, "--dir")) {
+            if (!takeValue(argc, argv, i, "--dir", options.dir, error))
+                return false;
+        } else if (isOption(arg, "--flash")) {
+            if (!takeValue(argc, argv, i, "--flash", options.flash, error))
+                return false;
+            options.flashGiven = true;
+        } else {
+            error = "unknown argument \"" + arg + "\"";
+            return false;
+        }
+    }
+    if (options.help)
+        return true;
+    if (options.dir.empty()) {
+        error = "--dir DIR is required";
+        return false;
+    }
+    if (options.blank && options.flashGiven) {
+        error = "--blank keeps the flash in memory; it cannot be used with --flash";
+        return false;
+    }
+    return true;
+}
+
+int fail(const std::string& why)
+{
+    std::fprintf(stderr, "%s: %s\n", kProgram, why.c_str());
+    return 1;
+}
+
+std::shared_ptr<sim::VirtualFrame> makeFrame(const Options& options, std::string& error)
+{
+    if (options.blank)
+        return std::make_shared<sim::VirtualFrame>(sim::VirtualFrame::Contents::Blank);
+    return sim::VirtualFrame::withFlashFile(options.flash, error);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    std::string error;
+    if (!parse(argc, argv, options, error)) {
+        std::fprintf(stderr, "%s: %s (see --help)\n", kProgram, error.c_str());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+
+    // Blocked before any thread starts, so that only the loop below receives them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int s : {SIGUSR1, SIGUSR2, SIGINT, SIGTERM})
+        sigaddset(&signals, s);
+    if (::pthread_sigmask(SIG_BLOCK, &signals, nullptr) != 0)
+        return fail("cannot block signals");
+    const int signalFd = ::signalfd(-1, &signals, SFD_CLOEXEC);
+    if (signalFd < 0)
+        return fail(std::string("signalfd: ") + std::strerror(errno));
+
+    std::error_code made;
+    std::filesystem::create_directories(options.dir, made);
+    if (made)
+        return fail("cannot create " + options.dir + ": " + made.message());
+
+    const std::shared_ptr<sim::VirtualFrame> frame = makeFrame(options, error);
+    if (!frame)
+        return fail(error);
+    sim::SimBus bus({frame});
+    sim::FrameServer server(bus, options.dir);
+    if (!server.start(&error))
+        return fail(error);
+
+    const long pid = static_cast<long>(::getpid());
+    std::fprintf(stderr,
+                 "%s: serving a virtual frame in %s (--device=unix:%s); "
+                 "kill -USR1 %ld unplugs it, kill -USR2 %ld plugs it back in\n",
+                 kProgram, options.dir.c_str(), options.dir.c_str(), pid, pid);
+
+    for (;;) {
+        signalfd_siginfo info{};
+        const ssize_t n = ::read(signalFd, &info, sizeof info);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n != static_cast<ssize_t>(sizeof info))
+            return fail("cannot read signals");
+        if (info.ssi_signo == SIGUSR1) {
+            frame->unplug();
+            server.rescan();
+            std::fprintf(stderr, "%s: frame unplugged\n", kProgram);
+        } else if (info.ssi_signo == SIGUSR2) {
+            frame->plug();
+            server.rescan();
+            std::fprintf(stderr, "%s: frame plugged in\n", kProgram);
+        } else {
+            break;
+        }
+    }
+    server.stop();
+    ::close(signalFd);
+    std::fprintf(stderr, "%s: stopped\n", kProgram);
+    return 0;
+}
