@@ -17,15 +17,15 @@ Edition chooseEdition(int toolMode, int subFunction);
 
 // Process-wide start-up state, shared by every window and worker.
 struct AppContext {
-    int32_t toolMode = 1;      // 1 engineering, 2 with debug panels, 3 user, 4 factory test, 5 update
-    int32_t subFunction = 0;   // single function opened first; 0 = none
+    int32_t toolMode = 1;    // 1 engineering, 2 with debug panels, 3 user, 4 factory test, 5 update
+    int32_t subFunction = 0; // single function opened first; 0 = none
     int32_t languageIndex = 0; // 0 .. LanguageCnt-1
     int32_t subVersion = 0;    // 0, 1, 3, 5 or 8; shown after the tool version when set
     QStringList texts;         // the texts of the current language
     QString skinDirectory;     // "./skin/1024/", "./skin/1440/" or "./skin/1920/"
     LogWriter log;             // holds this run's log file name and run prefix
 
-    SkinChoice skin;           // the fonts that go with skinDirectory
+    SkinChoice skin; // the fonts that go with skinDirectory
 
     // Text N of the language table; an index outside it gives an empty text.
     QString text(int index) const;

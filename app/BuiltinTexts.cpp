@@ -51,7 +51,11 @@ const std::array<const char*, LanguageTable::kTextCount>& LanguageTable::builtin
         /*  44 */ "Save the data successfully!",
         /*  45 */ "The current firmware without setting!",
         /*  46 */ "Please first for calibration, again carries on the shortcut key calibration.",
-        /*  47 */ "Hint: \nFirstly, make sure the bright area stay in the display area(automatically); If line selection fails, \nplease adjust the optical modules. (Press the button Image-adjusting or Space key to show the new images); \nThen do axis-adjusting; At last save the info.",
+        /*  47 */
+        "Hint: \nFirstly, make sure the bright area stay in the display area(automatically); If "
+        "line selection fails, \nplease adjust the optical modules. (Press the button "
+        "Image-adjusting or Space key to show the new images); \nThen do axis-adjusting; At last "
+        "save the info.",
         /*  48 */ "Searching the available image area...",
         /*  49 */ "Axis-adjusting",
         /*  50 */ "Image-adjusting",
@@ -63,7 +67,9 @@ const std::array<const char*, LanguageTable::kTextCount>& LanguageTable::builtin
         /*  56 */ "Failed to get the axis-adjusting parameters, please try again.",
         /*  57 */ "Optical Parameters:%1!",
         /*  58 */ "Failed to find the starting line, please exit and image-adjusting.",
-        /*  59 */ "Image line has been selected successfully.\nOptical Parameters:%1, %2, %3\n0x%4, 0x%5.\nDo axis-adjusting please.",
+        /*  59 */
+        "Image line has been selected successfully.\nOptical Parameters:%1, %2, %3\n0x%4, "
+        "0x%5.\nDo axis-adjusting please.",
         /*  60 */ "Failed to find the start and end column,please exit and image-adjusting.",
         /*  61 */ "Device has been pulled out, please exit.",
         /*  62 */ "Failed to optimum line, please exit and image-adjusting.",
@@ -81,10 +87,17 @@ const std::array<const char*, LanguageTable::kTextCount>& LanguageTable::builtin
         /*  74 */ "Select light",
         /*  75 */ "two lights",
         /*  76 */ "four lights",
-        /*  77 */ "Projection area! The red circle is only hint!!!\nPlease click on the actual shortcut key corresponding position!!!",
-        /*  78 */ "No shortcut key, please quit, confirm the configuration file information and to calibration!",
-        /*  79 */ "Please use touch pen vertical click schemes corresponding to the red circle the shortcut key positions, carries on the calibration.",
-        /*  80 */ "When click on the shortcut key, screen corresponding rectangular will change color!",
+        /*  77 */
+        "Projection area! The red circle is only hint!!!\nPlease click on the actual shortcut key "
+        "corresponding position!!!",
+        /*  78 */
+        "No shortcut key, please quit, confirm the configuration file information and to "
+        "calibration!",
+        /*  79 */
+        "Please use touch pen vertical click schemes corresponding to the red circle the shortcut "
+        "key positions, carries on the calibration.",
+        /*  80 */
+        "When click on the shortcut key, screen corresponding rectangular will change color!",
         /*  81 */ "Read the shortcut key information failure.",
         /*  82 */ "Shortcuts testing, test after completion of the click ok or exit.",
         /*  83 */ "Image parameters not appropriate, please adjust again!",
@@ -127,7 +140,9 @@ const std::array<const char*, LanguageTable::kTextCount>& LanguageTable::builtin
         /* 120 */ "Erase Flash",
         /* 121 */ "Read Flash",
         /* 122 */ "Write Flash",
-        /* 123 */ "The schematic for touch screen frame! Red circle is only hint! \nPlease click on the corresponding of the actual position!",
+        /* 123 */
+        "The schematic for touch screen frame! Red circle is only hint! \nPlease click on the "
+        "corresponding of the actual position!",
         /* 124 */ "FPGA Download:",
         /* 125 */ "Script:",
         /* 126 */ "Download",
@@ -142,7 +157,8 @@ const std::array<const char*, LanguageTable::kTextCount>& LanguageTable::builtin
         /* 135 */ "No Compress Image",
         /* 136 */ "Save",
         /* 137 */ "Firmware does not match,\nPlease update the firmware to version 1.2.0 of above!",
-        /* 138 */ "Firmware does not match,\nPlease update the firmware to version 1.2.0 of following!",
+        /* 138 */
+        "Firmware does not match,\nPlease update the firmware to version 1.2.0 of following!",
         /* 139 */ "Device Reconnect",
         /* 140 */ "The right sensor %1 data cable connection anomaly!",
         /* 141 */ "The left sensor %1 data cable connection anomaly!",
@@ -161,13 +177,17 @@ const std::array<const char*, LanguageTable::kTextCount>& LanguageTable::builtin
         /* 154 */ "Please adjust again the planeness of the module!",
         /* 155 */ "Please first 16 point calibration!",
         /* 156 */ "Module",
-        /* 157 */ "There are currently no basis for calibration information,Please contact the supplier to provide technical support!",
+        /* 157 */
+        "There are currently no basis for calibration information,Please contact the supplier to "
+        "provide technical support!",
         /* 158 */ "IR Touch Pen",
         /* 159 */ "min:%1\nmax:%2\nvalue:%3",
         /* 160 */ "Optical touch screen frame",
         /* 161 */ "Please touch the bottom left corner inside the border\nPress ESC to cancel",
         /* 162 */ "Please touch the bottom right corner inside the border\nPress ESC to cancel",
-        /* 163 */ "Please according to the arrow click with stylus in vertical border closed lower left corner, the bottom right hand corner.",
+        /* 163 */
+        "Please according to the arrow click with stylus in vertical border closed lower left "
+        "corner, the bottom right hand corner.",
         /* 164 */ "Delete Calibration",
         /* 165 */ "Difference image",
         /* 166 */ "Actual image",

@@ -33,7 +33,8 @@ void removeEntry(const fs::path& p, int& removed)
 
 } // namespace
 
-LogWriter::LogWriter() : root_(QStringLiteral("log")), clock_([] { return QDateTime::currentDateTime(); })
+LogWriter::LogWriter()
+    : root_(QStringLiteral("log")), clock_([] { return QDateTime::currentDateTime(); })
 {
 }
 
@@ -69,8 +70,8 @@ void LogWriter::log(const char* text, bool create, bool raw)
         const QTime t = now.time();
         std::snprintf(logPath_, sizeof logPath_, "%s/Vireto_log_%02d%02d%02d.txt", day.constData(),
                       t.hour(), t.minute(), t.second());
-        std::snprintf(runPrefix_, sizeof runPrefix_, "%s/Vireto_log_%02d%02d%02d_",
-                      day.constData(), t.hour(), t.minute(), t.second());
+        std::snprintf(runPrefix_, sizeof runPrefix_, "%s/Vireto_log_%02d%02d%02d_", day.constData(),
+                      t.hour(), t.minute(), t.second());
     }
     writeLine(text, create, raw);
 }

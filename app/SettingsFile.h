@@ -18,7 +18,10 @@ public:
     // The tool's own settings file in the program folder (the current directory).
     static SettingsFile vireto() { return SettingsFile(QStringLiteral("Vireto.ini")); }
     // The language pack in the program folder.
-    static SettingsFile languagePack() { return SettingsFile(QStringLiteral("Vireto_language.lrp")); }
+    static SettingsFile languagePack()
+    {
+        return SettingsFile(QStringLiteral("Vireto_language.lrp"));
+    }
 
     const QString& path() const { return path_; }
 

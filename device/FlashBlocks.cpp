@@ -42,11 +42,13 @@ int FlashBlocks::writeSensorBlock(const SensorBlock& block)
         std::memcpy(piece, block.data() + k * kPiece, kPiece);
         if (k == 0)
             std::memset(piece, 0xFF, 4);
-        if (!writeFlash(Side::Master, kSensorBlock + static_cast<uint32_t>(k * kPiece), piece, kPiece))
+        if (!writeFlash(Side::Master, kSensorBlock + static_cast<uint32_t>(k * kPiece), piece,
+                        kPiece))
             return 0;
     }
     uint8_t tail[kPiece] = {};
-    std::memcpy(tail, block.data() + kWholePieces * kPiece, kSensorBlockSize - kWholePieces * kPiece);
+    std::memcpy(tail, block.data() + kWholePieces * kPiece,
+                kSensorBlockSize - kWholePieces * kPiece);
     if (!writeFlash(Side::Master, kSensorBlock + static_cast<uint32_t>(kWholePieces * kPiece), tail,
                     kPiece))
         return 0;

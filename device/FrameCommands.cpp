@@ -154,8 +154,8 @@ int FrameCommands::OptimalizeLine(Side side, uint16_t startColumn, uint16_t endC
     return 0;
 }
 
-int FrameCommands::GetExposure(Side side, uint16_t startColumn, uint16_t endColumn,
-                               uint8_t& time, uint8_t& gain)
+int FrameCommands::GetExposure(Side side, uint16_t startColumn, uint16_t endColumn, uint8_t& time,
+                               uint8_t& gain)
 {
     uint8_t payload[4];
     le::put16(payload, startColumn);
@@ -179,14 +179,14 @@ int FrameCommands::touchPoints(const std::array<uint8_t, kTouchPointsRequest>& r
                           reply.size());
 }
 
-int FrameCommands::GetPreviewData(Side side, uint8_t memoryFlag, uint16_t offset,
-                                  uint16_t length, uint8_t* data)
+int FrameCommands::GetPreviewData(Side side, uint8_t memoryFlag, uint16_t offset, uint16_t length,
+                                  uint8_t* data)
 {
     uint8_t payload[4];
     le::put16(payload, offset);
     le::put16(payload + 2, length);
-    return link_.Transact(static_cast<uint8_t>(memoryFlag + cmd::kGetPreviewData.of(side)),
-                          payload, 4, data, length);
+    return link_.Transact(static_cast<uint8_t>(memoryFlag + cmd::kGetPreviewData.of(side)), payload,
+                          4, data, length);
 }
 
 int FrameCommands::streamA(Side side, uint8_t flags, const uint8_t* data, size_t length)

@@ -25,7 +25,8 @@ int RegisterAccess::readBlock(const RegisterRequest& request, uint8_t* out)
 {
     const size_t n = request.length;
     if (n == 0 || n > kTransferBufferSize)
-        return refuse(QStringLiteral("read length %1 is outside 1..%2").arg(n).arg(kTransferBufferSize));
+        return refuse(
+            QStringLiteral("read length %1 is outside 1..%2").arg(n).arg(kTransferBufferSize));
     const Side side = aw::side(request.addressWord);
     const uint32_t address = aw::address(request.addressWord);
     uint8_t* buffer = transferBuffer_.data();
@@ -54,7 +55,8 @@ int RegisterAccess::writeBlock(const RegisterRequest& request)
 {
     const size_t n = request.length;
     if (n == 0 || request.data.size() < n)
-        return refuse(QStringLiteral("write of %1 bytes carries %2").arg(n).arg(request.data.size()));
+        return refuse(
+            QStringLiteral("write of %1 bytes carries %2").arg(n).arg(request.data.size()));
     const Side side = aw::side(request.addressWord);
     const uint32_t address = aw::address(request.addressWord);
     int ok = 0;
@@ -64,7 +66,8 @@ int RegisterAccess::writeBlock(const RegisterRequest& request)
         break;
     case aw::kSpaceFpga:
         ok = n == 1 ? commands_.FPGAPortWrite(side, static_cast<uint16_t>(address), request.data[0])
-                    : commands_.BurstWrite(side, static_cast<uint16_t>(address), request.data.data(), n);
+                    : commands_.BurstWrite(side, static_cast<uint16_t>(address),
+                                           request.data.data(), n);
         break;
     case aw::kSpaceSensor:
         ok = commands_.I2CWrite(side, static_cast<uint8_t>(address), request.data[0]);
@@ -87,8 +90,9 @@ int RegisterAccess::erase(const RegisterRequest& request)
 
 int RegisterAccess::sensorRead(const RegisterRequest& request, uint8_t& value)
 {
-    const int ok = commands_.I2C_Read(aw::side(request.addressWord),
-                                      static_cast<uint8_t>(aw::address(request.addressWord)), value);
+    const int ok =
+        commands_.I2C_Read(aw::side(request.addressWord),
+                           static_cast<uint8_t>(aw::address(request.addressWord)), value);
     if (ok)
         lastValue_ = value;
     return finish(ok);
@@ -98,9 +102,9 @@ int RegisterAccess::sensorWrite(const RegisterRequest& request)
 {
     if (request.data.empty())
         return refuse(QStringLiteral("no value to write"));
-    const int ok = commands_.I2CWrite(aw::side(request.addressWord),
-                                      static_cast<uint8_t>(aw::address(request.addressWord)),
-                                      request.data[0]);
+    const int ok =
+        commands_.I2CWrite(aw::side(request.addressWord),
+                           static_cast<uint8_t>(aw::address(request.addressWord)), request.data[0]);
     if (ok)
         lastValue_ = request.data[0];
     return finish(ok);
@@ -108,9 +112,9 @@ int RegisterAccess::sensorWrite(const RegisterRequest& request)
 
 int RegisterAccess::singleRead(const RegisterRequest& request, uint8_t& value)
 {
-    const int ok = commands_.FPGASingleRead(aw::side(request.addressWord),
-                                            static_cast<uint16_t>(aw::address(request.addressWord)),
-                                            value);
+    const int ok =
+        commands_.FPGASingleRead(aw::side(request.addressWord),
+                                 static_cast<uint16_t>(aw::address(request.addressWord)), value);
     if (ok)
         lastValue_ = value;
     return finish(ok);
@@ -192,7 +196,9 @@ int RegisterAccess::BurstWrite(const RegisterRequest& request)
         return refuse(QStringLiteral("cannot read %1").arg(request.fileName));
     const QByteArray bytes = file.read(request.length);
     if (bytes.size() != static_cast<qsizetype>(request.length))
-        return refuse(QStringLiteral("%1 holds fewer than %2 bytes").arg(request.fileName).arg(request.length));
+        return refuse(QStringLiteral("%1 holds fewer than %2 bytes")
+                          .arg(request.fileName)
+                          .arg(request.length));
     RegisterRequest write = request;
     write.data.assign(bytes.begin(), bytes.end());
     if (!writeBlock(write))

@@ -13,7 +13,8 @@ constexpr int kRightCount = 26;
 constexpr int kRightEntries = 27;
 constexpr int kEntrySize = 5;
 
-void decodeEntries(const uint8_t* p, int count, std::array<TouchCandidate, CandidateReport::kSlots>& out)
+void decodeEntries(const uint8_t* p, int count,
+                   std::array<TouchCandidate, CandidateReport::kSlots>& out)
 {
     for (int i = 0; i < count && i < CandidateReport::kSlots; ++i) {
         const uint8_t* e = p + i * kEntrySize;
@@ -52,7 +53,8 @@ void encodeCandidateReport(const CandidateReport& report, uint8_t* reply)
     encodeEntries(report.right, reply + kRightEntries);
 }
 
-int GetTouchPoints(Device& device, const std::array<uint8_t, FrameCommands::kTouchPointsRequest>& request,
+int GetTouchPoints(Device& device,
+                   const std::array<uint8_t, FrameCommands::kTouchPointsRequest>& request,
                    CandidateReport& report, int& sideStatus)
 {
     report = CandidateReport{};
@@ -66,8 +68,9 @@ int GetTouchPoints(Device& device, const std::array<uint8_t, FrameCommands::kTou
     decodeCandidateReport(reply.data(), report);
     const bool left = report.leftCount != 0;
     const bool right = report.rightCount != 0;
-    sideStatus = left && right ? kSidesBoth : !left && right ? kSidesLeftEmpty
-                                          : left && !right ? kSidesRightEmpty
-                                                           : kSidesNone;
+    sideStatus = left && right    ? kSidesBoth
+                 : !left && right ? kSidesLeftEmpty
+                 : left && !right ? kSidesRightEmpty
+                                  : kSidesNone;
     return left && right ? kBothSides : (left || right) ? kOneSide : kNoCandidates;
 }

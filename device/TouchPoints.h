@@ -34,7 +34,8 @@ enum TouchSideStatus { kSidesBoth = 1, kSidesLeftEmpty = 2, kSidesRightEmpty = 3
 
 // Sends the 7-byte query and decodes the 61-byte answer. Both candidate lists are
 // cleared first. A failure that lost the frame clears the device flags.
-int GetTouchPoints(Device& device, const std::array<uint8_t, FrameCommands::kTouchPointsRequest>& request,
+int GetTouchPoints(Device& device,
+                   const std::array<uint8_t, FrameCommands::kTouchPointsRequest>& request,
                    CandidateReport& report, int& sideStatus);
 
 // The answer's layout, also used by the virtual frame.

@@ -7,7 +7,8 @@ namespace skin {
 
 namespace {
 
-void drawAppIcon(Canvas& c) {
+void drawAppIcon(Canvas& c)
+{
     QPainter& p = c.p;
     const qreal u = c.rect.width() / 256.0;
     p.save();
@@ -86,7 +87,8 @@ void drawAppIcon(Canvas& c) {
 
 } // namespace
 
-void addAppIcon(Registry& reg) {
+void addAppIcon(Registry& reg)
+{
     reg["Vireto.png"] = drawAppIcon;
 }
 

@@ -11,7 +11,8 @@ struct Fill {
     QColor border;
 };
 
-Fill buttonFill(State s) {
+Fill buttonFill(State s)
+{
     switch (s) {
     case State::Normal:
         return {QColor(44, 143, 194), QColor(22, 92, 138), QColor(10, 56, 88)};
@@ -26,7 +27,8 @@ Fill buttonFill(State s) {
 }
 
 // A rounded push button face; the program draws the caption on top.
-void drawPushButton(Canvas& c, State s) {
+void drawPushButton(Canvas& c, State s)
+{
     QPainter& p = c.p;
     const QRectF r = c.rect;
     const qreal margin = r.height() * 0.06;
@@ -60,7 +62,8 @@ void drawPushButton(Canvas& c, State s) {
 }
 
 // Square button with a triangle pointing left or right.
-void drawStepArrow(Canvas& c, bool right, bool pressed) {
+void drawStepArrow(Canvas& c, bool right, bool pressed)
+{
     QPainter& p = c.p;
     const QRectF r = c.rect;
     const qreal inset = r.width() * 0.06;
@@ -93,7 +96,8 @@ void drawStepArrow(Canvas& c, bool right, bool pressed) {
     p.drawPath(tri);
 }
 
-void drawRadio(Canvas& c, bool on) {
+void drawRadio(Canvas& c, bool on)
+{
     QPainter& p = c.p;
     const QRectF r = c.rect;
     const QPointF mid = r.center();
@@ -126,7 +130,8 @@ void drawRadio(Canvas& c, bool on) {
 
 } // namespace
 
-void addButtonImages(Registry& reg) {
+void addButtonImages(Registry& reg)
+{
     const std::pair<const char*, State> states[] = {
         {"Normal", State::Normal}, {"Focus", State::Focus}, {"Press", State::Press}};
     for (const auto& [name, state] : states) {

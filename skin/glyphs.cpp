@@ -12,7 +12,8 @@ namespace {
 constexpr qreal kStroke = 7;
 constexpr qreal kThin = 5;
 
-void level(QPainter& p, const GlyphInk& ink) {
+void level(QPainter& p, const GlyphInk& ink)
+{
     p.setPen(roundPen(ink.main, kStroke));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(5, 26, 90, 38), 19, 19);
@@ -27,7 +28,8 @@ void level(QPainter& p, const GlyphInk& ink) {
     p.drawLine(QPointF(10, 82), QPointF(90, 82));
 }
 
-void gear(QPainter& p, const GlyphInk& ink) {
+void gear(QPainter& p, const GlyphInk& ink)
+{
     constexpr int kTeeth = 8;
     constexpr qreal kRoot = 35;
     constexpr qreal kTip = 46;
@@ -62,7 +64,8 @@ void gear(QPainter& p, const GlyphInk& ink) {
     p.drawEllipse(c, 8, 8);
 }
 
-void crosshair(QPainter& p, const GlyphInk& ink) {
+void crosshair(QPainter& p, const GlyphInk& ink)
+{
     p.setPen(roundPen(ink.main, kStroke));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(QPointF(50, 50), 31, 31);
@@ -75,7 +78,8 @@ void crosshair(QPainter& p, const GlyphInk& ink) {
     p.drawEllipse(QPointF(50, 50), 7, 7);
 }
 
-void chipUpdate(QPainter& p, const GlyphInk& ink) {
+void chipUpdate(QPainter& p, const GlyphInk& ink)
+{
     p.setPen(roundPen(ink.main, kStroke));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(22, 22, 56, 56), 9, 9);
@@ -98,7 +102,8 @@ void chipUpdate(QPainter& p, const GlyphInk& ink) {
     p.drawLine(QPointF(50, 48), QPointF(50, 67));
 }
 
-void info(QPainter& p, const GlyphInk& ink) {
+void info(QPainter& p, const GlyphInk& ink)
+{
     p.setPen(roundPen(ink.main, kStroke));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(QPointF(50, 50), 42, 42);
@@ -108,7 +113,8 @@ void info(QPainter& p, const GlyphInk& ink) {
     p.drawRoundedRect(QRectF(44, 41, 12, 36), 6, 6);
 }
 
-void keyCap(QPainter& p, const GlyphInk& ink) {
+void keyCap(QPainter& p, const GlyphInk& ink)
+{
     p.setPen(roundPen(ink.main, kStroke));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(8, 16, 84, 70), 15, 15);
@@ -118,7 +124,8 @@ void keyCap(QPainter& p, const GlyphInk& ink) {
     p.drawLine(QPointF(86, 80), QPointF(76, 66));
 }
 
-void keyCapTarget(QPainter& p, const GlyphInk& ink) {
+void keyCapTarget(QPainter& p, const GlyphInk& ink)
+{
     keyCap(p, ink);
     p.setPen(roundPen(ink.accent, 4));
     p.setBrush(Qt::NoBrush);
@@ -129,7 +136,8 @@ void keyCapTarget(QPainter& p, const GlyphInk& ink) {
     p.drawLine(QPointF(58, 45.5), QPointF(65, 45.5));
 }
 
-void checkMark(QPainter& p, QPointF a, QPointF b, QPointF c, const QColor& color, qreal w) {
+void checkMark(QPainter& p, QPointF a, QPointF b, QPointF c, const QColor& color, qreal w)
+{
     QPainterPath tick;
     tick.moveTo(a);
     tick.lineTo(b);
@@ -139,7 +147,8 @@ void checkMark(QPainter& p, QPointF a, QPointF b, QPointF c, const QColor& color
     p.drawPath(tick);
 }
 
-void keyCapCheck(QPainter& p, const GlyphInk& ink) {
+void keyCapCheck(QPainter& p, const GlyphInk& ink)
+{
     keyCap(p, ink);
     const QPointF badge(78, 78);
     p.setPen(Qt::NoPen);
@@ -151,7 +160,8 @@ void keyCapCheck(QPainter& p, const GlyphInk& ink) {
               ink.backdrop, 5);
 }
 
-void shield(QPainter& p, const GlyphInk& ink) {
+void shield(QPainter& p, const GlyphInk& ink)
+{
     QPainterPath outline;
     outline.moveTo(50, 6);
     outline.lineTo(85, 18);
@@ -166,7 +176,8 @@ void shield(QPainter& p, const GlyphInk& ink) {
     checkMark(p, QPointF(34, 51), QPointF(46, 63), QPointF(67, 39), ink.accent, 8);
 }
 
-void reset(QPainter& p, const GlyphInk& ink) {
+void reset(QPainter& p, const GlyphInk& ink)
+{
     const QPointF c(50, 52);
     constexpr qreal kRadius = 33;
     constexpr qreal kStart = 60;   // degrees, counter-clockwise from 3 o'clock
@@ -193,7 +204,8 @@ void reset(QPainter& p, const GlyphInk& ink) {
     p.drawPath(head);
 }
 
-void plug(QPainter& p, const GlyphInk& ink) {
+void plug(QPainter& p, const GlyphInk& ink)
+{
     p.setPen(roundPen(ink.accent, kStroke));
     p.drawLine(QPointF(39, 8), QPointF(39, 26));
     p.drawLine(QPointF(61, 8), QPointF(61, 26));
@@ -218,7 +230,8 @@ void plug(QPainter& p, const GlyphInk& ink) {
 
 } // namespace
 
-void drawGlyph(QPainter& p, Glyph glyph, const QRectF& box, const GlyphInk& ink) {
+void drawGlyph(QPainter& p, Glyph glyph, const QRectF& box, const GlyphInk& ink)
+{
     p.save();
     p.translate(box.topLeft());
     p.scale(box.width() / 100.0, box.height() / 100.0);

@@ -10,13 +10,15 @@ namespace {
 
 constexpr int kMaxLength = 8192;
 
-bool isNameChar(char c) {
+bool isNameChar(char c)
+{
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
            c == '-' || c == '.';
 }
 
 // Parses a whole token as a positive pixel length.
-bool parseLength(std::string_view token, int& value) {
+bool parseLength(std::string_view token, int& value)
+{
     if (token.empty() || token.front() == '+' || token.front() == '-') {
         return false;
     }
@@ -25,7 +27,8 @@ bool parseLength(std::string_view token, int& value) {
     return ec == std::errc() && ptr == end && value > 0 && value <= kMaxLength;
 }
 
-std::vector<std::string_view> splitWords(std::string_view line) {
+std::vector<std::string_view> splitWords(std::string_view line)
+{
     std::vector<std::string_view> words;
     size_t i = 0;
     while (i < line.size()) {
@@ -45,11 +48,13 @@ std::vector<std::string_view> splitWords(std::string_view line) {
 
 } // namespace
 
-int scaled(int length, const SkinSize& skin) {
+int scaled(int length, const SkinSize& skin)
+{
     return (length * skin.num * 2 + skin.den) / (skin.den * 2);
 }
 
-bool isValidImagePath(std::string_view path) {
+bool isValidImagePath(std::string_view path)
+{
     constexpr std::string_view suffix = ".png";
     if (path.size() <= suffix.size() || path.substr(path.size() - suffix.size()) != suffix) {
         return false;
@@ -77,7 +82,8 @@ bool isValidImagePath(std::string_view path) {
     return true;
 }
 
-Manifest parseManifest(std::string_view text, std::string_view sourceName) {
+Manifest parseManifest(std::string_view text, std::string_view sourceName)
+{
     Manifest manifest;
     std::set<std::string, std::less<>> seen;
     int lineNo = 0;

@@ -4,7 +4,8 @@
 
 namespace skin {
 
-const Registry& registry() {
+const Registry& registry()
+{
     static const Registry reg = [] {
         Registry r;
         addWindowImages(r);
@@ -17,32 +18,37 @@ const Registry& registry() {
     return reg;
 }
 
-QColor mix(const QColor& a, const QColor& b, qreal t) {
+QColor mix(const QColor& a, const QColor& b, qreal t)
+{
     auto lerp = [t](qreal x, qreal y) { return x + (y - x) * t; };
     return QColor::fromRgbF(lerp(a.redF(), b.redF()), lerp(a.greenF(), b.greenF()),
                             lerp(a.blueF(), b.blueF()), lerp(a.alphaF(), b.alphaF()));
 }
 
-QColor withAlpha(QColor c, int alpha) {
+QColor withAlpha(QColor c, int alpha)
+{
     c.setAlpha(alpha);
     return c;
 }
 
-QLinearGradient verticalGradient(const QRectF& r, const QColor& top, const QColor& bottom) {
+QLinearGradient verticalGradient(const QRectF& r, const QColor& top, const QColor& bottom)
+{
     QLinearGradient g(r.topLeft(), r.bottomLeft());
     g.setColorAt(0, top);
     g.setColorAt(1, bottom);
     return g;
 }
 
-QPainterPath roundedRect(const QRectF& r, qreal radius) {
+QPainterPath roundedRect(const QRectF& r, qreal radius)
+{
     QPainterPath path;
     path.addRoundedRect(r, radius, radius);
     return path;
 }
 
 void softShadow(QPainter& p, const QRectF& r, qreal radius, qreal blur, const QColor& color,
-                QPointF offset) {
+                QPointF offset)
+{
     constexpr int kLayers = 10;
     p.save();
     p.setPen(Qt::NoPen);
@@ -57,7 +63,8 @@ void softShadow(QPainter& p, const QRectF& r, qreal radius, qreal blur, const QC
     p.restore();
 }
 
-void topHighlight(Canvas& c, const QRectF& r, qreal radius, int alpha) {
+void topHighlight(Canvas& c, const QRectF& r, qreal radius, int alpha)
+{
     const qreal w = c.px;
     const QRectF inner = r.adjusted(w, w, -w, -w);
     QLinearGradient g(inner.topLeft(), inner.bottomLeft());
@@ -70,7 +77,8 @@ void topHighlight(Canvas& c, const QRectF& r, qreal radius, int alpha) {
     c.p.restore();
 }
 
-void innerShadow(Canvas& c, const QRectF& r, qreal radius, qreal depth, int alpha) {
+void innerShadow(Canvas& c, const QRectF& r, qreal radius, qreal depth, int alpha)
+{
     c.p.save();
     c.p.setClipPath(roundedRect(r, radius));
     QLinearGradient g(r.topLeft(), r.topLeft() + QPointF(0, depth));
@@ -81,7 +89,8 @@ void innerShadow(Canvas& c, const QRectF& r, qreal radius, qreal depth, int alph
 }
 
 void haloStroke(QPainter& p, const QPainterPath& path, const QColor& color, qreal width,
-                const QColor& halo, qreal haloWidth) {
+                const QColor& halo, qreal haloWidth)
+{
     p.save();
     p.setBrush(Qt::NoBrush);
     p.setPen(roundPen(halo, haloWidth));
@@ -91,7 +100,8 @@ void haloStroke(QPainter& p, const QPainterPath& path, const QColor& color, qrea
     p.restore();
 }
 
-QPen roundPen(const QColor& color, qreal width) {
+QPen roundPen(const QColor& color, qreal width)
+{
     QPen pen(color, width);
     pen.setCapStyle(Qt::RoundCap);
     pen.setJoinStyle(Qt::RoundJoin);

@@ -17,12 +17,14 @@
 
 namespace {
 
-int fail(const std::string& reason) {
+int fail(const std::string& reason)
+{
     std::fprintf(stderr, "vireto-skingen: %s\n", reason.c_str());
     return 1;
 }
 
-bool readFile(const char* path, std::string& text) {
+bool readFile(const char* path, std::string& text)
+{
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return false;
@@ -33,7 +35,8 @@ bool readFile(const char* path, std::string& text) {
     return !in.bad();
 }
 
-QImage render(const skin::ImageEntry& entry, const skin::DrawFn& draw, const skin::SkinSize& s) {
+QImage render(const skin::ImageEntry& entry, const skin::DrawFn& draw, const skin::SkinSize& s)
+{
     const int width = skin::scaled(entry.width, s);
     const int height = skin::scaled(entry.height, s);
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
@@ -52,7 +55,8 @@ QImage render(const skin::ImageEntry& entry, const skin::DrawFn& draw, const ski
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 3) {
         return fail("usage: vireto-skingen MANIFEST OUTDIR");
     }

@@ -10,14 +10,16 @@ namespace {
 
 const QColor kHalo(6, 20, 40, 150);
 
-QPainterPath circlePath(QPointF c, qreal radius) {
+QPainterPath circlePath(QPointF c, qreal radius)
+{
     QPainterPath path;
     path.addEllipse(c, radius, radius);
     return path;
 }
 
 // Four crosshair arms from an inner gap to the outer reach.
-QPainterPath crossArms(QPointF c, qreal gap, qreal reach) {
+QPainterPath crossArms(QPointF c, qreal gap, qreal reach)
+{
     QPainterPath path;
     for (const QPointF d : {QPointF(0, -1), QPointF(0, 1), QPointF(-1, 0), QPointF(1, 0)}) {
         path.moveTo(c + d * gap);
@@ -27,7 +29,8 @@ QPainterPath crossArms(QPointF c, qreal gap, qreal reach) {
 }
 
 // A finished point: a small green cross in a ring.
-void drawDoneTarget(Canvas& c) {
+void drawDoneTarget(Canvas& c)
+{
     const QRectF r = c.rect;
     const QPointF mid = r.center();
     const qreal u = r.width() / 48.0;
@@ -38,7 +41,8 @@ void drawDoneTarget(Canvas& c) {
     haloStroke(c.p, crossArms(mid, 0, 10 * u), palette::greenBright, 3 * u, kHalo, 5.5 * u);
 }
 
-void drawCrosshair(Canvas& c, const QColor& color) {
+void drawCrosshair(Canvas& c, const QColor& color)
+{
     const QPointF mid = c.rect.center();
     const qreal u = c.rect.width() / 96.0;
     haloStroke(c.p, crossArms(mid, 6 * u, 44 * u), color, 2.5 * u, kHalo, 5 * u);
@@ -49,7 +53,8 @@ void drawCrosshair(Canvas& c, const QColor& color) {
 }
 
 // Waiting for a touch: a ring pulses outwards and fades over frames 1..5.
-void drawWaitingTarget(Canvas& c, int frame) {
+void drawWaitingTarget(Canvas& c, int frame)
+{
     const QPointF mid = c.rect.center();
     const qreal u = c.rect.width() / 96.0;
     const qreal t = (frame - 1) / 4.0;
@@ -71,7 +76,8 @@ void drawWaitingTarget(Canvas& c, int frame) {
 }
 
 // Holding still: a ring fills clockwise a quarter per frame; frame 5 adds a bright centre.
-void drawSteadyTarget(Canvas& c, int frame) {
+void drawSteadyTarget(Canvas& c, int frame)
+{
     const QPointF mid = c.rect.center();
     const qreal u = c.rect.width() / 96.0;
     const qreal radius = 29 * u;
@@ -103,7 +109,8 @@ void drawSteadyTarget(Canvas& c, int frame) {
 }
 
 // A bold arrow pointing at a screen corner; `degrees` turns it from pointing right.
-void drawCornerArrow(Canvas& c, qreal degrees, bool pressed) {
+void drawCornerArrow(Canvas& c, qreal degrees, bool pressed)
+{
     QPainter& p = c.p;
     const qreal u = c.rect.width() / 96.0;
     QPainterPath arrow;
@@ -141,7 +148,8 @@ void drawCornerArrow(Canvas& c, qreal degrees, bool pressed) {
 }
 
 // The pass / fail disc with a check mark or a cross.
-void drawVerdict(Canvas& c, bool pass) {
+void drawVerdict(Canvas& c, bool pass)
+{
     QPainter& p = c.p;
     const QPointF mid = c.rect.center();
     const qreal u = c.rect.width() / 64.0;
@@ -183,7 +191,8 @@ void drawVerdict(Canvas& c, bool pass) {
 
 } // namespace
 
-void addTargetImages(Registry& reg) {
+void addTargetImages(Registry& reg)
+{
     reg["calibration.png"] = drawDoneTarget;
     for (int frame = 1; frame <= 5; ++frame) {
         const std::string n = std::to_string(frame);

@@ -18,7 +18,8 @@ struct TileLook {
     GlyphInk ink;
 };
 
-TileLook tileLook(Tone tone, State s) {
+TileLook tileLook(Tone tone, State s)
+{
     const bool teal = tone == Tone::Teal;
     const QColor top = teal ? QColor(30, 142, 156) : QColor(39, 121, 176);
     const QColor bottom = teal ? QColor(12, 72, 92) : QColor(16, 58, 104);
@@ -45,7 +46,8 @@ TileLook tileLook(Tone tone, State s) {
             {QColor(238, 240, 243), QColor(222, 226, 231), QColor(158, 166, 176)}};
 }
 
-void drawTile(Canvas& c, Glyph glyph, Tone tone, State s) {
+void drawTile(Canvas& c, Glyph glyph, Tone tone, State s)
+{
     QPainter& p = c.p;
     const QRectF r = c.rect;
     const qreal margin = r.width() * 0.035;
@@ -117,7 +119,8 @@ constexpr TileKind kTiles[] = {
 
 } // namespace
 
-void addTileImages(Registry& reg) {
+void addTileImages(Registry& reg)
+{
     const std::pair<const char*, State> suffixes[] = {
         {"", State::Normal}, {"1", State::Focus}, {"2", State::Press}, {"3", State::Disabled}};
     for (const TileKind& tile : kTiles) {

@@ -11,7 +11,8 @@ constexpr qreal kWindowRadius = 14;
 
 // Faint light rays fanning out from a bottom corner, like the frame's cameras see them.
 void drawRayFan(QPainter& p, const QRectF& r, QPointF origin, qreal fromDeg, qreal toDeg, int rays,
-                const QColor& color, qreal width) {
+                const QColor& color, qreal width)
+{
     const qreal reach = std::hypot(r.width(), r.height());
     p.setPen(QPen(color, width));
     for (int i = 0; i < rays; ++i) {
@@ -21,7 +22,8 @@ void drawRayFan(QPainter& p, const QRectF& r, QPointF origin, qreal fromDeg, qre
 }
 
 // Dark window background with a lighter top band holding the title and window buttons.
-void drawDarkWindow(Canvas& c, qreal band) {
+void drawDarkWindow(Canvas& c, qreal band)
+{
     QPainter& p = c.p;
     const QRectF r = c.rect;
     const QRectF frame = r.adjusted(c.px / 2, c.px / 2, -c.px / 2, -c.px / 2);
@@ -83,7 +85,8 @@ void drawDarkWindow(Canvas& c, qreal band) {
 }
 
 // Light message box body under a dark drag band that holds the title.
-void drawMessageBox(Canvas& c) {
+void drawMessageBox(Canvas& c)
+{
     QPainter& p = c.p;
     const QRectF r = c.rect;
     const qreal band = std::round(r.height() / 8.85);
@@ -114,7 +117,8 @@ void drawMessageBox(Canvas& c) {
 
 enum class WindowGlyph { Minimise, Close };
 
-void drawWindowButton(Canvas& c, WindowGlyph glyph, bool hot) {
+void drawWindowButton(Canvas& c, WindowGlyph glyph, bool hot)
+{
     QPainter& p = c.p;
     const QRectF r = c.rect;
     const qreal inset = r.width() * 0.08;
@@ -153,7 +157,8 @@ void drawWindowButton(Canvas& c, WindowGlyph glyph, bool hot) {
 
 } // namespace
 
-void addWindowImages(Registry& reg) {
+void addWindowImages(Registry& reg)
+{
     reg["back_pixmap.png"] = [](Canvas& c) { drawDarkWindow(c, 60); };
     reg["set/set.png"] = [](Canvas& c) { drawDarkWindow(c, 60); };
     reg["messageBox/messageBox.png"] = drawMessageBox;

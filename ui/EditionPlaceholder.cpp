@@ -35,15 +35,18 @@ EditionPlaceholder::EditionPlaceholder(QWidget* parent) : QWidget(parent, Qt::Fr
     setWindowTitle(QStringLiteral("Vireto"));
     setWindowIcon(QIcon(app.skinDirectory + QStringLiteral("Vireto.png")));
     setObjectName(QStringLiteral("placeholder"));
-    setStyleSheet(QStringLiteral("#placeholder { background: rgb(18,44,74); } QLabel { color: white; }"));
+    setStyleSheet(
+        QStringLiteral("#placeholder { background: rgb(18,44,74); } QLabel { color: white; }"));
 
     auto* layout = new QVBoxLayout(this);
-    auto* title = new QLabel(QStringLiteral("Vireto V%1").arg(toolVersionText(app.subVersion)), this);
+    auto* title =
+        new QLabel(QStringLiteral("Vireto V%1").arg(toolVersionText(app.subVersion)), this);
     title->setFont(app.skin.title.font());
     auto* edition = new QLabel(editionName(app.toolMode, app.subFunction), this);
     edition->setObjectName(QStringLiteral("edition"));
     edition->setFont(app.skin.heading.font());
-    auto* details = new QLabel(QStringLiteral("Language %1\nSkin %2").arg(app.languageIndex).arg(app.skinDirectory), this);
+    auto* details = new QLabel(
+        QStringLiteral("Language %1\nSkin %2").arg(app.languageIndex).arg(app.skinDirectory), this);
     details->setObjectName(QStringLiteral("details"));
     details->setFont(app.skin.text.font());
     auto* status = new QLabel(app.text(17), this);

@@ -19,7 +19,10 @@ protected:
     SettingsFile ini() const { return SettingsFile(dir.file("Vireto.ini")); }
     SettingsFile pack() const { return SettingsFile(dir.file("Vireto_language.lrp")); }
     void setLanguageCount(int n) const { pack().write("Language", "LanguageCnt", n); }
-    StartupOptions parse(const QStringList& args) const { return parseCommandLine(args, ini(), pack()); }
+    StartupOptions parse(const QStringList& args) const
+    {
+        return parseCommandLine(args, ini(), pack());
+    }
 
     ScratchDir dir;
 };
@@ -61,9 +64,9 @@ TEST_F(CommandLineTest, EveryToolSwitchMapsToItsEdition)
         int toolMode;
         int subFunction;
     };
-    const Row rows[] = {{"-MM", 1, 0}, {"-mm", 1, 0},    {"-DD", 2, 0},  {"-dd", 2, 0},
-                        {"-UU", 3, 0}, {"-uu", 3, 0},    {"-4cal", 3, 1}, {"-16cal", 3, 2},
-                        {"-key", 1, 3}, {"-ir", 1, 4},   {"-adj", 1, 5}, {"-update", 5, 0},
+    const Row rows[] = {{"-MM", 1, 0},  {"-mm", 1, 0}, {"-DD", 2, 0},   {"-dd", 2, 0},
+                        {"-UU", 3, 0},  {"-uu", 3, 0}, {"-4cal", 3, 1}, {"-16cal", 3, 2},
+                        {"-key", 1, 3}, {"-ir", 1, 4}, {"-adj", 1, 5},  {"-update", 5, 0},
                         {"-ver", 1, 7}};
     ini().write("Vireto_Config", "ChooseToolEnable", 4); // must not leak into any row
     for (const Row& r : rows) {

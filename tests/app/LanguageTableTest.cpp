@@ -40,7 +40,8 @@ TEST(LanguageTable, PackOverlaysItsLanguageEntryByEntry)
     ScratchDir dir;
     dir.write("Vireto_language.lrp",
               "[Language]\nLanguageCnt=2\nLanguage_0=English\nLanguage_1=Deutsch\n"
-              "[Language_1]\n1=Einstellungen\n15=\"Ger\xc3\xa4tepr\xc3\xbc" "fung abgeschlossen.\"\n"
+              "[Language_1]\n1=Einstellungen\n15=\"Ger\xc3\xa4tepr\xc3\xbc"
+              "fung abgeschlossen.\"\n"
               "21=\"\\nWirklich aktualisieren?\"\n168=Beispiel GmbH\n169=beyond the table\n"
               "200=also beyond\n"
               "[Language_0]\n1=Settings\n");
@@ -48,7 +49,8 @@ TEST(LanguageTable, PackOverlaysItsLanguageEntryByEntry)
     const QStringList german = LanguageTable::load(pack, 1);
     ASSERT_EQ(german.size(), 169);
     EXPECT_EQ(german[1], "Einstellungen");
-    EXPECT_EQ(german[15], QString::fromUtf8("Ger\xc3\xa4tepr\xc3\xbc" "fung abgeschlossen."));
+    EXPECT_EQ(german[15], QString::fromUtf8("Ger\xc3\xa4tepr\xc3\xbc"
+                                            "fung abgeschlossen."));
     EXPECT_EQ(german[21], "\nWirklich aktualisieren?");
     EXPECT_EQ(german[168], "Beispiel GmbH");
     EXPECT_EQ(german[2], "Leveling"); // missing key keeps the English text
@@ -62,15 +64,18 @@ TEST(LanguageTable, PackOverlaysItsLanguageEntryByEntry)
 TEST(LanguageTable, UnquotedTextWithCommasStaysOneText)
 {
     ScratchDir dir;
-    dir.write("Vireto_language.lrp", "[Language_0]\n14=Bitte pr\xc3\xbc" "fen, dann neu stecken!\n");
+    dir.write("Vireto_language.lrp", "[Language_0]\n14=Bitte pr\xc3\xbc"
+                                     "fen, dann neu stecken!\n");
     const QStringList table = LanguageTable::load(SettingsFile(dir.file("Vireto_language.lrp")), 0);
-    EXPECT_EQ(table[14], QString::fromUtf8("Bitte pr\xc3\xbc" "fen, dann neu stecken!"));
+    EXPECT_EQ(table[14], QString::fromUtf8("Bitte pr\xc3\xbc"
+                                           "fen, dann neu stecken!"));
 }
 
 TEST(LanguageTable, NamesBeyondTheCountAreNotListedAndMissingNamesReadAsZero)
 {
     ScratchDir dir;
-    dir.write("Vireto_language.lrp", "[Language]\nLanguageCnt=3\nLanguage_0=A\nLanguage_2=C\nLanguage_3=D\n");
+    dir.write("Vireto_language.lrp",
+              "[Language]\nLanguageCnt=3\nLanguage_0=A\nLanguage_2=C\nLanguage_3=D\n");
     EXPECT_EQ(LanguageTable::languageNames(SettingsFile(dir.file("Vireto_language.lrp"))),
               QStringList({"A", "0", "C"}));
 }

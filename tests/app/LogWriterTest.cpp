@@ -176,7 +176,8 @@ TEST(LogCleanUp, LinksAreRemovedAsLinksAndTheirTargetsSurvive)
     ASSERT_EQ(::symlink((outside + "/keep.txt").constData(),
                         dir.file("log/old/linkfile").toLocal8Bit().constData()),
               0);
-    ASSERT_EQ(::symlink(outside.constData(), dir.file("log/old/linkdir").toLocal8Bit().constData()), 0);
+    ASSERT_EQ(::symlink(outside.constData(), dir.file("log/old/linkdir").toLocal8Bit().constData()),
+              0);
     ::chmod((outside + "/keep.txt").constData(), 0444);
 
     LogWriter::cleanOldDays(dir.file("log"), QDate(2014, 3, 1));

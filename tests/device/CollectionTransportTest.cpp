@@ -46,7 +46,10 @@ public:
 
 class FakeCollection : public HidCollection {
 public:
-    FakeCollection(FakeBus& bus, std::string path) : bus_(bus), path_(std::move(path)) { ++bus_.openHandles; }
+    FakeCollection(FakeBus& bus, std::string path) : bus_(bus), path_(std::move(path))
+    {
+        ++bus_.openHandles;
+    }
     ~FakeCollection() override { --bus_.openHandles; }
     bool attributes(uint16_t& v, uint16_t& p) override
     {

@@ -93,7 +93,8 @@ TEST_F(FlashBlocksTest, AFailedWriteStopsBeforeTheFlag)
     });
     EXPECT_EQ(blocks.writeSensorBlock(block), 0);
     EXPECT_EQ(flashWrites(transport.requests).size(), 10u);
-    EXPECT_EQ(le::u32(&frame.flash[0x011000]), 0xFFFFFFFFu) << "no valid flag after an interrupted write";
+    EXPECT_EQ(le::u32(&frame.flash[0x011000]), 0xFFFFFFFFu)
+        << "no valid flag after an interrupted write";
 }
 
 TEST_F(FlashBlocksTest, ConfigRecordIsNineBlocksThenTheFlag)

@@ -31,7 +31,8 @@ protected:
 
     int switches() const
     {
-        return static_cast<int>(std::count_if(transport->requests.begin(), transport->requests.end(),
+        return static_cast<int>(std::count_if(transport->requests.begin(),
+                                              transport->requests.end(),
                                               [](const auto& r) { return r[1] == 0x0E; }));
     }
     void writeValidSensorBlock() { le::put32(&frame.flash[0x011000], flash_map::SENSORInfoFlag); }
@@ -117,7 +118,8 @@ TEST_F(ModeSwitchTest, WorkModeRefusedWithSensorInformationFails)
     frame.statusOf[0x0E] = 0xFF;
     EXPECT_EQ(SwitchMode(*device, SaveMode, &observer), 0);
     EXPECT_EQ(observer.texts, std::vector<int>{14});
-    EXPECT_TRUE(log.contains("Switch to wrok mode failed! SwitchMode(SENSORInfoFlag) g_isSwitchMode=0\n"));
+    EXPECT_TRUE(
+        log.contains("Switch to wrok mode failed! SwitchMode(SENSORInfoFlag) g_isSwitchMode=0\n"));
 }
 
 TEST_F(ModeSwitchTest, WorkModeRefusedAndBlockUnreadableFails)
@@ -126,7 +128,8 @@ TEST_F(ModeSwitchTest, WorkModeRefusedAndBlockUnreadableFails)
     frame.statusOf[0x0A] = 0xFF;
     EXPECT_EQ(SwitchMode(*device, WorkMode, &observer), 0);
     EXPECT_EQ(observer.texts, std::vector<int>{14});
-    EXPECT_TRUE(log.contains("Switch to wrok mode failed! SwitchMode(ReadCalibInfo) g_isSwitchMode=0\n"));
+    EXPECT_TRUE(
+        log.contains("Switch to wrok mode failed! SwitchMode(ReadCalibInfo) g_isSwitchMode=0\n"));
 }
 
 TEST_F(ModeSwitchTest, WorkModeTimeOutFailsWithoutReadingTheBlock)

@@ -57,7 +57,8 @@ TEST_F(RegisterAccessTest, BlocksGoWhereTheAddressWordSays)
     uint8_t out[4] = {};
     ASSERT_EQ(access.readBlock(request(0x12000100, 4), out), 1);
     EXPECT_EQ(transport.requests.back()[1], 0x0A);
-    EXPECT_EQ(le::u24(&transport.requests.back()[2]), 0x000100u) << "the Slave bit never reaches a flash command";
+    EXPECT_EQ(le::u24(&transport.requests.back()[2]), 0x000100u)
+        << "the Slave bit never reaches a flash command";
     EXPECT_EQ(out[3], 0x03);
     EXPECT_EQ(access.lastRegisterValue(), 0x03);
 
@@ -67,7 +68,8 @@ TEST_F(RegisterAccessTest, BlocksGoWhereTheAddressWordSays)
     EXPECT_EQ(transport.requests.back()[1], 0x08);
     EXPECT_EQ(transport.requests.back()[2], 0x0A);
 
-    ASSERT_EQ(access.writeBlock(request(aw::make(aw::kSpaceSensor, 0x19, Side::Slave), 1, {0x3A})), 1);
+    ASSERT_EQ(access.writeBlock(request(aw::make(aw::kSpaceSensor, 0x19, Side::Slave), 1, {0x3A})),
+              1);
     EXPECT_EQ(transport.requests.back()[1], 0x1A);
     EXPECT_EQ(access.lastRegisterValue(), 0x3A);
     ASSERT_EQ(access.writeBlock(request(aw::make(aw::kSpaceFpga, 0x35), 1, {0x1F})), 1);
@@ -81,7 +83,8 @@ TEST_F(RegisterAccessTest, BadRequestsAreRefusedWithoutTraffic)
 {
     uint8_t out[1];
     EXPECT_EQ(access.readBlock(request(0x02000000, 0), out), 0);
-    EXPECT_EQ(access.readBlock(request(0x02000000, RegisterAccess::kTransferBufferSize + 1), nullptr), 0);
+    EXPECT_EQ(
+        access.readBlock(request(0x02000000, RegisterAccess::kTransferBufferSize + 1), nullptr), 0);
     EXPECT_EQ(access.readBlock(request(aw::make(aw::kSpaceStream, 0x4000), 4), nullptr), 0);
     EXPECT_EQ(access.writeBlock(request(0x02000000, 8, {1, 2})), 0);
     EXPECT_EQ(access.erase(request(0x02011000, 0)), 0);

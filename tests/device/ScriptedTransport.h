@@ -83,8 +83,8 @@ private:
 
 // A frame that answers every command at once with status 0x22 and data produced by
 // `data(request, chunk, out61)`.
-inline ScriptedTransport::Responder answerAtOnce(
-    std::function<void(const ScriptedTransport::Report&, int, uint8_t*)> data = {})
+inline ScriptedTransport::Responder
+answerAtOnce(std::function<void(const ScriptedTransport::Report&, int, uint8_t*)> data = {})
 {
     return [data](const ScriptedTransport::Report& req, int poll, uint8_t* reply) {
         reply[1] = req[1] & 0x3F;

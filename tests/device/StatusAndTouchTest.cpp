@@ -86,9 +86,8 @@ TEST_F(GetTouchPointsTest, DecodesBothSidesAndCapsTheCountAtFive)
     EXPECT_EQ(encoded[30], 0x01);
     EXPECT_EQ(encoded[31], 0x80);
 
-    transport->setResponder(answerAtOnce([&](const auto&, int, uint8_t* data) {
-        std::copy(encoded, encoded + 61, data);
-    }));
+    transport->setResponder(answerAtOnce(
+        [&](const auto&, int, uint8_t* data) { std::copy(encoded, encoded + 61, data); }));
     CandidateReport got;
     int sides = 0;
     EXPECT_EQ(GetTouchPoints(*device, {0, 5, 1, 2, 3, 4, 0}, got, sides), kBothSides);
@@ -109,8 +108,9 @@ TEST_F(GetTouchPointsTest, ResultAndSideStatusFollowTheCounts)
         uint8_t left, right;
         int result, sides;
     };
-    for (const Row& row : {Row{0, 0, kNoCandidates, kSidesNone}, Row{1, 0, kOneSide, kSidesRightEmpty},
-                           Row{0, 3, kOneSide, kSidesLeftEmpty}, Row{2, 1, kBothSides, kSidesBoth}}) {
+    for (const Row& row :
+         {Row{0, 0, kNoCandidates, kSidesNone}, Row{1, 0, kOneSide, kSidesRightEmpty},
+          Row{0, 3, kOneSide, kSidesLeftEmpty}, Row{2, 1, kBothSides, kSidesBoth}}) {
         transport->setResponder(answerAtOnce([row](const auto&, int, uint8_t* data) {
             data[0] = row.left;
             data[26] = row.right;

@@ -6,13 +6,15 @@ using skin::parseManifest;
 
 namespace {
 
-std::string errorOf(std::string_view text) {
+std::string errorOf(std::string_view text)
+{
     return parseManifest(text, "images.txt").error;
 }
 
 } // namespace
 
-TEST(ManifestTest, ReadsEntriesCommentsAndBlankLines) {
+TEST(ManifestTest, ReadsEntriesCommentsAndBlankLines)
+{
     const auto m = parseManifest("# header\n\nmin1.png 36 36\n"
                                  "  set/set.png\t900  640   # settings\r\n"
                                  "messageBox/messageBox.png 560 300",
@@ -29,23 +31,27 @@ TEST(ManifestTest, ReadsEntriesCommentsAndBlankLines) {
     EXPECT_EQ(m.entries[2].line, 5);
 }
 
-TEST(ManifestTest, EmptyTextIsAnEmptyManifest) {
+TEST(ManifestTest, EmptyTextIsAnEmptyManifest)
+{
     const auto m = parseManifest("# nothing yet\n", "images.txt");
     EXPECT_TRUE(m.ok());
     EXPECT_TRUE(m.entries.empty());
 }
 
-TEST(ManifestTest, ErrorsNameFileAndLine) {
+TEST(ManifestTest, ErrorsNameFileAndLine)
+{
     EXPECT_EQ(errorOf("min1.png 36 36\n\nquit1.png 36\n").rfind("images.txt:3: ", 0), 0u);
 }
 
-TEST(ManifestTest, RejectsWrongFieldCount) {
+TEST(ManifestTest, RejectsWrongFieldCount)
+{
     EXPECT_FALSE(errorOf("min1.png 36").empty());
     EXPECT_FALSE(errorOf("min1.png").empty());
     EXPECT_FALSE(errorOf("min1.png 36 36 36").empty());
 }
 
-TEST(ManifestTest, RejectsBadSizes) {
+TEST(ManifestTest, RejectsBadSizes)
+{
     EXPECT_FALSE(errorOf("min1.png 0 36").empty());
     EXPECT_FALSE(errorOf("min1.png -36 36").empty());
     EXPECT_FALSE(errorOf("min1.png +36 36").empty());
@@ -55,7 +61,8 @@ TEST(ManifestTest, RejectsBadSizes) {
     EXPECT_FALSE(errorOf("min1.png 36 9000").empty());
 }
 
-TEST(ManifestTest, RejectsBadPaths) {
+TEST(ManifestTest, RejectsBadPaths)
+{
     EXPECT_FALSE(errorOf("min1.jpg 36 36").empty());
     EXPECT_FALSE(errorOf(".png 36 36").empty());
     EXPECT_FALSE(errorOf("/etc/min1.png 36 36").empty());
@@ -65,21 +72,24 @@ TEST(ManifestTest, RejectsBadPaths) {
     EXPECT_FALSE(errorOf("set/.png 36 36").empty());
 }
 
-TEST(ManifestTest, RejectsDuplicates) {
+TEST(ManifestTest, RejectsDuplicates)
+{
     const auto m = parseManifest("min1.png 36 36\nmin2.png 36 36\nmin1.png 20 20\n", "m");
     EXPECT_FALSE(m.ok());
     EXPECT_TRUE(m.entries.empty());
     EXPECT_NE(m.error.find("m:3:"), std::string::npos) << m.error;
 }
 
-TEST(ManifestTest, ValidPaths) {
+TEST(ManifestTest, ValidPaths)
+{
     EXPECT_TRUE(skin::isValidImagePath("calibration1-5.png"));
     EXPECT_TRUE(skin::isValidImagePath("set/arrow_left_Press.png"));
     EXPECT_FALSE(skin::isValidImagePath("set/"));
     EXPECT_FALSE(skin::isValidImagePath("a b.png"));
 }
 
-TEST(ManifestTest, ScalesToNearestPixel) {
+TEST(ManifestTest, ScalesToNearestPixel)
+{
     const auto& s1024 = skin::kSkins[0];
     const auto& s1440 = skin::kSkins[1];
     const auto& s1920 = skin::kSkins[2];

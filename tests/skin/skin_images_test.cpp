@@ -18,14 +18,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string readText(const fs::path& path) {
+std::string readText(const fs::path& path)
+{
     std::ifstream in(path, std::ios::binary);
     std::ostringstream buffer;
     buffer << in.rdbuf();
     return buffer.str();
 }
 
-const std::vector<skin::ImageEntry>& manifestEntries() {
+const std::vector<skin::ImageEntry>& manifestEntries()
+{
     static const std::vector<skin::ImageEntry> entries = [] {
         const auto m = skin::parseManifest(readText(VIRETO_SKIN_MANIFEST), "images.txt");
         EXPECT_TRUE(m.ok()) << m.error;
@@ -34,7 +36,8 @@ const std::vector<skin::ImageEntry>& manifestEntries() {
     return entries;
 }
 
-bool inManifest(std::string_view name) {
+bool inManifest(std::string_view name)
+{
     for (const auto& e : manifestEntries()) {
         if (e.path == name) {
             return true;
@@ -43,14 +46,16 @@ bool inManifest(std::string_view name) {
     return false;
 }
 
-QImage loadSkin(int folder, const std::string& name) {
+QImage loadSkin(int folder, const std::string& name)
+{
     const std::string path =
         std::string(VIRETO_BIN_DIR) + "/skin/" + std::to_string(folder) + "/" + name;
     return QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_ARGB32);
 }
 
 // Mean saturation of the clearly visible pixels, 0 (grey) to 1.
-double meanSaturation(const QImage& image) {
+double meanSaturation(const QImage& image)
+{
     double sum = 0;
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -65,7 +70,8 @@ double meanSaturation(const QImage& image) {
     return count ? sum / count : 0;
 }
 
-double alphaSum(const QImage& image) {
+double alphaSum(const QImage& image)
+{
     double sum = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -76,21 +82,24 @@ double alphaSum(const QImage& image) {
 }
 
 // Relative luminance as used for contrast ratios.
-double luminance(const QColor& c) {
+double luminance(const QColor& c)
+{
     auto channel = [](double v) {
         return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
     };
     return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
 }
 
-double contrast(const QColor& a, const QColor& b) {
+double contrast(const QColor& a, const QColor& b)
+{
     const double la = luminance(a);
     const double lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // Base names that come with the four state images NAME, NAME1, NAME2 and NAME3.
-std::vector<std::string> tileBases() {
+std::vector<std::string> tileBases()
+{
     std::vector<std::string> bases;
     for (const auto& e : manifestEntries()) {
         const std::string base = e.path.substr(0, e.path.size() - 4);
@@ -104,7 +113,8 @@ std::vector<std::string> tileBases() {
 
 } // namespace
 
-TEST(SkinImagesTest, ManifestHoldsTheNamesTheWindowsUse) {
+TEST(SkinImagesTest, ManifestHoldsTheNamesTheWindowsUse)
+{
     EXPECT_GE(manifestEntries().size(), 80u);
     for (const char* name : {"back_pixmap.png",
                              "Vireto.png",
@@ -132,7 +142,8 @@ TEST(SkinImagesTest, ManifestHoldsTheNamesTheWindowsUse) {
     }
 }
 
-TEST(SkinImagesTest, EveryImageExistsAtEverySizeAndIsADrawing) {
+TEST(SkinImagesTest, EveryImageExistsAtEverySizeAndIsADrawing)
+{
     for (const skin::SkinSize& s : skin::kSkins) {
         for (const auto& e : manifestEntries()) {
             SCOPED_TRACE(std::to_string(s.folder) + "/" + e.path);
@@ -158,7 +169,8 @@ TEST(SkinImagesTest, EveryImageExistsAtEverySizeAndIsADrawing) {
     }
 }
 
-TEST(SkinImagesTest, StateImagesDifferAndDisabledIsGrey) {
+TEST(SkinImagesTest, StateImagesDifferAndDisabledIsGrey)
+{
     const auto bases = tileBases();
     EXPECT_GE(bases.size(), 12u);
     for (const std::string& base : bases) {
@@ -175,7 +187,8 @@ TEST(SkinImagesTest, StateImagesDifferAndDisabledIsGrey) {
     }
 }
 
-TEST(SkinImagesTest, TilesOfOneStateShowDifferentIcons) {
+TEST(SkinImagesTest, TilesOfOneStateShowDifferentIcons)
+{
     const auto bases = tileBases();
     for (size_t i = 0; i < bases.size(); ++i) {
         for (size_t j = i + 1; j < bases.size(); ++j) {
@@ -185,7 +198,8 @@ TEST(SkinImagesTest, TilesOfOneStateShowDifferentIcons) {
     }
 }
 
-TEST(SkinImagesTest, PushButtonStates) {
+TEST(SkinImagesTest, PushButtonStates)
+{
     for (const char* set : {"", "2"}) {
         const QImage normal = loadSkin(1920, std::string("button_Normal") + set + ".png");
         const QImage focus = loadSkin(1920, std::string("button_Focus") + set + ".png");
@@ -198,7 +212,8 @@ TEST(SkinImagesTest, PushButtonStates) {
     EXPECT_LT(meanSaturation(loadSkin(1920, "button_Enabled.png")), 0.12);
 }
 
-TEST(SkinImagesTest, MessageBoxBodyCarriesDarkBlueText) {
+TEST(SkinImagesTest, MessageBoxBodyCarriesDarkBlueText)
+{
     const QColor text(0, 38, 102);
     for (const skin::SkinSize& s : skin::kSkins) {
         SCOPED_TRACE(s.folder);
@@ -215,7 +230,8 @@ TEST(SkinImagesTest, MessageBoxBodyCarriesDarkBlueText) {
     }
 }
 
-TEST(SkinImagesTest, AnimationFramesDiffer) {
+TEST(SkinImagesTest, AnimationFramesDiffer)
+{
     for (const char* family : {"calibration1-", "calibration2-"}) {
         for (int a = 1; a <= 5; ++a) {
             for (int b = a + 1; b <= 5; ++b) {
@@ -227,7 +243,8 @@ TEST(SkinImagesTest, AnimationFramesDiffer) {
     }
 }
 
-TEST(SkinImagesTest, SteadyRingFillsClockwiseFromTheTop) {
+TEST(SkinImagesTest, SteadyRingFillsClockwiseFromTheTop)
+{
     for (const skin::SkinSize& s : skin::kSkins) {
         SCOPED_TRACE(s.folder);
         double previous = 0;
@@ -247,7 +264,8 @@ TEST(SkinImagesTest, SteadyRingFillsClockwiseFromTheTop) {
     }
 }
 
-TEST(SkinImagesTest, CornerArrowsPointTheRightWay) {
+TEST(SkinImagesTest, CornerArrowsPointTheRightWay)
+{
     for (const char* suffix : {"", "_Press"}) {
         const QImage left = loadSkin(1920, std::string("arrow1") + suffix + ".png");
         const QImage right = loadSkin(1920, std::string("arrow2") + suffix + ".png");
@@ -261,7 +279,8 @@ TEST(SkinImagesTest, CornerArrowsPointTheRightWay) {
     }
 }
 
-TEST(SkinImagesTest, VerdictColours) {
+TEST(SkinImagesTest, VerdictColours)
+{
     const QImage pass = loadSkin(1920, "Qualified.png");
     const QImage failed = loadSkin(1920, "NoQualified.png");
     const int y = pass.height() / 2 + pass.height() / 4;
@@ -273,7 +292,8 @@ TEST(SkinImagesTest, VerdictColours) {
 
 // Every ".png" string literal in the program's sources must name a skin image, or be a
 // pattern that produces at least one.
-TEST(SkinImagesTest, EveryImageTheCodeLoadsIsInTheManifest) {
+TEST(SkinImagesTest, EveryImageTheCodeLoadsIsInTheManifest)
+{
     static const char* const kFolders[] = {"app",         "ui",       "device",     "imaging",
                                            "calibration", "settings", "maintenance"};
     static const std::set<std::string> kExtensions = {".cpp", ".cc", ".cxx", ".h", ".hpp", ".hxx"};

@@ -7,18 +7,21 @@ namespace skintest {
 
 namespace {
 
-bool isIdentChar(char c) {
+bool isIdentChar(char c)
+{
     return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
 }
 
-bool endsWithPng(std::string_view text) {
+bool endsWithPng(std::string_view text)
+{
     constexpr std::string_view suffix = ".png";
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
 // Translates printf / QString::arg placeholders into a regular expression. Returns false
 // when the literal has no placeholder at all.
-bool patternToRegex(std::string_view pattern, std::string& regex) {
+bool patternToRegex(std::string_view pattern, std::string& regex)
+{
     bool placeholder = false;
     regex.clear();
     for (size_t i = 0; i < pattern.size(); ++i) {
@@ -68,7 +71,8 @@ bool patternToRegex(std::string_view pattern, std::string& regex) {
 
 } // namespace
 
-std::vector<PngLiteral> pngLiterals(std::string_view src) {
+std::vector<PngLiteral> pngLiterals(std::string_view src)
+{
     std::vector<PngLiteral> found;
     int line = 1;
     size_t i = 0;
@@ -138,7 +142,8 @@ std::vector<PngLiteral> pngLiterals(std::string_view src) {
     return found;
 }
 
-LiteralKind classify(std::string_view literal) {
+LiteralKind classify(std::string_view literal)
+{
     if (literal.starts_with(":/")) {
         return LiteralKind::Resource;
     }
@@ -149,7 +154,8 @@ LiteralKind classify(std::string_view literal) {
     return patternToRegex(literal, regex) ? LiteralKind::Pattern : LiteralKind::Name;
 }
 
-bool patternMatches(std::string_view pattern, std::string_view name) {
+bool patternMatches(std::string_view pattern, std::string_view name)
+{
     std::string regex;
     if (!patternToRegex(pattern, regex)) {
         return pattern == name;

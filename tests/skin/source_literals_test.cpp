@@ -6,7 +6,8 @@ using namespace skintest;
 
 namespace {
 
-std::vector<std::string> texts(std::string_view source) {
+std::vector<std::string> texts(std::string_view source)
+{
     std::vector<std::string> out;
     for (const auto& lit : pngLiterals(source)) {
         out.push_back(lit.text);
@@ -16,7 +17,8 @@ std::vector<std::string> texts(std::string_view source) {
 
 } // namespace
 
-TEST(SourceLiteralsTest, FindsPlainAndPrefixedLiterals) {
+TEST(SourceLiteralsTest, FindsPlainAndPrefixedLiterals)
+{
     const auto found = pngLiterals("QPixmap a(\"min1.png\");\n"
                                    "auto b = QStringLiteral(\"set/set.png\");\n"
                                    "auto c = u\"quit2.png\"; auto d = \"notes.txt\";\n");
@@ -29,12 +31,14 @@ TEST(SourceLiteralsTest, FindsPlainAndPrefixedLiterals) {
     EXPECT_EQ(found[2].line, 3);
 }
 
-TEST(SourceLiteralsTest, SkipsComments) {
+TEST(SourceLiteralsTest, SkipsComments)
+{
     EXPECT_EQ(texts("// \"old.png\"\n/* \"gone.png\"\n \"also.png\" */ f(\"kept.png\");"),
               std::vector<std::string>{"kept.png"});
 }
 
-TEST(SourceLiteralsTest, HandlesEscapesCharsAndRawStrings) {
+TEST(SourceLiteralsTest, HandlesEscapesCharsAndRawStrings)
+{
     const char* src = "char q = '\"'; int big = 1'000;\n"
                       "auto s = \"say \\\"hi\\\" to x.png\";\n"
                       "auto r = R\"x(raw \"inner\" name.png)x\";\n"
@@ -47,13 +51,15 @@ TEST(SourceLiteralsTest, HandlesEscapesCharsAndRawStrings) {
     EXPECT_EQ(found[2].line, 4);
 }
 
-TEST(SourceLiteralsTest, LinesCountAcrossBlockComments) {
+TEST(SourceLiteralsTest, LinesCountAcrossBlockComments)
+{
     const auto found = pngLiterals("/*\n\n*/\n\"a.png\"");
     ASSERT_EQ(found.size(), 1u);
     EXPECT_EQ(found[0].line, 4);
 }
 
-TEST(SourceLiteralsTest, Classifies) {
+TEST(SourceLiteralsTest, Classifies)
+{
     EXPECT_EQ(classify("/%1.png"), LiteralKind::SavedFileSuffix);
     EXPECT_EQ(classify(".png"), LiteralKind::SavedFileSuffix);
     EXPECT_EQ(classify(":/icons/app.png"), LiteralKind::Resource);
@@ -64,7 +70,8 @@ TEST(SourceLiteralsTest, Classifies) {
     EXPECT_EQ(classify("100%%.png"), LiteralKind::Name);
 }
 
-TEST(SourceLiteralsTest, PatternsMatchNames) {
+TEST(SourceLiteralsTest, PatternsMatchNames)
+{
     EXPECT_TRUE(patternMatches("calibration1-%d.png", "calibration1-5.png"));
     EXPECT_TRUE(patternMatches("calibration2-%1.png", "calibration2-12.png"));
     EXPECT_TRUE(patternMatches("arrow%1_Press.png", "arrow2_Press.png"));
