@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <optional>
+
+class Device;
+
+// What every subcommand gets: its own arguments and the frame it talks to.
+struct CliContext {
+    QStringList args;   // the subcommand's arguments (the subcommand word removed)
+    QString deviceSpec; // --device=WHERE, VIRETO_DEVICE or "hid"
+};
+
+// Exit codes of vireto-cli.
+enum CliExit { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitNoFrame = 3 };
+
+// Numbers on the command line: 0x-hex or decimal, within [min, max].
+std::optional<uint32_t> parseNumber(const QString& text, uint32_t min = 0,
+                                    uint32_t max = 0xFFFFFFFF);
+
+// One line to stderr; returns code so that callers can write `return fail(...)`.
+int fail(int code, const QString& message);
+void note(const QString& message);
+bool wantsHelp(const QStringList& args);
+
+// Opens the frame named by the context and marks it present. Prints the reason and
+// returns nullptr when there is none.
+Device* openFrame(const CliContext& context, uint16_t* productId = nullptr);
+
+// A short name of why the last command failed: refused, timed out, link lost.
+QString lastFailure(Device& device);

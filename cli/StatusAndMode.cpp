@@ -1,0 +1,88 @@
+#include "Subcommands.h"
+
+#include "Device.h"
+#include "FrameIdentity.h"
+#include "StatusCheck.h"
+#include "ToolSession.h"
+
+#include <cstdio>
+
+namespace {
+
+const char* modeName(uint8_t code)
+{
+    switch (code) {
+    case WorkMode:
+        return "work";
+    case CalibrationMode:
+        return "calibration";
+    case ResetMode:
+        return "reset";
+    case SaveMode:
+        return "save";
+    default:
+        return "unknown";
+    }
+}
+
+} // namespace
+
+int runStatus(const CliContext& context)
+{
+    if (wantsHelp(context.args)) {
+        std::puts("usage: vireto-cli status\n"
+                  "Opens the frame and prints its product ID, whether its application or its boot\n"
+                  "loader runs, and (application) the operating mode and error code it reports.");
+        return kExitOk;
+    }
+    if (!context.args.isEmpty())
+        return fail(kExitUsage, QStringLiteral("status takes no arguments"));
+    uint16_t pid = 0;
+    Device* device = openFrame(context, &pid);
+    if (!device)
+        return kExitNoFrame;
+    const bool bootLoader = pid == frame_identity::kBootLoaderProductId;
+    std::printf("product ID: 0x%04X (%s)\n", pid, bootLoader ? "boot loader" : "application");
+    if (bootLoader)
+        return kExitOk;
+    FrameStatus status;
+    if (!readFrameStatus(*device, 1, status))
+        return fail(kExitFailed, QStringLiteral("GetStatus failed: %1").arg(lastFailure(*device)));
+    std::printf("mode: 0x%02X (%s)\nerror code: 0x%08X\n", status.modeCode,
+                modeName(status.modeCode), status.errorCode);
+    return kExitOk;
+}
+
+int runMode(const CliContext& context)
+{
+    if (wantsHelp(context.args) || context.args.size() != 1) {
+        std::puts("usage: vireto-cli mode work|calibration|save|reset\n"
+                  "Switches the frame's operating mode: work (normal touch), calibration (tool\n"
+                  "access), save (the frame stores its optical parameters), reset (restarts its\n"
+                  "processing).");
+        return wantsHelp(context.args) ? kExitOk : kExitUsage;
+    }
+    const QString word = context.args.first();
+    uint8_t mode = 0;
+    if (word == QLatin1String("work"))
+        mode = WorkMode;
+    else if (word == QLatin1String("calibration"))
+        mode = CalibrationMode;
+    else if (word == QLatin1String("save"))
+        mode = SaveMode;
+    else if (word == QLatin1String("reset"))
+        mode = ResetMode;
+    else
+        return fail(
+            kExitUsage,
+            QStringLiteral("unknown mode \"%1\" (work, calibration, save, reset)").arg(word));
+    Device* device = openFrame(context);
+    if (!device)
+        return kExitNoFrame;
+    ToolSession session(*device);
+    if (!SwitchMode(*device, mode, &session))
+        return fail(kExitFailed,
+                    QStringLiteral("mode %1 failed: %2").arg(word, lastFailure(*device)));
+    std::printf("mode %s\n", modeName(mode));
+    return kExitOk;
+}

@@ -1,0 +1,9 @@
+#pragma once
+
+#include "CliSupport.h"
+
+// The subcommands of vireto-cli. Each returns the process exit code.
+int runStatus(const CliContext& context);
+int runMode(const CliContext& context);
+int runFlash(const CliContext& context);
+int runRegister(const CliContext& context);

@@ -1,0 +1,58 @@
+// vireto-cli: the frame tool for headless stations and scripts. Data goes to files or
+// stdout, messages to stderr; the exit status says how it ended.
+#include "AppContext.h"
+#include "CommandLine.h"
+#include "Subcommands.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vireto-cli [--device=WHERE] SUBCOMMAND [ARGS]\n"
+    "\n"
+    "  status                      product ID, application or boot loader, mode, error code\n"
+    "  mode work|calibration|save|reset\n"
+    "  flash read ADDR LEN FILE    flash write ADDR FILE    flash erase ADDR COUNT\n"
+    "  reg read|write [--slave] [--sensor] ADDR [VALUE]\n"
+    "\n"
+    "WHERE: hid (default; or VIRETO_DEVICE), sim, sim:PATH, unix:DIR.\n"
+    "SUBCOMMAND --help explains each one. Exit status: 0 done, 1 the frame failed,\n"
+    "2 bad arguments, 3 no frame.";
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    appContext().reloadLanguage(); // the frame's messages in the pack's language, else English
+    QStringList args = app.arguments().mid(1);
+    CliContext context;
+    context.deviceSpec = deviceOption(args);
+    args.erase(
+        std::remove_if(args.begin(), args.end(),
+                       [](const QString& a) { return a.startsWith(QLatin1String("--device=")); }),
+        args.end());
+
+    if (args.isEmpty() || args.first() == QLatin1String("--help") ||
+        args.first() == QLatin1String("-h")) {
+        std::puts(kUsage);
+        return args.isEmpty() ? kExitUsage : kExitOk;
+    }
+    const std::map<QString, std::function<int(const CliContext&)>> subcommands = {
+        {QStringLiteral("status"), runStatus},
+        {QStringLiteral("mode"), runMode},
+        {QStringLiteral("flash"), runFlash},
+        {QStringLiteral("reg"), runRegister},
+    };
+    const auto it = subcommands.find(args.first());
+    if (it == subcommands.end())
+        return fail(kExitUsage,
+                    QStringLiteral("unknown subcommand \"%1\" (try --help)").arg(args.first()));
+    context.args = args.mid(1);
+    return it->second(context);
+}

@@ -1,0 +1,226 @@
+// Runs vireto-cli as a process, against a virtual frame in a flash file (sim:PATH) or
+// served on sockets by this test (unix:DIR) so that faults can be injected.
+#include "CliSupport.h"
+
+#include "FlashImages.h"
+#include "FlashMap.h"
+#include "FrameServer.h"
+#include "SimBus.h"
+#include "TempDir.h"
+#include "VirtualFrame.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    CliRun cli(const QStringList& args, const QString& device = {}, bool realTimings = false)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VIRETO_TIME_SCALE", realTimings ? "1" : "0");
+        env.insert("VIRETO_HOME", dir.path());
+        env.remove("VIRETO_DEVICE");
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        QStringList all = args;
+        all.prepend("--device=" + (device.isEmpty() ? simDevice() : device));
+        p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", all);
+        EXPECT_TRUE(p.waitForFinished(30000));
+        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+    QString simDevice() const { return "sim:" + dir.file("frame.flash"); }
+    std::vector<uint8_t> flashOf(uint32_t address, size_t n)
+    {
+        std::string error;
+        auto frame = sim::VirtualFrame::withFlashFile(dir.file("frame.flash").toStdString(), error);
+        return frame ? frame->readFlash(address, n) : std::vector<uint8_t>{};
+    }
+
+    ScratchDir dir;
+};
+
+TEST(CliNumbers, HexAndDecimalWithinBounds)
+{
+    EXPECT_EQ(parseNumber("0x11000"), 0x11000u);
+    EXPECT_EQ(parseNumber("0X1f"), 0x1Fu);
+    EXPECT_EQ(parseNumber("1546"), 1546u);
+    EXPECT_EQ(parseNumber(" 42 "), 42u);
+    EXPECT_FALSE(parseNumber(""));
+    EXPECT_FALSE(parseNumber("0x"));
+    EXPECT_FALSE(parseNumber("12abc"));
+    EXPECT_FALSE(parseNumber("-1"));
+    EXPECT_FALSE(parseNumber("0x100", 0, 0xFF));
+    EXPECT_FALSE(parseNumber("0", 1, 5));
+    EXPECT_FALSE(parseNumber("0x100000000"));
+}
+
+TEST_F(CliTest, StatusPrintsTheFramesState)
+{
+    const CliRun r = cli({"status"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("product ID: 0xCB12 (application)"));
+    EXPECT_TRUE(r.out.contains("mode: 0x22 (work)"));
+    EXPECT_TRUE(r.out.contains("error code: 0x00000000"));
+}
+
+TEST_F(CliTest, FlashReadWritesTheSensorBlockToAFileOrStdout)
+{
+    const CliRun r = cli({"flash", "read", "0x11000", "1546", dir.file("block.bin")}, {}, true);
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const QByteArray file = dir.read("block.bin");
+    const std::vector<uint8_t> expected = flashOf(0x11000, 1546);
+    ASSERT_EQ(file.size(), 1546);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(),
+                           reinterpret_cast<const uint8_t*>(file.constData())));
+    EXPECT_EQ(file.left(4), "FIWF");
+
+    const CliRun out = cli({"flash", "read", "0x13000", "8", "-"});
+    ASSERT_EQ(out.exitCode, 0);
+    EXPECT_EQ(out.out.size(), 8);
+}
+
+TEST_F(CliTest, FlashEraseWriteAndVerify)
+{
+    dir.write("data.bin", QByteArray("\x01\x02\x03\x04 written by a test", 25));
+    CliRun r = cli({"flash", "write", "0x1E000", dir.file("data.bin")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData(); // the sector is erased in a factory frame
+    EXPECT_EQ(flashOf(0x1E000, 4), (std::vector<uint8_t>{1, 2, 3, 4}));
+
+    dir.write("other.bin", QByteArray("\xF0\xF0\xF0\xF0", 4));
+    r = cli({"flash", "write", "0x1E000", dir.file("other.bin")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("erase the sectors first")) << r.err.constData();
+
+    r = cli({"flash", "erase", "0x1E000", "1"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(flashOf(0x1E000, 4), (std::vector<uint8_t>(4, 0xFF)));
+    r = cli({"flash", "write", "0x1E000", dir.file("other.bin")});
+    EXPECT_EQ(r.exitCode, 0);
+}
+
+TEST_F(CliTest, BadFlashArgumentsAreRefusedBeforeTouchingTheFrame)
+{
+    const std::vector<uint8_t> before = flashOf(0, flash_map::kFlashSize);
+    for (const QStringList& args :
+         {QStringList{"flash", "read", "0x1FFFF", "2", "-"},
+          QStringList{"flash", "read", "0x20000", "1", "-"},
+          QStringList{"flash", "read", "zz", "1", "-"},
+          QStringList{"flash", "erase", "0x11001", "1"},
+          QStringList{"flash", "erase", "0x1F000", "2"}, QStringList{"flash", "erase", "0", "0"},
+          QStringList{"flash", "burn"},
+          QStringList{"flash", "write", "0x1FFF0", dir.file("missing.bin")}}) {
+        const CliRun r = cli(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString() << r.err.constData();
+        EXPECT_EQ(r.err.count('\n'), 1) << "one line: " << r.err.constData();
+    }
+    dir.write("big.bin", QByteArray(32, 'x'));
+    EXPECT_EQ(cli({"flash", "write", "0x1FFF0", dir.file("big.bin")}).exitCode, 2);
+    EXPECT_EQ(flashOf(0, flash_map::kFlashSize), before);
+}
+
+TEST_F(CliTest, ModesAndTheirRefusal)
+{
+    EXPECT_EQ(cli({"mode", "calibration"}).exitCode, 0);
+    EXPECT_EQ(cli({"mode", "reset"}).exitCode, 0);
+    const CliRun r = cli({"mode", "sleep"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("work, calibration, save, reset"));
+}
+
+TEST_F(CliTest, NoFrameAndUnknownDeviceExitWithThree)
+{
+    CliRun r = cli({"status"}, "unix:" + dir.file("nothing-here"));
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.contains("no frame found"));
+    r = cli({"status"}, "usb");
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_TRUE(r.err.contains("hid, sim, sim:PATH or unix:DIR"));
+}
+
+TEST_F(CliTest, HelpForEverySubcommand)
+{
+    for (const char* sub : {"status", "mode", "flash", "reg"}) {
+        const CliRun r = cli({sub, "--help"});
+        EXPECT_EQ(r.exitCode, 0) << sub;
+        EXPECT_TRUE(r.out.startsWith("usage: vireto-cli")) << sub;
+    }
+    EXPECT_EQ(cli({}).exitCode, 2);
+    EXPECT_EQ(cli({"frobnicate"}).exitCode, 2);
+}
+
+// A frame served on sockets by this process, so that its faults can be set.
+class CliFaultTest : public CliTest {
+protected:
+    void SetUp() override
+    {
+        frame = std::make_shared<sim::VirtualFrame>();
+        bus = std::make_unique<sim::SimBus>(std::vector<std::shared_ptr<sim::VirtualFrame>>{frame});
+        QDir().mkpath(dir.file("link"));
+        server = std::make_unique<sim::FrameServer>(*bus, dir.file("link").toStdString());
+        ASSERT_TRUE(server->start());
+    }
+    QString link() const { return "unix:" + dir.file("link"); }
+
+    std::shared_ptr<sim::VirtualFrame> frame;
+    std::unique_ptr<sim::SimBus> bus;
+    std::unique_ptr<sim::FrameServer> server;
+};
+
+TEST_F(CliFaultTest, RefusedAndUnansweredCommandsSayWhy)
+{
+    frame->refuseCommand(0x0A);
+    CliRun r = cli({"flash", "read", "0", "16", "-"}, link());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("refused")) << r.err.constData();
+
+    frame->clearFaults();
+    frame->neverAnswer(0x06);
+    r = cli({"reg", "read", "0x35"}, link());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("did not answer in time")) << r.err.constData();
+}
+
+TEST_F(CliFaultTest, CalibrationModeRefusedTwiceStopsTheOperation)
+{
+    frame->refuseCommand(0x0E);
+    const CliRun r = cli({"flash", "erase", "0x1E000", "1"}, link());
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("calibration mode")) << r.err.constData();
+    const auto log = frame->requestLog();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const auto& q) { return q[1] == 0x0E; }), 2);
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), [](const auto& q) { return q[1] == 0x0D; }), 0);
+}
+
+TEST_F(CliFaultTest, RegistersOfBothModules)
+{
+    // Registers live as long as the frame: this one is served by the test itself.
+    EXPECT_EQ(cli({"reg", "read", "--sensor", "0x0a"}, link()).out, "0x62\n");
+    EXPECT_EQ(cli({"reg", "write", "--sensor", "--slave", "0x19", "0x3a"}, link()).exitCode, 0);
+    EXPECT_EQ(cli({"reg", "read", "--slave", "--sensor", "25"}, link()).out, "0x3a\n");
+    EXPECT_EQ(frame->sensorRegister(Side::Slave, 0x19), 0x3A);
+    EXPECT_NE(frame->sensorRegister(Side::Master, 0x19), 0x3A);
+    EXPECT_EQ(cli({"reg", "write", "0x35", "0x1f"}, link()).exitCode, 0);
+    EXPECT_EQ(cli({"reg", "read", "0x35"}, link()).out, "0x1f\n");
+    EXPECT_EQ(cli({"reg", "read", "--sensor", "0x100"}, link()).exitCode, 2);
+    EXPECT_EQ(cli({"reg", "write", "0x35", "256"}, link()).exitCode, 2);
+    EXPECT_EQ(cli({"reg", "poke", "0x35"}, link()).exitCode, 2);
+}
+
+TEST_F(CliFaultTest, UnpluggedFrameIsNoFrame)
+{
+    frame->unplug();
+    server->rescan();
+    EXPECT_EQ(cli({"status"}, link()).exitCode, 3);
+}
+
+} // namespace
