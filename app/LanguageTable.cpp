@@ -30,3 +30,9 @@ QStringList LanguageTable::languageNames(const SettingsFile& pack)
                                QStringLiteral("0"));
     return names;
 }
+
+QStringList LanguageTable::selectorEntries(const SettingsFile& pack)
+{
+    const QStringList names = languageNames(pack);
+    return names.isEmpty() ? QStringList{QStringLiteral("English")} : names;
+}

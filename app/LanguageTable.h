@@ -23,4 +23,6 @@ public:
     static int languageCount(const SettingsFile& pack);
     // The display names "Language_0" .. "Language_<N-1>" of group "Language".
     static QStringList languageNames(const SettingsFile& pack);
+    // What the language selector lists: the pack's names, or "English" without a pack.
+    static QStringList selectorEntries(const SettingsFile& pack);
 };

@@ -33,6 +33,7 @@ TEST(LanguageTable, MissingPackGivesEnglishAndNoNames)
     EXPECT_EQ(table[15], "Devices check completed.");
     EXPECT_EQ(LanguageTable::languageCount(pack), 0);
     EXPECT_TRUE(LanguageTable::languageNames(pack).isEmpty());
+    EXPECT_EQ(LanguageTable::selectorEntries(pack), QStringList{"English"});
 }
 
 TEST(LanguageTable, PackOverlaysItsLanguageEntryByEntry)
@@ -59,6 +60,7 @@ TEST(LanguageTable, PackOverlaysItsLanguageEntryByEntry)
     EXPECT_EQ(LanguageTable::load(pack, 0)[1], "Settings");
     EXPECT_EQ(LanguageTable::load(pack, 5)[1], "Set"); // no such group
     EXPECT_EQ(LanguageTable::languageNames(pack), QStringList({"English", "Deutsch"}));
+    EXPECT_EQ(LanguageTable::selectorEntries(pack), QStringList({"English", "Deutsch"}));
 }
 
 TEST(LanguageTable, UnquotedTextWithCommasStaysOneText)
