@@ -14,5 +14,7 @@ void addFirmwareCommands(CommandTable& table);
 
 // Every command the application firmware answers.
 CommandTable applicationCommands();
+// What the boot loader answers: flash, the download streams and the jumps.
+CommandTable bootLoaderCommands();
 
 } // namespace sim

@@ -41,14 +41,18 @@ int FaultPlan::busyPolls(uint8_t code) const
     return busyOverride_[index(code)].value_or(busyPolls_);
 }
 
-void FaultPlan::answerWithStatus(uint8_t code, uint8_t status, int times)
+void FaultPlan::answerWithStatus(uint8_t code, uint8_t status, int times, int after)
 {
-    statusRules_[index(code)] = {status, times < 0 ? kAlways : times};
+    statusRules_[index(code)] = {status, times < 0 ? kAlways : times, std::max(after, 0)};
 }
 
 std::optional<uint8_t> FaultPlan::takeStatusOverride(uint8_t code)
 {
     StatusRule& rule = statusRules_[index(code)];
+    if (rule.remaining != 0 && rule.skip > 0) {
+        --rule.skip;
+        return std::nullopt;
+    }
     if (!take(rule.remaining))
         return std::nullopt;
     return rule.status;
@@ -58,6 +62,13 @@ void FaultPlan::failFlashWrites(FlashWriteFault fault, int times)
 {
     flashFault_ = fault;
     flashWriteFaults_ = fault == FlashWriteFault::None ? 0 : (times < 0 ? kAlways : times);
+}
+
+bool FaultPlan::takeUnplugTrigger(uint8_t code)
+{
+    if (unplugRule_.remaining <= 0 || index(code) != index(unplugRule_.code))
+        return false;
+    return --unplugRule_.remaining == 0;
 }
 
 FlashWriteFault FaultPlan::flashWriteFault() const

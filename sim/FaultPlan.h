@@ -27,12 +27,20 @@ public:
     void neverAnswer(uint8_t code, bool never = true);
     int busyPolls(uint8_t code) const;
 
-    // The next `times` requests (kAlways: all) with this code are answered with status
-    // instead of being carried out.
-    void answerWithStatus(uint8_t code, uint8_t status, int times = kAlways);
-    void refuse(uint8_t code, int times = kAlways) { answerWithStatus(code, 0xFF, times); }
+    // After `after` requests with this code that are carried out normally, the next
+    // `times` (kAlways: all) are answered with status instead of being carried out.
+    void answerWithStatus(uint8_t code, uint8_t status, int times = kAlways, int after = 0);
+    void refuse(uint8_t code, int times = kAlways, int after = 0)
+    {
+        answerWithStatus(code, 0xFF, times, after);
+    }
     // The status override for a request that just arrived, used up by the call.
     std::optional<uint8_t> takeStatusOverride(uint8_t code);
+
+    // The frame drops off the bus right after the n-th request with this code.
+    void unplugAfterRequests(uint8_t code, int n) { unplugRule_ = {code, n}; }
+    // Counts a request that was carried out; true when it is the one to unplug after.
+    bool takeUnplugTrigger(uint8_t code);
 
     void failSetFeatures(int count) { setFeatureFailures_ = count; }
     void failGetFeatures(int count) { getFeatureFailures_ = count; }
@@ -60,7 +68,13 @@ private:
     struct StatusRule {
         uint8_t status = 0;
         int remaining = 0;
+        int skip = 0;
     };
+    struct UnplugRule {
+        uint8_t code = 0;
+        int remaining = 0;
+    };
+    UnplugRule unplugRule_;
     std::array<StatusRule, kCodes> statusRules_{};
     int setFeatureFailures_ = 0;
     int getFeatureFailures_ = 0;

@@ -9,6 +9,7 @@ CommandReply jump(FrameState& state, const CommandRequest& request)
     if (target != cmd::kJumpBootLoader && target != cmd::kJumpApplication)
         return CommandReply::refused();
     state.lastJumpTarget = target;
+    state.jumpRequested = true;
     return CommandReply::done();
 }
 
@@ -33,6 +34,14 @@ void addStream(CommandTable& table, cmd::Pair codes, DownloadStream ModuleState:
 }
 
 } // namespace
+
+CommandTable bootLoaderCommands()
+{
+    CommandTable table;
+    addFlashCommands(table);
+    addFirmwareCommands(table);
+    return table;
+}
 
 void addFirmwareCommands(CommandTable& table)
 {

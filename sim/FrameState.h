@@ -38,6 +38,8 @@ struct FrameState {
     uint32_t errorCode = 0;
     int triggers = 0;
     uint8_t lastJumpTarget = 0;
+    // A jump was answered: the frame restarts once the host has read the answer.
+    bool jumpRequested = false;
 };
 
 } // namespace sim

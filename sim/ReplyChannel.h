@@ -27,6 +27,8 @@ public:
     void reset();
     // The report the next poll reads (kReportSize bytes).
     void nextReport(uint8_t* report);
+    // The last answer has been read completely (or there is none).
+    bool answered() const { return !pending_; }
 
 private:
     size_t reportCount() const;

@@ -1,7 +1,9 @@
 #include "VirtualFrame.h"
 
 #include "CommandHandlers.h"
+#include "Delay.h"
 #include "FlashImages.h"
+#include "FrameIdentity.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,7 +28,9 @@ VirtualFrame::VirtualFrame(const std::vector<uint8_t>& flashImage)
 
 VirtualFrame::VirtualFrame(std::unique_ptr<FlashMemory> flash)
     : state_(factoryValues(), std::move(flash)), commands_(applicationCommands()),
-      collections_{{{0x0001, 0x0002, true}, {0x000D, 0x0004, true}, {0xFF00, 0x0001, true}}},
+      bootLoaderCommands_(bootLoaderCommands()), collections_{{{0x0001, 0x0002, true},
+                                                               {0x000D, 0x0004, true},
+                                                               {0xFF00, 0x0001, true}}},
       vendorId_(state_.factory.vendorId), productId_(state_.factory.productId)
 {
 }
@@ -44,9 +48,10 @@ std::unique_ptr<VirtualFrame> VirtualFrame::withFlashFile(const std::string& pat
 
 // --- HID side ------------------------------------------------------------------
 
-std::vector<int> VirtualFrame::collections() const
+std::vector<int> VirtualFrame::collections()
 {
     std::lock_guard lock(mutex_);
+    settleLocked();
     std::vector<int> present;
     if (!plugged_)
         return present;
@@ -57,9 +62,10 @@ std::vector<int> VirtualFrame::collections() const
     return present;
 }
 
-bool VirtualFrame::openCollection(int collection, uint64_t& connection) const
+bool VirtualFrame::openCollection(int collection, uint64_t& connection)
 {
     std::lock_guard lock(mutex_);
+    settleLocked();
     if (!isOpenLocked(collection, connection_))
         return false;
     connection = connection_;
@@ -73,9 +79,10 @@ bool VirtualFrame::isOpenLocked(int collection, uint64_t connection) const
 }
 
 bool VirtualFrame::collectionAttributes(int collection, uint64_t connection, uint16_t& vendorId,
-                                        uint16_t& productId) const
+                                        uint16_t& productId)
 {
     std::lock_guard lock(mutex_);
+    settleLocked();
     if (!isOpenLocked(collection, connection))
         return false;
     vendorId = vendorId_;
@@ -84,9 +91,10 @@ bool VirtualFrame::collectionAttributes(int collection, uint64_t connection, uin
 }
 
 bool VirtualFrame::collectionUsage(int collection, uint64_t connection, uint16_t& usagePage,
-                                   uint16_t& usage) const
+                                   uint16_t& usage)
 {
     std::lock_guard lock(mutex_);
+    settleLocked();
     if (!isOpenLocked(collection, connection))
         return false;
     usagePage = collections_[static_cast<size_t>(collection)].usagePage;
@@ -102,6 +110,16 @@ bool VirtualFrame::getFeature(int collection, uint64_t connection, uint8_t* repo
         return false;
     if (report[0] == kReplyReportId && length == kReportSize) {
         reply_.nextReport(report);
+        // A jump restarts the frame once its answer is out.
+        if (state_.jumpRequested && reply_.answered()) {
+            state_.jumpRequested = false;
+            const bool toBootLoader = state_.lastJumpTarget == cmd::kJumpBootLoader;
+            if (toBootLoader != inBootLoader_) {
+                leaveBusLocked();
+                restart_ =
+                    Restart{toBootLoader, delay::nowMs() + kRestartDelayMs * delay::timeScale()};
+            }
+        }
         return true;
     }
     if (report[0] == kKeyReportId && length == kKeyReportSize) {
@@ -126,6 +144,8 @@ bool VirtualFrame::setFeature(int collection, uint64_t connection, const uint8_t
     Report& logged = requestLog_.emplace_back();
     std::memcpy(logged.data(), report, kReportSize);
     handleRequest(report);
+    if (state_.faults.takeUnplugTrigger(report[1] & 0x3F))
+        leaveBusLocked();
     return true;
 }
 
@@ -144,7 +164,8 @@ void VirtualFrame::handleRequest(const uint8_t* report)
         reply_.answer(echo, *status, {}, busy);
         return;
     }
-    CommandReply answer = commands_.dispatch(state_, CommandRequest{command, Payload(report + 2)});
+    CommandTable& firmware = inBootLoader_ ? bootLoaderCommands_ : commands_;
+    CommandReply answer = firmware.dispatch(state_, CommandRequest{command, Payload(report + 2)});
     if (answer.status != kStatusDone)
         answer.data.clear();
     reply_.answer(echo, answer.status, std::move(answer.data), busy);
@@ -164,9 +185,10 @@ void VirtualFrame::setVendorId(uint16_t vendorId)
     vendorId_ = vendorId;
 }
 
-uint16_t VirtualFrame::productId() const
+uint16_t VirtualFrame::productId()
 {
     std::lock_guard lock(mutex_);
+    settleLocked();
     return productId_;
 }
 
@@ -196,6 +218,11 @@ void VirtualFrame::setCollectionUsage(int collection, uint16_t usagePage, uint16
 void VirtualFrame::unplug()
 {
     std::lock_guard lock(mutex_);
+    leaveBusLocked();
+}
+
+void VirtualFrame::leaveBusLocked()
+{
     if (!plugged_)
         return;
     plugged_ = false;
@@ -205,10 +232,48 @@ void VirtualFrame::unplug()
 void VirtualFrame::plug()
 {
     std::lock_guard lock(mutex_);
+    if (restart_) {
+        inBootLoader_ = restart_->toBootLoader;
+        productId_ =
+            inBootLoader_ ? frame_identity::kBootLoaderProductId : state_.factory.productId;
+        restart_.reset();
+    }
     if (plugged_)
         return;
     plugged_ = true;
     powerOnLocked();
+}
+
+void VirtualFrame::settleLocked()
+{
+    if (!restart_ || delay::nowMs() < restart_->dueMs)
+        return;
+    inBootLoader_ = restart_->toBootLoader;
+    productId_ = inBootLoader_ ? frame_identity::kBootLoaderProductId : state_.factory.productId;
+    restart_.reset();
+    if (stayAway_)
+        return;
+    plugged_ = true;
+    powerOnLocked();
+}
+
+bool VirtualFrame::inBootLoader()
+{
+    std::lock_guard lock(mutex_);
+    settleLocked();
+    return inBootLoader_;
+}
+
+void VirtualFrame::stayAwayAfterRestart(bool away)
+{
+    std::lock_guard lock(mutex_);
+    stayAway_ = away;
+}
+
+void VirtualFrame::unplugAfterRequests(uint8_t code, int n)
+{
+    std::lock_guard lock(mutex_);
+    state_.faults.unplugAfterRequests(code, n);
 }
 
 void VirtualFrame::powerOnLocked()
@@ -217,9 +282,10 @@ void VirtualFrame::powerOnLocked()
     reply_.reset();
 }
 
-bool VirtualFrame::isPlugged() const
+bool VirtualFrame::isPlugged()
 {
     std::lock_guard lock(mutex_);
+    settleLocked();
     return plugged_;
 }
 
@@ -247,10 +313,10 @@ void VirtualFrame::neverAnswer(uint8_t code, bool never)
     state_.faults.neverAnswer(code, never);
 }
 
-void VirtualFrame::refuseCommand(uint8_t code, int times)
+void VirtualFrame::refuseCommand(uint8_t code, int times, int after)
 {
     std::lock_guard lock(mutex_);
-    state_.faults.refuse(code, times);
+    state_.faults.refuse(code, times, after);
 }
 
 void VirtualFrame::answerCommandWith(uint8_t code, uint8_t status, int times)

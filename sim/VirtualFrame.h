@@ -12,6 +12,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,19 @@ namespace sim {
 //   failFlashWrites(f, k)    the next k flash writes are refused (FlashWriteFault::Refuse)
 //                            or answered "done" with one byte left unprogrammed, so a
 //                            read-back differs (FlashWriteFault::Corrupt).
+//   refuseCommand(code, k, n)  as above, after n requests that are carried out (e.g. the
+//                            fifth packet of a download).
+//   unplugAfterRequests(code, n)  the frame drops off the bus right after answering the
+//                            n-th request with this code (a cable pulled mid-download).
+//   stayAwayAfterRestart()   after a jump the frame leaves the bus and never comes back
+//                            (until plug()).
+//
+// Boot loader: a jump to the boot loader ('B') makes the application answer, leave the
+// bus once the answer has been read, and come back after kRestartDelayMs (scaled by
+// the device link's time scale) as the boot loader, product ID 0xCB11, which answers
+// only flash commands, the download streams and the jumps. A jump to the application
+// ('U') brings the application back the same way; its image version is whatever the
+// version block in flash then says.
 // Command codes are given without flag bits (the code a reply echoes).
 class VirtualFrame {
 public:
@@ -60,6 +74,7 @@ public:
     static constexpr size_t kReportSize = ReplyChannel::kReportSize;
     static constexpr size_t kKeyReportSize = 3;
     static constexpr int kAlways = FaultPlan::kAlways;
+    static constexpr double kRestartDelayMs = 1500.0;
     // The request log keeps the newest requests only.
     static constexpr size_t kRequestLogLimit = 65536;
 
@@ -80,13 +95,12 @@ public:
 
     // --- The HID side, as a bus sees it -------------------------------------------
     // Collections present now (none while unplugged), in enumeration order.
-    std::vector<int> collections() const;
+    std::vector<int> collections();
     // Opens a present collection: connection identifies this plug-in of the frame.
-    bool openCollection(int collection, uint64_t& connection) const;
+    bool openCollection(int collection, uint64_t& connection);
     bool collectionAttributes(int collection, uint64_t connection, uint16_t& vendorId,
-                              uint16_t& productId) const;
-    bool collectionUsage(int collection, uint64_t connection, uint16_t& usagePage,
-                         uint16_t& usage) const;
+                              uint16_t& productId);
+    bool collectionUsage(int collection, uint64_t connection, uint16_t& usagePage, uint16_t& usage);
     // Only the vendor collection carries feature reports: request reports (ID 0x05,
     // 64 bytes) go in, reply reports (ID 0x06, 64 bytes) and the key-state report
     // (ID 0x07, 3 bytes) come out.
@@ -96,7 +110,7 @@ public:
     // --- Identity and collections -------------------------------------------------
     uint16_t vendorId() const;
     void setVendorId(uint16_t vendorId);
-    uint16_t productId() const;
+    uint16_t productId();
     void setProductId(uint16_t productId);
     // Without its vendor collection the frame shows only its mouse and digitizer.
     void setVendorCollectionPresent(bool present);
@@ -106,12 +120,16 @@ public:
     // --- Fault injection (see above) ----------------------------------------------
     void unplug();
     void plug();
-    bool isPlugged() const;
+    bool isPlugged();
+    // The boot loader runs (after a jump to it, once the frame is back on the bus).
+    bool inBootLoader();
     void setBusyPolls(int polls);
     void setBusyPolls(uint8_t code, int polls);
     void clearBusyPolls(uint8_t code);
     void neverAnswer(uint8_t code, bool never = true);
-    void refuseCommand(uint8_t code, int times = kAlways);
+    void refuseCommand(uint8_t code, int times = kAlways, int after = 0);
+    void unplugAfterRequests(uint8_t code, int n);
+    void stayAwayAfterRestart(bool away = true);
     void answerCommandWith(uint8_t code, uint8_t status, int times = kAlways);
     void failSetFeatures(int count);
     void failGetFeatures(int count);
@@ -171,12 +189,23 @@ private:
     };
 
     bool isOpenLocked(int collection, uint64_t connection) const;
+    // Applies a restart whose time has come (the frame comes back on the bus).
+    void settleLocked();
+    void leaveBusLocked();
     void handleRequest(const uint8_t* report);
     void powerOnLocked();
 
     mutable std::mutex mutex_;
     FrameState state_;
     CommandTable commands_;
+    CommandTable bootLoaderCommands_;
+    bool inBootLoader_ = false;
+    struct Restart {
+        bool toBootLoader;
+        double dueMs;
+    };
+    std::optional<Restart> restart_;
+    bool stayAway_ = false;
     ReplyChannel reply_;
     std::array<Collection, kCollectionCount> collections_;
     uint16_t vendorId_;

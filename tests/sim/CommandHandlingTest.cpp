@@ -294,11 +294,13 @@ TEST_F(CommandHandlingTest, TouchQueryAnswersWithoutCandidates)
 
 TEST_F(CommandHandlingTest, JumpAcknowledgesOnlyItsTwoTargets)
 {
+    EXPECT_EQ(status(0x38, {0x55}), kDone); // the application is already running
+    EXPECT_EQ(frame.lastJumpTarget(), 0x55);
+    EXPECT_TRUE(frame.isPlugged());
+    EXPECT_EQ(status(0x38, {0x00}), kRefused);
     EXPECT_EQ(status(0x38, {0x42}), kDone);
     EXPECT_EQ(frame.lastJumpTarget(), 0x42);
-    EXPECT_EQ(status(0x38, {0x55}), kDone);
-    EXPECT_EQ(status(0x38, {0x00}), kRefused);
-    EXPECT_EQ(frame.lastJumpTarget(), 0x55);
+    EXPECT_TRUE(frame.inBootLoader()) << "the frame restarts into its boot loader";
 }
 
 TEST_F(CommandHandlingTest, DownloadStreamKeepsEveryPacketOfATransfer)
