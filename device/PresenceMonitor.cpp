@@ -1,0 +1,204 @@
+#include "PresenceMonitor.h"
+
+#include "AppContext.h"
+#include "Delay.h"
+#include "DeviceState.h"
+#include "FrameIdentity.h"
+#include "StatusCheck.h"
+
+using namespace frame_identity;
+
+std::atomic<uint8_t> checkState{FIRST_OPEN_TOOL};
+std::atomic<int> openResult{0};
+std::atomic<uint8_t> retryCount{0};
+std::atomic<int> updatePending{0};
+std::atomic<int> bootLoaderSeen{0};
+
+PresenceMachine::PresenceMachine(Device& device, MonitorVariant variant,
+                                 std::function<void(int)> send, const std::atomic<int>& stop)
+    : device_(device), variant_(variant), send_(std::move(send)), stop_(stop)
+{
+}
+
+bool PresenceMachine::sleep(double ms)
+{
+    delay::wait(ms);
+    return !stop_;
+}
+
+bool PresenceMachine::runOnce()
+{
+    if (stop_)
+        return false;
+    const bool engineering = variant_ == MonitorVariant::Engineering;
+    switch (checkState.load()) {
+    case DEVICE_CHECKING:
+        return checking();
+    case WAIT_BOOT_LOADER:
+        return engineering ? waitForBootLoader() : firstOpen();
+    case WAIT_APPLICATION:
+        return engineering ? waitForApplication() : firstOpen();
+    case DEVICE_ABSENT:
+        return absent();
+    case REPORT_OUTCOME:
+        return report();
+    default:
+        return firstOpen();
+    }
+}
+
+bool PresenceMachine::firstOpen()
+{
+    if (device_.transport().open(productId_)) {
+        openResult = 1;
+        retryCount = 0;
+    } else {
+        openResult = 0;
+    }
+    checkState = REPORT_OUTCOME;
+    return true;
+}
+
+bool PresenceMachine::checking()
+{
+    if (!sleep(kProbePeriodMs))
+        return false;
+    const int checkDeviceValue = device_.transport().probe(productId_);
+    LogWriter& log = appContext().log;
+    if (checkDeviceValue == HidTransport::kProbeNotAFrame) {
+        openResult = 0;
+        checkState = REPORT_OUTCOME;
+        log.log("No hid device!(DEVICE_CHECKING:checkDeviceValue == 2)\n");
+        return true;
+    }
+    if (checkDeviceValue == HidTransport::kProbeWrongCollection) {
+        retryCount = 1;
+        openResult = 2;
+        checkState = REPORT_OUTCOME;
+        log.log("No hid device!(DEVICE_CHECKING:checkDeviceValue == 1)\n");
+    } else {
+        g_isDeviceCommunicate = 1;
+        g_bDevExist = 1;
+    }
+    if (announced_)
+        return true;
+    // A frame that has come back is announced once it answered eight probes in a row.
+    retryCount = static_cast<uint8_t>(retryCount + 1);
+    if (retryCount >= kConfirmProbes) {
+        retryCount = 0;
+        openResult = 1;
+        checkState = REPORT_OUTCOME;
+        return true;
+    }
+    return sleep(kProbePeriodMs);
+}
+
+bool PresenceMachine::waitForBootLoader()
+{
+    retryCount = static_cast<uint8_t>(retryCount + 1);
+    if (device_.transport().open(productId_) && productId_ == kBootLoaderProductId) {
+        openResult = 1;
+        checkState = REPORT_OUTCOME;
+        return true;
+    }
+    if (!sleep(kJumpWaitMs))
+        return false;
+    if (retryCount >= kJumpWaitAttempts) {
+        openResult = 0;
+        checkState = REPORT_OUTCOME;
+    }
+    return true;
+}
+
+bool PresenceMachine::waitForApplication()
+{
+    retryCount = static_cast<uint8_t>(retryCount + 1);
+    if (device_.transport().open(productId_) && isApplicationProduct(productId_)) {
+        retryCount = 0;
+        announced_ = false;
+        openResult = 1;
+        checkState = REPORT_OUTCOME;
+        return true;
+    }
+    if (!sleep(kJumpWaitMs))
+        return false;
+    if (retryCount >= kJumpWaitAttempts) {
+        openResult = 0;
+        checkState = REPORT_OUTCOME;
+    }
+    return true;
+}
+
+bool PresenceMachine::absent()
+{
+    if (!sleep(kProbePeriodMs))
+        return false;
+    if (device_.transport().open(productId_)) {
+        checkState = DEVICE_CHECKING;
+        retryCount = 0;
+        send_(kCodeCheckStarted);
+        return true;
+    }
+    if (variant_ == MonitorVariant::Engineering && updatePending) {
+        if (!sleep(200.0))
+            return false;
+        g_bDevExist = 0;
+        send_(kCodeAbsentDuringUpdate);
+    }
+    return true;
+}
+
+bool PresenceMachine::report()
+{
+    if (openResult == 1) {
+        g_bDevExist = 1;
+        checkState = DEVICE_CHECKING;
+        announced_ = true;
+        appContext().log.logf("Open hid device success!PID:0x%04x\n", productId_);
+        if (isApplicationProduct(productId_)) {
+            if (variant_ == MonitorVariant::Single)
+                TestCommunication(device_, &stop_);
+            send_(kCodeReady);
+        } else {
+            send_(productId_ == kBootLoaderProductId ? kCodeBootLoader : kCodeNoFrame);
+        }
+        return true;
+    }
+    announced_ = false;
+    checkState = DEVICE_ABSENT;
+    send_(kCodeNoFrame);
+    return true;
+}
+
+DeviceMonitorThread::DeviceMonitorThread(Device& device, MonitorVariant variant, QObject* parent)
+    : QThread(parent), device_(device), variant_(variant)
+{
+}
+
+DeviceMonitorThread::~DeviceMonitorThread()
+{
+    stop();
+}
+
+void DeviceMonitorThread::startMonitor()
+{
+    if (isRunning())
+        return;
+    stopFlag = 0;
+    start(QThread::InheritPriority);
+}
+
+void DeviceMonitorThread::stop()
+{
+    stopFlag = 1;
+    wait();
+}
+
+void DeviceMonitorThread::run()
+{
+    PresenceMachine machine(
+        device_, variant_, [this](int code) { emit sendShowData(code); }, stopFlag);
+    while (machine.runOnce()) {
+    }
+    checkState = FIRST_OPEN_TOOL;
+}
