@@ -18,16 +18,25 @@ bool DownloadStream::receive(uint8_t flags, const uint8_t* data, size_t length)
         bytes_.clear();
     bytes_.insert(bytes_.end(), data, data + length);
     receiving_ = !last;
-    if (last)
+    if (last) {
         ++completed_;
+        stored_ = bytes_;
+    }
     return true;
 }
 
 void DownloadStream::reset()
 {
     bytes_.clear();
+    stored_.clear();
     receiving_ = false;
     completed_ = 0;
+}
+
+void DownloadStream::interrupt()
+{
+    receiving_ = false;
+    bytes_ = stored_;
 }
 
 } // namespace sim

@@ -23,6 +23,8 @@ public:
     // would outgrow the capacity.
     bool receive(uint8_t flags, const uint8_t* data, size_t length);
     void reset();
+    // A restart: a transfer in progress is lost, the last completed one stays stored.
+    void interrupt();
 
     const std::vector<uint8_t>& bytes() const { return bytes_; }
     bool receiving() const { return receiving_; }
@@ -30,6 +32,7 @@ public:
 
 private:
     std::vector<uint8_t> bytes_;
+    std::vector<uint8_t> stored_; // the last completed transfer
     bool receiving_ = false;
     int completed_ = 0;
 };

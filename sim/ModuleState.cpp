@@ -13,8 +13,8 @@ void ModuleState::powerOn(const ModuleOptics& settings)
     registers.powerOn();
     optics = settings;
     captures = 0;
-    streamA.reset();
-    streamB.reset();
+    streamA.interrupt();
+    streamB.interrupt();
     // A module that has not captured yet still shows what its sensor sees.
     for (std::vector<uint8_t>& memory : imageMemory)
         memory.assign(kImageMemorySize, dimLevel);
