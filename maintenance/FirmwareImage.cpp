@@ -1,0 +1,89 @@
+#include "FirmwareImage.h"
+
+#include "ByteOrder.h"
+
+#include <QFile>
+
+FirmwareHeader FirmwareHeader::decode(const uint8_t* bytes)
+{
+    FirmwareHeader h;
+    for (int i = 0; i < kEntries; ++i) {
+        const uint8_t* e = bytes + i * kEntrySize;
+        h.entries[static_cast<size_t>(i)] = {le::u16(e), le::u32(e + 2), le::u32(e + 6),
+                                             le::u32(e + 10)};
+    }
+    return h;
+}
+
+void FirmwareHeader::encode(uint8_t* bytes) const
+{
+    for (int i = 0; i < kEntries; ++i) {
+        uint8_t* e = bytes + i * kEntrySize;
+        const FirmwareEntry& entry = entries[static_cast<size_t>(i)];
+        le::put16(e, entry.present);
+        le::put32(e + 2, entry.offset);
+        le::put32(e + 6, entry.version);
+        le::put32(e + 10, entry.length);
+    }
+}
+
+namespace {
+
+bool insideFile(const FirmwareEntry& entry, qint64 fileSize)
+{
+    return static_cast<qint64>(entry.offset) + static_cast<qint64>(entry.length) <= fileSize;
+}
+
+} // namespace
+
+int checkFirmwareFile(const QString& path, FirmwareHeader& header)
+{
+    if (path.isEmpty())
+        return kTextNoFileChosen;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return kTextCannotOpen;
+    const QByteArray bytes = file.read(FirmwareHeader::kSize);
+    if (bytes.size() < FirmwareHeader::kSize)
+        return kTextBadImageFile;
+    header = FirmwareHeader::decode(reinterpret_cast<const uint8_t*>(bytes.constData()));
+    bool anySet = false;
+    bool anyOne = false;
+    for (const FirmwareEntry& e : header.entries) {
+        anySet = anySet || e.present != 0;
+        anyOne = anyOne || e.present == 1;
+    }
+    if (!anySet)
+        return kTextBadImageFile;
+    if (!anyOne)
+        return kTextNothingToUpdate;
+    if ((header.partA() && !insideFile(header.partAEntry(), file.size())) ||
+        (header.partB() && !insideFile(header.partBEntry(), file.size())))
+        return kTextBadImageFile;
+    return kTextFileFine;
+}
+
+QString versionWordText(uint32_t word)
+{
+    return QStringLiteral("%1.%2.%3").arg(word >> 24).arg((word >> 16) & 0xFF).arg(word & 0xFFFF);
+}
+
+ImageDescriptor::Bytes ImageDescriptor::forPartA(uint32_t partAVersion)
+{
+    Bytes d{};
+    d[0] = 'A';
+    d[1] = 'G';
+    d[2] = 'P';
+    d[3] = 'F';
+    d[4] = 1;
+    d[5] = 0;
+    le::put32(&d[6], 0x11111111);
+    le::put32(&d[10], partAVersion);
+    le::put32(&d[14], 0);
+    le::put32(&d[18], 0x7E00);
+    d[22] = d[23] = d[24] = d[25] = 0x22;
+    le::put32(&d[26], 1);
+    le::put32(&d[30], 0x8000);
+    le::put32(&d[34], 0x7E00);
+    return d;
+}
