@@ -1,6 +1,7 @@
 #include "Subcommands.h"
 
 #include "Device.h"
+#include "FirmwareImage.h"
 #include "FrameIdentity.h"
 #include "StatusCheck.h"
 #include "ToolSession.h"
@@ -32,7 +33,8 @@ int runStatus(const CliContext& context)
     if (wantsHelp(context.args)) {
         std::puts("usage: vireto-cli status\n"
                   "Opens the frame and prints its product ID, whether its application or its boot\n"
-                  "loader runs, and (application) the operating mode and error code it reports.");
+                  "loader runs, its image and boot-loader versions, and (application) the\n"
+                  "operating mode and error code it reports.");
         return kExitOk;
     }
     if (!context.args.isEmpty())
@@ -43,6 +45,11 @@ int runStatus(const CliContext& context)
         return kExitNoFrame;
     const bool bootLoader = pid == frame_identity::kBootLoaderProductId;
     std::printf("product ID: 0x%04X (%s)\n", pid, bootLoader ? "boot loader" : "application");
+    ModuleVersions versions;
+    if (device->blocks.readVersions(Side::Master, versions))
+        std::printf("image version: %s\nboot loader version: %s\n",
+                    versionWordText(versions.image).toLatin1().constData(),
+                    versionWordText(versions.bootLoader).toLatin1().constData());
     if (bootLoader)
         return kExitOk;
     FrameStatus status;

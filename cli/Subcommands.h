@@ -7,3 +7,7 @@ int runStatus(const CliContext& context);
 int runMode(const CliContext& context);
 int runFlash(const CliContext& context);
 int runRegister(const CliContext& context);
+int runMonitor(const CliContext& context);
+int runConfig(const CliContext& context);
+int runDevInfo(const CliContext& context);
+int runFirmware(const CliContext& context);

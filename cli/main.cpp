@@ -19,6 +19,10 @@ constexpr const char* kUsage =
     "  mode work|calibration|save|reset\n"
     "  flash read ADDR LEN FILE    flash write ADDR FILE    flash erase ADDR COUNT\n"
     "  reg read|write [--slave] [--sensor] ADDR [VALUE]\n"
+    "  monitor [--codes N]         watch the frame come and go\n"
+    "  config show|ensure          the configuration record\n"
+    "  devinfo show|write [--from FILE]   the device-information record\n"
+    "  firmware update FILE        update the frame's firmware\n"
     "\n"
     "WHERE: hid (default; or VIRETO_DEVICE), sim, sim:PATH, unix:DIR.\n"
     "SUBCOMMAND --help explains each one. Exit status: 0 done, 1 the frame failed,\n"
@@ -48,6 +52,10 @@ int main(int argc, char* argv[])
         {QStringLiteral("mode"), runMode},
         {QStringLiteral("flash"), runFlash},
         {QStringLiteral("reg"), runRegister},
+        {QStringLiteral("monitor"), runMonitor},
+        {QStringLiteral("config"), runConfig},
+        {QStringLiteral("devinfo"), runDevInfo},
+        {QStringLiteral("firmware"), runFirmware},
     };
     const auto it = subcommands.find(args.first());
     if (it == subcommands.end())

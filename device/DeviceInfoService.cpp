@@ -50,6 +50,8 @@ DeviceInfoService::DeviceInfoService(Device& device, QString folder)
 
 QString DeviceInfoService::iniPath() const
 {
+    if (!valuesFile_.isEmpty())
+        return valuesFile_;
     return QDir(folder_).filePath(QStringLiteral("DeviceInfo.ini"));
 }
 

@@ -58,6 +58,9 @@ public:
     DeviceInfoWriteResult automaticWrite(const DeviceInfoExportContext& context);
 
     QString iniPath() const;
+    // Reads and advances the values in another file than "DeviceInfo.ini" beside the
+    // program.
+    void setValuesFile(const QString& path) { valuesFile_ = path; }
     const QString& lastMessage() const { return lastMessage_; }
     void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
 
@@ -69,5 +72,6 @@ private:
     Device& device_;
     QString folder_;
     QString lastMessage_;
+    QString valuesFile_;
     std::function<QDateTime()> clock_ = [] { return QDateTime::currentDateTime(); };
 };

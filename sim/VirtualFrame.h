@@ -191,6 +191,7 @@ private:
     bool isOpenLocked(int collection, uint64_t connection) const;
     // Applies a restart whose time has come (the frame comes back on the bus).
     void settleLocked();
+    void restoreBootLoaderVersionLocked();
     void leaveBusLocked();
     void handleRequest(const uint8_t* report);
     void powerOnLocked();

@@ -64,6 +64,7 @@ TEST_F(BootLoaderTest, JumpBackBringsTheApplicationWithTheNewImageVersion)
     ModuleVersions versions;
     ASSERT_EQ(host.device.blocks.readVersions(Side::Master, versions), 1);
     EXPECT_EQ(versions.image, 0x01040009u);
+    EXPECT_EQ(versions.bootLoader, 0x01000007u) << "the boot loader puts its version back";
 }
 
 TEST_F(BootLoaderTest, TheRestartTakesItsTimeWhenWaitsAreReal)

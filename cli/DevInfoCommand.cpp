@@ -1,0 +1,96 @@
+#include "Subcommands.h"
+
+#include "Device.h"
+#include "DeviceInfoService.h"
+#include "ProgramFolder.h"
+#include "ToolSession.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vireto-cli devinfo show\n"
+    "       vireto-cli devinfo write [--from FILE]\n"
+    "show prints the frame's device-information record. write stores a new record from\n"
+    "the values of DeviceInfo.ini (beside the program, or FILE) with today's date,\n"
+    "advances its DeviceID for the next frame, and appends a row to the workbook\n"
+    "Vireto_DeviceInfo.xlsx beside the program.";
+
+void print(const DeviceInfoRecord& r)
+{
+    const DeviceInfoFields& f = r.fields;
+    std::printf("valid: %s\n", r.valid() ? "yes" : "no");
+    if (!r.valid())
+        return;
+    auto line = [](const char* name, const QString& value) {
+        std::printf("%s %s\n", name, value.toLocal8Bit().constData());
+    };
+    line("DeviceID:", hexText(f.deviceId));
+    line("InfoVersion:", hexText(f.infoVersion));
+    line("FactoryName:", f.factoryName);
+    line("CustomerName:", f.customerName);
+    line("Producer:", f.producer);
+    line("ManufDate:", dateText(f.manufactureDate));
+    line("BatchNumber:", f.batchNumber);
+    line("LotNumber:", f.lotNumber);
+    line("EncrypWord:", hexText(f.encrypWord));
+    line("ProductModel:", f.productModel);
+    line("SupportFeature:", hexText(f.supportFeature));
+    line("WriteCounter:", QString::number(r.writeCounter));
+    line("ScreenWidth:", QString::number(f.screenWidth));
+    line("ScreenHeight:", QString::number(f.screenHeight));
+}
+
+} // namespace
+
+int runDevInfo(const CliContext& context)
+{
+    const QStringList& args = context.args;
+    const bool show = args.value(0) == QLatin1String("show") && args.size() == 1;
+    const bool write =
+        args.value(0) == QLatin1String("write") &&
+        (args.size() == 1 || (args.size() == 3 && args[1] == QLatin1String("--from")));
+    if (wantsHelp(args) || (!show && !write)) {
+        std::puts(kUsage);
+        return wantsHelp(args) ? kExitOk : kExitUsage;
+    }
+    QString iniFile = QDir(programFolder()).filePath(QStringLiteral("DeviceInfo.ini"));
+    if (write && args.size() == 3)
+        iniFile = args[2];
+    if (write && !QFileInfo::exists(iniFile))
+        return fail(kExitUsage,
+                    QStringLiteral("no values for the record: %1 does not exist (give --from FILE)")
+                        .arg(iniFile));
+
+    Device* device = openFrame(context);
+    if (!device)
+        return kExitNoFrame;
+    ToolSession session(*device);
+    if (!session.begin())
+        return kExitFailed;
+    DeviceInfoService service(*device, programFolder());
+    service.setValuesFile(iniFile);
+    if (show) {
+        DeviceInfoRecord record;
+        if (!service.readStored(record))
+            return fail(kExitFailed, service.lastMessage().trimmed());
+        print(record);
+        return session.end() ? kExitOk : kExitFailed;
+    }
+    const DeviceInfoWriteResult result = service.automaticWrite({});
+    if (!result.written)
+        return fail(kExitFailed, result.message.trimmed());
+    DeviceInfoRecord record;
+    service.readStored(record);
+    print(record);
+    if (!result.exported)
+        return fail(kExitFailed,
+                    QStringLiteral("the record was written, but the workbook was not: %1")
+                        .arg(result.exportError));
+    note(QStringLiteral("row added to %1").arg(DeviceInfoWorkbook(programFolder()).workbookPath()));
+    return session.end() ? kExitOk : kExitFailed;
+}

@@ -1,0 +1,46 @@
+#include "Subcommands.h"
+
+#include "Device.h"
+#include "FrameIdentity.h"
+#include "HeadlessFirmwareUpdate.h"
+#include "PresenceMonitor.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vireto-cli firmware update FILE\n"
+    "Writes the parts of the image file into the frame: the frame restarts into its boot\n"
+    "loader, receives the parts, and comes back with its new image version and a valid\n"
+    "configuration record. A frame left in its boot loader by an interrupted update is\n"
+    "updated from there. Progress goes to stderr; exit 0 only when the frame is back.";
+
+} // namespace
+
+int runFirmware(const CliContext& context)
+{
+    const QStringList& args = context.args;
+    if (wantsHelp(args) || args.size() != 2 || args[0] != QLatin1String("update")) {
+        std::puts(kUsage);
+        return wantsHelp(args) ? kExitOk : kExitUsage;
+    }
+    uint16_t pid = 0;
+    Device* device = openFrame(context, &pid);
+    if (!device)
+        return kExitNoFrame;
+    bootLoaderSeen = pid == frame_identity::kBootLoaderProductId;
+    checkState = DEVICE_CHECKING;
+    if (bootLoaderSeen)
+        note(QStringLiteral("the frame runs its boot loader: updating from there"));
+    HeadlessFirmwareUpdate update(*device, [](const QString& s) { note(s); });
+    if (!update.run(args[1]))
+        return fail(kExitFailed, QStringLiteral("update failed: %1").arg(update.failure()));
+    ModuleVersions versions;
+    if (device->blocks.readVersions(Side::Master, versions))
+        std::printf("updated: image version %s\n",
+                    versionWordText(versions.image).toLatin1().constData());
+    else
+        std::printf("updated\n");
+    return kExitOk;
+}

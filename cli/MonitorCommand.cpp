@@ -1,0 +1,88 @@
+#include "Subcommands.h"
+
+#include "Device.h"
+#include "DeviceState.h"
+#include "PresenceMonitor.h"
+#include "TransportFactory.h"
+
+#include <QTime>
+
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vireto-cli monitor [--codes N]\n"
+    "Watches for the frame as the tool's presence monitor does and prints each code it\n"
+    "sends, with a time stamp, until interrupted (Ctrl-C) or after N codes:\n"
+    "  7 frame found again, checking   13 frame ready   14 frame in its boot loader\n"
+    "  15 no frame (or the wrong collection)";
+
+std::atomic<int> interrupted{0};
+
+void onSignal(int)
+{
+    interrupted = 1;
+}
+
+const char* meaning(int code)
+{
+    switch (code) {
+    case kCodeCheckStarted:
+        return "frame found, checking";
+    case kCodeReady:
+        return "frame ready";
+    case kCodeBootLoader:
+        return "frame in its boot loader";
+    case kCodeNoFrame:
+        return "no frame";
+    default:
+        return "absent during an update";
+    }
+}
+
+} // namespace
+
+int runMonitor(const CliContext& context)
+{
+    QStringList args = context.args;
+    if (wantsHelp(args)) {
+        std::puts(kUsage);
+        return kExitOk;
+    }
+    int limit = 0;
+    if (args.size() == 2 && args[0] == QLatin1String("--codes")) {
+        const auto n = parseNumber(args[1], 1, 1000000);
+        if (!n)
+            return fail(kExitUsage, QStringLiteral("--codes takes a number from 1"));
+        limit = static_cast<int>(*n);
+    } else if (!args.isEmpty()) {
+        return fail(kExitUsage, QStringLiteral("monitor takes only --codes N (see --help)"));
+    }
+    QString error;
+    std::unique_ptr<HidTransport> transport = makeTransport(context.deviceSpec, error);
+    if (!transport)
+        return fail(kExitNoFrame, error);
+    Device device(std::move(transport));
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    int sent = 0;
+    PresenceMachine machine(
+        device, MonitorVariant::Engineering,
+        [&](int code) {
+            std::printf("%s  %2d  %s (product 0x%04X)\n",
+                        QTime::currentTime()
+                            .toString(QStringLiteral("HH:mm:ss.zzz"))
+                            .toLatin1()
+                            .constData(),
+                        code, meaning(code), machine.productId());
+            std::fflush(stdout);
+            ++sent;
+        },
+        interrupted);
+    while (machine.runOnce() && (limit == 0 || sent < limit)) {
+    }
+    return kExitOk;
+}

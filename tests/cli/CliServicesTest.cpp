@@ -1,0 +1,155 @@
+// vireto-cli's service subcommands as processes: monitor, config, devinfo, firmware.
+#include "FirmwareImage.h"
+#include "FrameServer.h"
+#include "SimBus.h"
+#include "TempDir.h"
+#include "VirtualFrame.h"
+
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Result {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class CliServicesTest : public ::testing::Test {
+protected:
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VIRETO_TIME_SCALE", "0");
+        env.insert("VIRETO_HOME", dir.path());
+        env.remove("VIRETO_DEVICE");
+        return env;
+    }
+    Result cli(const QStringList& args, const QString& device = {})
+    {
+        QProcess p;
+        p.setProcessEnvironment(environment());
+        p.setWorkingDirectory(dir.path());
+        p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli",
+                QStringList{"--device=" + (device.isEmpty() ? "sim:" + dir.file("frame.flash") : device)} + args);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+    // A flash file of a frame that has never been leveled nor configured.
+    void useBlankFrame()
+    {
+        sim::VirtualFrame blank(sim::VirtualFrame::Contents::Blank);
+        const std::vector<uint8_t> image = blank.readFlash(0, 0x20000);
+        dir.write("frame.flash", QByteArray(reinterpret_cast<const char*>(image.data()), static_cast<int>(image.size())));
+    }
+
+    ScratchDir dir;
+};
+
+TEST_F(CliServicesTest, ConfigEnsureWritesTheDefaultsOnceAndShowPrintsThem)
+{
+    useBlankFrame();
+    Result r = cli({"config", "show"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.startsWith("valid: no")) << r.out.constData();
+    r = cli({"config", "ensure"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("valid: yes (flag 0x41434946)"));
+    EXPECT_TRUE(r.out.contains("calibration points: 8"));
+    EXPECT_TRUE(r.out.contains("pen exposure time: 144 (scale 3)"));
+    EXPECT_TRUE(cli({"config", "show"}).out.contains("valid: yes"));
+    EXPECT_EQ(cli({"config", "erase"}).exitCode, 2);
+}
+
+TEST_F(CliServicesTest, TwoDeviceInfoWritesGiveConsecutiveIdsAndTwoWorkbookRows)
+{
+    EXPECT_EQ(cli({"devinfo", "write"}).exitCode, 2) << "no values, no write";
+    dir.write("DeviceInfo.ini", "[DeviceInfo]\nDeviceID=0x000000A0\nFactoryName=Plant7\nScreenWidth=1920\n"
+                                "ScreenHeight=1080\n");
+    Result r = cli({"devinfo", "write"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("DeviceID: 0x000000A0"));
+    r = cli({"devinfo", "write"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("DeviceID: 0x000000A1"));
+    EXPECT_TRUE(r.out.contains("WriteCounter: 1"));
+    EXPECT_TRUE(dir.read("DeviceInfo.ini").contains("DeviceID=0x000000A2"));
+    EXPECT_EQ(dir.read("Vireto_DeviceInfo.rows").count('\n'), 2);
+    EXPECT_TRUE(dir.read("Vireto_DeviceInfo.xlsx").startsWith("PK"));
+    EXPECT_TRUE(cli({"devinfo", "show"}).out.contains("FactoryName: Plant7"));
+
+    dir.write("other.ini", "[DeviceInfo]\nDeviceID=0x00000500\n");
+    r = cli({"devinfo", "write", "--from", dir.file("other.ini")});
+    EXPECT_TRUE(r.out.contains("DeviceID: 0x00000500"));
+    EXPECT_TRUE(dir.read("other.ini").contains("DeviceID=0x00000501"));
+}
+
+TEST_F(CliServicesTest, FirmwareUpdateBringsTheFrameBackWithTheNewVersion)
+{
+    useBlankFrame();
+    FirmwareHeader h;
+    h.entries[0] = {1, FirmwareHeader::kSize, 0x01010005, 300};
+    h.entries[1] = {1, 0, 0, 0};
+    h.entries[4] = {0, FirmwareHeader::kSize + 300, 0x01040009, 500};
+    QByteArray file(FirmwareHeader::kSize, '\0');
+    h.encode(reinterpret_cast<uint8_t*>(file.data()));
+    file += QByteArray(800, '\x5A');
+    dir.write("fw.bin", file);
+    const Result r = cli({"firmware", "update", dir.file("fw.bin")});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("updated: image version 1.4.9"));
+    EXPECT_TRUE(r.err.contains("progress 80%"));
+    const Result status = cli({"status"});
+    EXPECT_TRUE(status.out.contains("image version: 1.4.9"));
+    EXPECT_TRUE(status.out.contains("boot loader version: 1.0.7"));
+    EXPECT_TRUE(cli({"config", "show"}).out.startsWith("valid: yes")) << "the update leaves a record";
+
+    dir.write("bad.bin", QByteArray(20, '\0'));
+    const Result bad = cli({"firmware", "update", dir.file("bad.bin")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_TRUE(bad.err.contains("The configuration file is incorrect")) << bad.err.constData();
+}
+
+TEST_F(CliServicesTest, MonitorPrintsTheCodesAsTheFrameComesAndGoes)
+{
+    auto frame = std::make_shared<sim::VirtualFrame>();
+    sim::SimBus bus({frame});
+    QDir().mkpath(dir.file("link"));
+    sim::FrameServer server(bus, dir.file("link").toStdString());
+    ASSERT_TRUE(server.start());
+
+    QProcess p;
+    QProcessEnvironment env = environment();
+    env.insert("VIRETO_TIME_SCALE", "0.05");
+    p.setProcessEnvironment(env);
+    p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli",
+            {"--device=unix:" + dir.file("link"), "monitor", "--codes", "4"});
+    ASSERT_TRUE(p.waitForStarted());
+    QByteArray out;
+    auto waitFor = [&](const QByteArray& text) {
+        QElapsedTimer t;
+        t.start();
+        while (!out.contains(text) && t.elapsed() < 10000) {
+            p.waitForReadyRead(50);
+            out += p.readAllStandardOutput();
+        }
+        return out.contains(text);
+    };
+    EXPECT_TRUE(waitFor("13  frame ready (product 0xCB12)"));
+    frame->unplug();
+    server.rescan();
+    EXPECT_TRUE(waitFor("15  no frame"));
+    frame->plug();
+    server.rescan();
+    EXPECT_TRUE(waitFor(" 7  frame found, checking"));
+    ASSERT_TRUE(p.waitForFinished(10000));
+    out += p.readAllStandardOutput();
+    EXPECT_EQ(out.count('\n'), 4);
+    EXPECT_TRUE(out.endsWith("13  frame ready (product 0xCB12)\n"));
+    EXPECT_EQ(p.exitCode(), 0);
+}
+
+} // namespace
