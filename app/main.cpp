@@ -2,10 +2,13 @@
 // a missing skin, then runs exactly one main window until it closes.
 #include "AppContext.h"
 #include "CommandLine.h"
+#include "Device.h"
 #include "EditionPlaceholder.h"
 #include "ProgramFolder.h"
 #include "SingleInstance.h"
 #include "StartupWarning.h"
+#include "TransportFactory.h"
+#include "Vireto.h"
 
 #include <QApplication>
 #include <QDir>
@@ -43,8 +46,22 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    // The edition windows replace this stand-in as they are built.
-    EditionPlaceholder window;
-    window.show();
-    return application.exec();
+    QString error;
+    std::unique_ptr<HidTransport> transport = makeTransport(deviceOption(args), error);
+    if (!transport) {
+        showStartupWarning(error);
+        return 1;
+    }
+    setCurrentDevice(std::make_unique<Device>(std::move(transport)));
+
+    std::unique_ptr<QWidget> window;
+    if (app.edition() == Edition::Engineering)
+        window = std::make_unique<Vireto>(currentDevice());
+    else // the other editions' windows replace this stand-in as they are built
+        window = std::make_unique<EditionPlaceholder>();
+    window->show();
+    const int result = application.exec();
+    window.reset();
+    setCurrentDevice(nullptr);
+    return result;
 }

@@ -1,0 +1,240 @@
+#include "MainWindowLogic.h"
+
+#include "ConfigRecord.h"
+#include "FirmwareUpdateSession.h"
+#include "SettingsFile.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+struct RecordingView : MainWindowView {
+    std::vector<int> texts;
+    int menuEnabled = -1;
+    int updateEnabled = -1;
+    int progressHidden = 0;
+    int cleared = 0;
+    int workerStarts = 0;
+    int panelStops = 0;
+    void showStatusText(int t) override { texts.push_back(t); }
+    void setMenuButtonsEnabled(bool e) override { menuEnabled = e; }
+    void setUpdateButtonEnabled(bool e) override { updateEnabled = e; }
+    void hideProgress() override { ++progressHidden; }
+    void clearSelection() override { ++cleared; }
+    void startFirmwareWorker() override { ++workerStarts; }
+    void stopPanelWorkers() override { ++panelStops; }
+    int last() const { return texts.empty() ? -1 : texts.back(); }
+};
+
+class MainWindowLogicTest : public UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        delay::setTimeScale(0.0);
+        uint16_t pid = 0;
+        ASSERT_EQ(device->transport().open(pid), 1);
+        g_bDevExist = 1;
+        appContext().log.startRun(1, 0);
+    }
+    MainWindowLogic logic(int toolMode = 1) { return MainWindowLogic(*device, view, toolMode); }
+    int countRequests(uint8_t command) const
+    {
+        const auto log = frame->requestLog();
+        return static_cast<int>(std::count_if(
+            log.begin(), log.end(), [command](const auto& r) { return r[1] == command; }));
+    }
+
+    RecordingView view;
+};
+
+TEST_F(MainWindowLogicTest, ReadyAndLostFramesToggleTheMenu)
+{
+    MainWindowLogic l = logic(1);
+    l.handleStatusCode(13);
+    EXPECT_EQ(view.last(), 15);
+    EXPECT_EQ(view.menuEnabled, 1);
+    l.handleStatusCode(15);
+    EXPECT_EQ(view.last(), 17);
+    EXPECT_EQ(view.menuEnabled, 0);
+    EXPECT_EQ(g_bDevExist, 0);
+    EXPECT_TRUE(logText().contains("Open hid device failed!\n"));
+
+    g_getStatusError = 1;
+    l.handleStatusCode(13);
+    EXPECT_EQ(view.last(), 14) << "a frame that never answered its status";
+}
+
+TEST_F(MainWindowLogicTest, CodeThreeActsOnlyWhenTheFrameIsGone)
+{
+    MainWindowLogic l = logic(1);
+    view.menuEnabled = 1;
+    l.handleStatusCode(3);
+    EXPECT_TRUE(view.texts.empty());
+    g_bDevExist = 0;
+    updatePending = 1;
+    bootLoaderSeen = 1;
+    l.handleStatusCode(3);
+    EXPECT_EQ(view.last(), 17);
+    EXPECT_EQ(view.menuEnabled, 0);
+    EXPECT_EQ(updatePending, 0);
+    EXPECT_EQ(bootLoaderSeen, 0);
+    EXPECT_GE(view.progressHidden, 1);
+}
+
+TEST_F(MainWindowLogicTest, TheUpdateStationEnablesItsUpdateButtonInsteadOfTheMenu)
+{
+    MainWindowLogic l = logic(5);
+    l.handleStatusCode(13);
+    EXPECT_EQ(view.updateEnabled, 1);
+    EXPECT_EQ(view.menuEnabled, -1);
+    l.handleStatusCode(15);
+    EXPECT_EQ(view.updateEnabled, 0);
+}
+
+TEST_F(MainWindowLogicTest, ReadyAndNoFrameAreIgnoredDuringAnUpdate)
+{
+    MainWindowLogic l = logic(1);
+    updatePending = 1;
+    l.handleStatusCode(13);
+    l.handleStatusCode(15);
+    EXPECT_TRUE(view.texts.empty());
+    EXPECT_EQ(g_bDevExist, 1);
+    EXPECT_EQ(updatePending, 1);
+}
+
+TEST_F(MainWindowLogicTest, BootLoaderWithoutUpdateAsksForFirmware)
+{
+    MainWindowLogic l = logic(1);
+    l.handleStatusCode(14);
+    EXPECT_EQ(view.last(), 16);
+    EXPECT_EQ(bootLoaderSeen, 1);
+    EXPECT_EQ(view.workerStarts, 0);
+}
+
+struct SilentFirmwareView : FirmwareUpdateView {
+    std::vector<int> texts;
+    void showText(int t) override { texts.push_back(t); }
+    void showProgress(int) override {}
+    void hideProgress() override {}
+    void setToolsEnabled(bool) override {}
+};
+
+TEST_F(MainWindowLogicTest, BootLoaderDuringAnUpdateContinuesIt)
+{
+    SilentFirmwareView fwView;
+    FirmwareUpdateSession session(*device, fwView);
+    MainWindowLogic l = logic(1);
+    l.setFirmwareSession(&session);
+    // A header whose entry 0 is present with 62 bytes at offset 84.
+    QByteArray file(84, '\0');
+    file[0] = 1;
+    file[2] = 84;
+    file[10] = 62;
+    home.write("fw.bin", file + QByteArray(62, 'x'));
+    ASSERT_EQ(session.prepare(home.file("fw.bin")), FirmwareUpdateSession::Next::WaitBootLoader);
+    EXPECT_EQ(updatePending, 1);
+    l.handleStatusCode(14);
+    EXPECT_EQ(view.workerStarts, 1);
+    EXPECT_EQ(bootLoaderSeen, 1);
+    EXPECT_TRUE(view.texts.empty()) << "no 'not ready' text during an update";
+}
+
+TEST_F(MainWindowLogicTest, EquipmentTestPassesOnAHealthyFrame)
+{
+    MainWindowLogic l = logic(1);
+    EXPECT_EQ(l.equipmentTest(), 31);
+    EXPECT_EQ(view.texts, (std::vector<int>{24, 31}));
+    EXPECT_EQ(frame->mode(), WorkMode) << "back to work mode";
+    EXPECT_EQ(frame->fpgaRegister(Side::Slave, 0x35), 0x0F);
+    EXPECT_EQ(frame->sensorRegister(Side::Master, 0x19), 0x3A);
+}
+
+TEST_F(MainWindowLogicTest, EachProbeGroupReportsItsOwnFailure)
+{
+    struct Case {
+        uint8_t refused; // command code
+        int text;
+    };
+    // left sensor (I2C read), left FPGA (port write), right sensor (I2C write), right FPGA (single
+    // read)
+    for (Case c : {Case{0x08, 26}, Case{0x04, 27}, Case{0x1A, 29}, Case{0x19, 30}}) {
+        frame->clearFaults();
+        frame->refuseCommand(c.refused);
+        view.texts.clear();
+        MainWindowLogic l = logic(1);
+        EXPECT_EQ(l.equipmentTest(), c.text) << std::hex << int(c.refused);
+        EXPECT_EQ(view.last(), c.text);
+    }
+}
+
+TEST_F(MainWindowLogicTest, TheLaterFailureReplacesTheEarlierText)
+{
+    frame->refuseCommand(0x08); // left sensor
+    frame->refuseCommand(0x17); // right FPGA writes
+    MainWindowLogic l = logic(1);
+    EXPECT_EQ(l.equipmentTest(), 30);
+}
+
+TEST_F(MainWindowLogicTest, ResetSucceedsOrFails)
+{
+    MainWindowLogic l = logic(1);
+    EXPECT_EQ(l.reset(), 33);
+    EXPECT_EQ(countRequests(0x0E), 1);
+    frame->refuseCommand(0x0E);
+    EXPECT_EQ(l.reset(), 32);
+    EXPECT_TRUE(logText().contains("Switch to cc failed! g_isSwitchMode=0\n"));
+    g_isDeviceCommunicate = 0;
+    EXPECT_EQ(l.reset(), 0);
+    EXPECT_EQ(view.last(), 14) << "the guard wants an answering frame";
+}
+
+TEST_F(MainWindowLogicTest, AboutTextNamesToolFirmwareAndBootLoader)
+{
+    appContext().subVersion = 3;
+    MainWindowLogic l = logic(1);
+    EXPECT_EQ(l.aboutText(), "ToolID:4.2.5-3\n(M)FirmwareID: 1.3.2\nBootloaderID: 1.0.7");
+    EXPECT_TRUE(logText().contains("BootloaderID: V1.0.7\n"));
+    EXPECT_EQ(frame->mode(), WorkMode);
+    appContext().subVersion = 0;
+    g_bDevExist = 0;
+    EXPECT_TRUE(l.aboutText().isEmpty());
+    EXPECT_EQ(view.last(), 17);
+}
+
+TEST_F(MainWindowLogicTest, CalibrationStoredRecordsItsTypeInTheRecordAndSettings)
+{
+    MainWindowLogic l = logic(1);
+    l.setFastModeSource([] { return 1; });
+    l.handleStatusCode(9);
+    EXPECT_EQ(view.last(), 107);
+    ConfigRecord record;
+    ASSERT_EQ(ReadConfigRecord(*device, record), 1);
+    EXPECT_EQ(record.fourPointCalibEn, 1);
+    EXPECT_TRUE(record.valid());
+    EXPECT_EQ(SettingsFile::vireto().readInt("Vireto_Config", "FourCalib_en", -1), 1);
+    frame->refuseCommand(0x0D);
+    l.handleStatusCode(9);
+    EXPECT_EQ(view.last(), 14);
+}
+
+TEST_F(MainWindowLogicTest, CloseStepFollowsTheFrameAndTheUpdate)
+{
+    MainWindowLogic l = logic(1);
+    EXPECT_EQ(l.closeStep(), MainWindowLogic::CloseStep::Ask);
+    updatePending = 1;
+    EXPECT_EQ(l.closeStep(), MainWindowLogic::CloseStep::RefuseUpdating);
+    g_isDeviceCommunicate = 0;
+    EXPECT_EQ(l.closeStep(), MainWindowLogic::CloseStep::CloseNow);
+}
+
+TEST_F(MainWindowLogicTest, TheGuardStopsThePanelWorkersInTheEngineeringLayout)
+{
+    MainWindowLogic engineering = logic(2);
+    EXPECT_TRUE(engineering.guard(true));
+    EXPECT_EQ(view.panelStops, 1);
+    MainWindowLogic production = logic(1);
+    EXPECT_TRUE(production.guard(true));
+    EXPECT_EQ(view.panelStops, 1);
+}
+
+} // namespace

@@ -1,0 +1,226 @@
+#include "Vireto.h"
+
+#include "Button.h"
+#include "MyMessageBox.h"
+#include "SettingsFile.h"
+#include "UiTestSupport.h"
+
+#include <QComboBox>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+namespace {
+
+class ViretoWindowTest : public UiTest {
+protected:
+    std::unique_ptr<Vireto> open(int toolMode = 1)
+    {
+        appContext().toolMode = toolMode;
+        auto w = std::make_unique<Vireto>(*device);
+        w->show();
+        EXPECT_TRUE(waitUntil([&] { return w->statusText() == "Devices check completed."; }));
+        return w;
+    }
+    // Answers the next modal box with a key.
+    void answerNextBox(Qt::Key key)
+    {
+        QTimer::singleShot(0, [key] {
+            if (QWidget* box = QApplication::activeModalWidget())
+                QTest::keyClick(box, key);
+        });
+    }
+};
+
+TEST_F(ViretoWindowTest, FindsTheFrameAndEnablesWhatThisBuildOffers)
+{
+    auto w = open(1);
+    ASSERT_EQ(w->menuButtons().size(), 5u);
+    EXPECT_EQ(w->menuButtons()[0]->caption(), "Leveling");
+    EXPECT_EQ(w->menuButtons()[4]->caption(), "Versions");
+    EXPECT_TRUE(w->menuButtons()[4]->isButtonEnabled());
+    EXPECT_FALSE(w->menuButtons()[0]->isButtonEnabled()) << "its window is not in this build";
+    EXPECT_TRUE(logText().contains(") Vireto log start!\n"));
+    EXPECT_TRUE(logText().contains(") ChooseToolEnable = 1;0\n"));
+}
+
+TEST_F(ViretoWindowTest, ShortcutsJoinTheMenuInTheirPlace)
+{
+    SettingsFile::vireto().write("Shortcut_keys", "Shortcuts_en", 1);
+    auto production = open(1);
+    std::vector<QString> captions;
+    for (Button* b : production->menuButtons())
+        captions.push_back(b->caption());
+    EXPECT_EQ(captions, (std::vector<QString>{"Leveling", "Calibrate", "Set", "Shortcuts", "Update",
+                                              "Versions"}));
+    production.reset();
+    auto user = open(0);
+    captions.clear();
+    for (Button* b : user->menuButtons())
+        captions.push_back(b->caption());
+    EXPECT_EQ(captions, (std::vector<QString>{"Calibrate", "Shortcuts", "Set", "Versions"}));
+}
+
+TEST_F(ViretoWindowTest, TabWrapsAndReturnWithoutSelectionDoesNothing)
+{
+    auto w = open(1);
+    QTest::keyClick(w.get(), Qt::Key_Return);
+    EXPECT_TRUE(w->lastAboutText().isEmpty());
+    for (int i = 1; i <= 5; ++i) {
+        QTest::keyClick(w.get(), Qt::Key_Tab);
+        EXPECT_EQ(w->selectedButton(), i);
+        EXPECT_TRUE(w->menuButtons()[static_cast<size_t>(i - 1)]->isHighlighted());
+    }
+    QTest::keyClick(w.get(), Qt::Key_Tab);
+    EXPECT_EQ(w->selectedButton(), 1) << "from the last button back to the first";
+    EXPECT_FALSE(w->menuButtons()[4]->isHighlighted());
+}
+
+TEST_F(ViretoWindowTest, ReturnPressesTheSelectedVersionsButton)
+{
+    auto w = open(1);
+    for (int i = 0; i < 5; ++i)
+        QTest::keyClick(w.get(), Qt::Key_Tab);
+    answerNextBox(Qt::Key_Escape);
+    QTest::keyClick(w.get(), Qt::Key_Return);
+    EXPECT_EQ(w->lastAboutText(), "ToolID:4.2.5\n(M)FirmwareID: 1.3.2\nBootloaderID: 1.0.7");
+}
+
+TEST_F(ViretoWindowTest, HoveringAMenuButtonSelectsItAndLeavingClearsIt)
+{
+    auto w = open(1);
+    auto moveOver = [](QWidget* target, QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, target->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(target, &move);
+    };
+    moveOver(w->menuButtons()[2], QPoint(10, 10));
+    EXPECT_EQ(w->selectedButton(), 3);
+    EXPECT_TRUE(w->menuButtons()[2]->isHighlighted());
+    moveOver(w->testButton(), QPoint(5, 5));
+    EXPECT_EQ(w->selectedButton(), 0);
+    EXPECT_FALSE(w->menuButtons()[2]->isHighlighted());
+
+    // A press anywhere starts a drag; moving outside the menu moves the window.
+    const QPoint start = w->pos();
+    QTest::mousePress(w.get(), Qt::LeftButton, {}, QPoint(300, 20));
+    EXPECT_NE(w->dragOffset(), QPoint(-1, -1));
+    moveOver(w.get(), QPoint(340, 50));
+    EXPECT_EQ(w->pos(), start + QPoint(40, 30));
+    QTest::mouseRelease(w.get(), Qt::LeftButton, {}, QPoint(340, 50));
+    EXPECT_EQ(w->dragOffset(), QPoint(-1, -1));
+}
+
+TEST_F(ViretoWindowTest, EquipmentTestAndResetFromTheirButtons)
+{
+    auto w = open(1);
+    QTest::mouseClick(w->testButton(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(w->statusText(), "Equipment testing succeed, can work normally!");
+    QTest::mouseClick(w->resetButton(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(w->statusText(), "Reset success!");
+}
+
+TEST_F(ViretoWindowTest, UnpluggingShowsNotDetectedAndDisablesTheMenu)
+{
+    auto w = open(1);
+    frame->unplug();
+    EXPECT_TRUE(waitUntil(
+        [&] { return w->statusText() == "Device not detected, please check the connection."; }));
+    EXPECT_FALSE(w->menuButtons()[4]->isButtonEnabled());
+    frame->plug();
+    EXPECT_TRUE(waitUntil([&] { return w->statusText() == "Devices check completed."; }));
+    EXPECT_TRUE(w->menuButtons()[4]->isButtonEnabled());
+}
+
+TEST_F(ViretoWindowTest, ClosingDuringAnUpdateIsRefused)
+{
+    auto w = open(1);
+    w->monitor()->stop();
+    updatePending = 1;
+    w->close();
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->statusText(), "Updating, please wait......");
+    updatePending = 0;
+}
+
+TEST_F(ViretoWindowTest, CancellingTheExitQuestionLeavesWindowAndModeAlone)
+{
+    auto w = open(1);
+    ASSERT_EQ(device->commands.switchMode(CalibrationMode), 1);
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Tab}) {
+        frame->clearRequestLog();
+        if (key == Qt::Key_Tab) // Tab, Tab selects Cancel, Return presses it
+            QTimer::singleShot(0, [] {
+                QWidget* box = QApplication::activeModalWidget();
+                QTest::keyClick(box, Qt::Key_Tab);
+                QTest::keyClick(box, Qt::Key_Tab);
+                QTest::keyClick(box, Qt::Key_Return);
+            });
+        else
+            answerNextBox(key);
+        w->close();
+        EXPECT_TRUE(w->isVisible());
+        EXPECT_EQ(frame->mode(), CalibrationMode) << "no switch to work mode";
+        for (const auto& r : frame->requestLog())
+            EXPECT_NE(r[1], 0x0E);
+    }
+}
+
+TEST_F(ViretoWindowTest, ConfirmedExitReturnsTheFrameToWorkModeAndLogsTheEnd)
+{
+    auto w = open(1);
+    ASSERT_EQ(device->commands.switchMode(CalibrationMode), 1);
+    QTimer::singleShot(0, [] {
+        QWidget* box = QApplication::activeModalWidget();
+        QTest::keyClick(box, Qt::Key_Tab);
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(frame->mode(), WorkMode);
+    EXPECT_FALSE(w->monitor()->isRunning());
+    EXPECT_TRUE(logText().endsWith(") Vireto log end!\n"));
+}
+
+TEST_F(ViretoWindowTest, LanguageChangeRefreshesCaptionsAndTheStatusLine)
+{
+    home.write("Vireto_language.lrp",
+               "[Language]\nLanguageCnt=2\nLanguage_0=English\nLanguage_1=Deutsch\n"
+               "[Language_1]\n3=Versionen\n15=Geraet bereit.\n130=Leeren\n");
+    auto w = open(2);
+    ASSERT_NE(w->languageBox(), nullptr);
+    EXPECT_EQ(w->languageBox()->count(), 2);
+    w->languageBox()->setCurrentIndex(1);
+    EXPECT_EQ(appContext().languageIndex, 1);
+    EXPECT_EQ(SettingsFile::vireto().readInt("Vireto_Config", "Language", -1), 1);
+    EXPECT_EQ(w->statusText(), "Geraet bereit.");
+    bool found = false;
+    for (Button* b : w->menuButtons())
+        found = found || b->caption() == "Versionen";
+    EXPECT_TRUE(found);
+    w->languageBox()->setCurrentIndex(0);
+    EXPECT_EQ(w->statusText(), "Devices check completed.");
+}
+
+TEST_F(ViretoWindowTest, GetStatusAndClearOnTheEngineeringPanel)
+{
+    frame->setErrorCode(0xBEEF);
+    auto w = open(2);
+    w->FingerIntoButSlot();
+    EXPECT_EQ(w->logArea()->toPlainText(), "GetStatus! g_ErrorCode = 0xbeef");
+    EXPECT_TRUE(logText().contains("GetStatus! g_ErrorCode = 0xbeef\n"));
+    w->ClearButSlot();
+    EXPECT_TRUE(w->logArea()->toPlainText().isEmpty());
+}
+
+TEST_F(ViretoWindowTest, TheVersionLabelCarriesTheSubVersion)
+{
+    appContext().subVersion = 5;
+    auto w = open(1);
+    auto* label = w->findChild<QLabel*>("version");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->text(), "V4.2.5-5");
+    appContext().subVersion = 0;
+}
+
+} // namespace

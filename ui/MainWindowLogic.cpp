@@ -1,0 +1,274 @@
+#include "MainWindowLogic.h"
+
+#include "AppContext.h"
+#include "ConfigRecord.h"
+#include "Delay.h"
+#include "DeviceState.h"
+#include "FirmwareUpdateSession.h"
+#include "PresenceMonitor.h"
+#include "SettingsFile.h"
+
+#include <algorithm>
+
+std::atomic<int> g_WriteDeviceInfo{0};
+std::atomic<int> g_AmendDeviceInfo{0};
+std::atomic<int> g_IsReProduction{1};
+
+namespace {
+
+constexpr int kTextChecking = 0;
+constexpr int kTextCheckConnection = 14;
+constexpr int kTextReady = 15;
+constexpr int kTextNotReady = 16;
+constexpr int kTextNoFrame = 17;
+constexpr int kTextInvalidCalibration = 19;
+constexpr int kTextTesting = 24;
+constexpr int kTextEnvironmentFailure = 71;
+constexpr int kTextLeveled = 106;
+constexpr int kTextCalibrated = 107;
+
+const QString kConfig = QStringLiteral("Vireto_Config");
+
+} // namespace
+
+MainWindowLogic::MainWindowLogic(Device& device, MainWindowView& view, int toolMode)
+    : device_(device), view_(view), toolMode_(toolMode)
+{
+}
+
+void MainWindowLogic::showText(int textIndex)
+{
+    currentText_ = textIndex;
+    view_.showStatusText(textIndex);
+}
+
+void MainWindowLogic::deviceNotDetected()
+{
+    handleStatusCode(kCodeNoFrame);
+}
+
+int MainWindowLogic::switchMode(uint8_t mode)
+{
+    return SwitchMode(device_, mode, this);
+}
+
+bool MainWindowLogic::guard(bool requiresCommunication)
+{
+    if (requiresCommunication && !g_isDeviceCommunicate) {
+        showText(kTextCheckConnection);
+        return false;
+    }
+    if (!g_bDevExist) {
+        handleStatusCode(kCodeNoFrame);
+        return false;
+    }
+    if (toolMode_ == 2)
+        view_.stopPanelWorkers();
+    return true;
+}
+
+void MainWindowLogic::frameGone(bool logOpenFailure)
+{
+    updatePending = 0;
+    bootLoaderSeen = 0;
+    view_.clearSelection();
+    showText(kTextNoFrame);
+    if (toolMode_ == 0 || toolMode_ == 1)
+        view_.setMenuButtonsEnabled(false);
+    if (toolMode_ == 5)
+        view_.setUpdateButtonEnabled(false);
+    view_.hideProgress();
+    if (logOpenFailure)
+        appContext().log.log("Open hid device failed!\n");
+}
+
+void MainWindowLogic::frameReady()
+{
+    showText(g_getStatusError ? kTextCheckConnection : kTextReady);
+    updatePending = 0;
+    bootLoaderSeen = 0;
+    view_.clearSelection();
+    if (toolMode_ == 0 || toolMode_ == 1)
+        view_.setMenuButtonsEnabled(true);
+    if (toolMode_ == 5)
+        view_.setUpdateButtonEnabled(true);
+    view_.hideProgress();
+    const SettingsFile ini = SettingsFile::vireto();
+    g_WriteDeviceInfo =
+        ini.readInt(QStringLiteral("Vireto_Debug"), QStringLiteral("WriteDeviceInfo"), 0);
+    g_AmendDeviceInfo =
+        ini.readInt(QStringLiteral("Vireto_Debug"), QStringLiteral("AmendDeviceInfo"), 0);
+    g_IsReProduction =
+        ini.readInt(QStringLiteral("Vireto_Debug"), QStringLiteral("IsReProduction"), 1);
+}
+
+// The calibration window stored a run: the record remembers which type it was.
+void MainWindowLogic::storeCalibrationType()
+{
+    ConfigRecord record;
+    const int fastMode = fastMode_();
+    if (!ReadConfigRecord(device_, record)) {
+        showText(kTextCheckConnection);
+        return;
+    }
+    record.fourPointCalibEn = static_cast<uint8_t>(fastMode);
+    record.ALGConfigInfoFlag = flash_map::ALGConfigInfoFlag;
+    if (!WriteConfigRecord(device_, record)) {
+        showText(kTextCheckConnection);
+        return;
+    }
+    SettingsFile::vireto().write(kConfig, QStringLiteral("FourCalib_en"), fastMode);
+    showText(kTextCalibrated);
+}
+
+void MainWindowLogic::handleStatusCode(int code)
+{
+    LogWriter& log = appContext().log;
+    switch (code) {
+    case 1:
+        showText(kTextLeveled);
+        if (!switchMode(SaveMode)) {
+            showText(kTextCheckConnection);
+            log.logf("Switch to work mode failed! g_isSwitchMode=%d\n", g_isSwitchMode.load());
+        }
+        break;
+    case 2:
+        if (!switchMode(WorkMode)) {
+            showText(kTextEnvironmentFailure);
+            log.logf("Switch to work mode failed! g_isSwitchMode=%d\n", g_isSwitchMode.load());
+        }
+        break;
+    case kCodeAbsentDuringUpdate:
+        if (!g_bDevExist) {
+            delay::wait(200.0);
+            frameGone(false);
+        }
+        break;
+    case 4:
+        reset();
+        break;
+    case 5:
+    case 6:
+        if (g_bDevExist && g_isDeviceCommunicate &&
+            !switchMode(code == 5 ? CalibrationMode : WorkMode)) {
+            showText(kTextEnvironmentFailure);
+            log.logf("Leveling exit:Switch to work mode failed! g_isSwitchMode=%d\n",
+                     g_isSwitchMode.load());
+        }
+        break;
+    case kCodeCheckStarted:
+        showText(kTextChecking);
+        break;
+    case 8:
+        updatePending = 0;
+        showText(kTextInvalidCalibration);
+        break;
+    case 9:
+        storeCalibrationType();
+        break;
+    case kCodeReady:
+        if (!updatePending)
+            frameReady();
+        break;
+    case kCodeBootLoader:
+        bootLoaderSeen = 1;
+        if (updatePending) {
+            if (firmware_ &&
+                firmware_->bootLoaderFound() == FirmwareUpdateSession::Next::StartWorker)
+                view_.startFirmwareWorker();
+        } else {
+            showText(kTextNotReady);
+            view_.clearSelection();
+        }
+        break;
+    case kCodeNoFrame:
+        if (!updatePending) {
+            g_bDevExist = 0;
+            frameGone(true);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+int MainWindowLogic::equipmentTest()
+{
+    if (!guard(false))
+        return 0;
+    if (!switchMode(CalibrationMode))
+        return 0;
+    showText(kTextTesting);
+    int result = 31;
+    const int texts[2][2] = {{26, 27}, {29, 30}}; // sensor, FPGA; left, right
+    for (Side side : {Side::Master, Side::Slave}) {
+        FrameCommands& c = device_.commands;
+        uint8_t v = 0;
+        // Every step runs, so that the FPGA register is written back even after a failure.
+        const int sensor[] = {c.I2C_Read(side, 0x0A, v), c.I2CWrite(side, 0x19, 0x3A),
+                              c.I2C_Read(side, 0x19, v)};
+        if (std::find(std::begin(sensor), std::end(sensor), 0) != std::end(sensor))
+            result = texts[static_cast<int>(side)][0];
+        const int fpga[] = {c.FPGASingleRead(side, 0x35, v), c.FPGAPortWrite(side, 0x35, 0x1F),
+                            c.FPGASingleRead(side, 0x35, v), c.FPGAPortWrite(side, 0x35, 0x0F)};
+        if (std::find(std::begin(fpga), std::end(fpga), 0) != std::end(fpga))
+            result = texts[static_cast<int>(side)][1];
+    }
+    if (device_.link.linkStatus == DeviceLink::kLinkHidFailed)
+        markDeviceLost();
+    showText(result);
+    switchMode(WorkMode);
+    return result;
+}
+
+int MainWindowLogic::reset()
+{
+    if (!guard(true))
+        return 0;
+    const int text = switchMode(ResetMode) ? 33 : 32;
+    showText(text);
+    return text;
+}
+
+QString MainWindowLogic::aboutText()
+{
+    if (!guard(false) || !switchMode(CalibrationMode))
+        return QString();
+    ModuleVersions v;
+    device_.blocks.readVersions(Side::Master, v);
+    appContext().log.logf("BootloaderID: V%d.%d.%d\n", v.bootLoader >> 24,
+                          (v.bootLoader >> 16) & 0xFF, v.bootLoader & 0xFFFF);
+    const AppContext& app = appContext();
+    auto fill = [](const QString& t, uint32_t word) {
+        return QString(t).arg(word >> 24).arg((word >> 16) & 0xFF).arg(word & 0xFFFF);
+    };
+    const QString text = app.text(41) + toolVersionText(app.subVersion) + QStringLiteral("\n") +
+                         QStringLiteral("(M)") + fill(app.text(42), v.image) +
+                         fill(app.text(43), v.bootLoader);
+    switchMode(WorkMode);
+    return text;
+}
+
+MainWindowLogic::CloseStep MainWindowLogic::closeStep() const
+{
+    if (!g_isDeviceCommunicate || !g_bDevExist)
+        return CloseStep::CloseNow;
+    if (updatePending)
+        return CloseStep::RefuseUpdating;
+    return CloseStep::Ask;
+}
+
+void MainWindowLogic::closeWithoutFrame()
+{
+    appContext().log.log("Vireto log end!\n");
+}
+
+void MainWindowLogic::closeConfirmed(const QString& lastImagePath)
+{
+    if (!switchMode(WorkMode))
+        appContext().log.logf("closeEvent :Switch to work mode failed! g_isSwitchMode=%d\n",
+                              g_isSwitchMode.load());
+    SettingsFile::vireto().write(QStringLiteral("ImagePath"), QStringLiteral("imagePath"),
+                                 lastImagePath);
+    appContext().log.log("Vireto log end!\n");
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "Device.h"
+#include "ModeSwitch.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+
+class FirmwareUpdateSession;
+
+// Settings read when a frame is ready (code 13), used after leveling.
+extern std::atomic<int> g_WriteDeviceInfo;
+extern std::atomic<int> g_AmendDeviceInfo;
+extern std::atomic<int> g_IsReProduction;
+
+// What a main window shows and enables; the window implements it and stays thin.
+class MainWindowView {
+public:
+    virtual ~MainWindowView() = default;
+    // A language-table text in the status line (remembered for a language change).
+    virtual void showStatusText(int textIndex) = 0;
+    // The menu buttons of the user and production layouts.
+    virtual void setMenuButtonsEnabled(bool enabled) = 0;
+    // The Update push button of the update station.
+    virtual void setUpdateButtonEnabled(bool enabled) = 0;
+    virtual void hideProgress() = 0;
+    virtual void clearSelection() = 0;
+    // A firmware update continues in the boot loader: start its worker.
+    virtual void startFirmwareWorker() = 0;
+    // Stops the engineering panels' workers (preview, FPGA download, script).
+    virtual void stopPanelWorkers() = 0;
+};
+
+// The device side of a main window, shared by the editions: the guard in front of
+// every device function, the status codes of recvShowData(int), the equipment test,
+// the reset, the about text and the close decision. No widget in here.
+class MainWindowLogic : public ModeSwitchObserver {
+public:
+    MainWindowLogic(Device& device, MainWindowView& view, int toolMode);
+
+    // Guard in front of a device function. requiresCommunication: Reset, Set,
+    // Calibrate and the engineering panels first need a frame that answers.
+    bool guard(bool requiresCommunication);
+
+    // recvShowData(int) of the engineering window.
+    void handleStatusCode(int code);
+
+    // TestButSlot(): both probe groups per side; returns the text shown at the end.
+    int equipmentTest();
+    // ResetButSlot(): returns the text shown (33 or 32), 0 when the guard refused.
+    int reset();
+    // AboutButSlot(): the about text, empty when the guard or the switch refused.
+    QString aboutText();
+
+    enum class CloseStep { CloseNow, RefuseUpdating, Ask };
+    // What closeEvent does first.
+    CloseStep closeStep() const;
+    // After the operator confirmed: work mode, image path, end line. The window stops
+    // its workers before.
+    void closeConfirmed(const QString& lastImagePath);
+    // Closing without a usable frame: only the end line.
+    void closeWithoutFrame();
+
+    // The firmware update under way, if any (its code-14 step continues it).
+    void setFirmwareSession(FirmwareUpdateSession* session) { firmware_ = session; }
+    // The run type of the last calibration (1 = 4-point), for code 9.
+    void setFastModeSource(std::function<int()> source) { fastMode_ = std::move(source); }
+
+    int currentTextIndex() const { return currentText_; }
+
+    // ModeSwitchObserver
+    void deviceNotDetected() override;
+    void showText(int textIndex) override;
+
+private:
+    int switchMode(uint8_t mode);
+    void frameGone(bool logOpenFailure);
+    void frameReady();
+    void storeCalibrationType();
+
+    Device& device_;
+    MainWindowView& view_;
+    int toolMode_;
+    int currentText_ = 0;
+    FirmwareUpdateSession* firmware_ = nullptr;
+    std::function<int()> fastMode_ = [] { return 0; };
+};

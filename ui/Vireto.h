@@ -1,0 +1,117 @@
+#pragma once
+
+#include "MainWindowLogic.h"
+
+#include <QDialog>
+#include <QPixmap>
+
+#include <memory>
+#include <vector>
+
+class Button;
+class DeviceArrivalWatcher;
+class DeviceMonitorThread;
+class QComboBox;
+class QLabel;
+class QTextEdit;
+
+// The engineering edition's main window: the operator's home. Its layout depends on the
+// tool mode: 0 user menu, 1 production menu, 2 engineering panels, 5 update station.
+// Device work and the meaning of the status codes live in MainWindowLogic.
+class Vireto : public QDialog, private MainWindowView {
+    Q_OBJECT
+public:
+    explicit Vireto(Device& device, QWidget* parent = nullptr);
+    ~Vireto() override;
+
+    // For tests and screenshots.
+    MainWindowLogic& logic() { return logic_; }
+    const std::vector<Button*>& menuButtons() const { return menu_; }
+    Button* testButton() const { return testButton_; }
+    Button* resetButton() const { return resetButton_; }
+    QString statusText() const;
+    int selectedButton() const { return selected_; }
+    QPoint dragOffset() const { return dragOffset_; }
+    DeviceMonitorThread* monitor() const { return monitor_.get(); }
+    QTextEdit* logArea() const { return logArea_; }
+    QComboBox* languageBox() const { return languageBox_; }
+    // The last about text shown (empty before the first).
+    const QString& lastAboutText() const { return lastAbout_; }
+
+public slots:
+    void FindHidDevice();
+    void AboutButSlot();
+    void TestButSlot();
+    void ResetButSlot();
+    void QuitButSlot();
+    void MinimizeButSlot();
+    void recvShowData(int code);
+    void LanguageCBoxSlot(int index);
+    void ClearButSlot();
+    void FingerIntoButSlot();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    struct MenuEntry {
+        int text;       // caption from the language table
+        QString image;  // base name of the tile images
+        bool available; // its function exists in this build
+        void (Vireto::*slot)();
+    };
+
+    // MainWindowView
+    void showStatusText(int textIndex) override;
+    void setMenuButtonsEnabled(bool enabled) override;
+    void setUpdateButtonEnabled(bool enabled) override;
+    void hideProgress() override;
+    void clearSelection() override;
+    void startFirmwareWorker() override;
+    void stopPanelWorkers() override;
+
+    void buildCommon();
+    void buildMenu(const std::vector<MenuEntry>& entries, const QRect& area);
+    void buildEngineeringPanels();
+    std::vector<MenuEntry> menuEntries() const;
+    Button* makeButton(int text, const QRect& geometry, bool small);
+    void refreshCaptions();
+    void select(int index);
+    // A mouse move over anything but a menu button: no selection, and a drag moves.
+    void moveOutsideMenu(const QPoint& globalPosition);
+    void appendLog(const QString& line);
+    QRect scaled(int x, int y, int w, int h) const;
+    void startMonitor();
+
+    Device& device_;
+    MainWindowLogic logic_;
+    int toolMode_;
+    bool shortcutsEnabled_;
+    bool keyTestEnabled_;
+    double scale_ = 1.0;
+    QPixmap background_;
+    std::vector<Button*> menu_;
+    std::vector<int> menuTexts_;
+    std::vector<bool> menuAvailable_;
+    std::vector<std::pair<Button*, int>> captioned_; // every button with its text index
+    std::vector<std::pair<QLabel*, int>> labels_;    // labels with a text index
+    Button* testButton_ = nullptr;
+    Button* resetButton_ = nullptr;
+    Button* updatePush_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* version_ = nullptr;
+    QTextEdit* logArea_ = nullptr;
+    QComboBox* languageBox_ = nullptr;
+    int selected_ = 0;
+    QPoint dragOffset_{-1, -1};
+    QString imagePath_;
+    QString lastAbout_;
+    std::unique_ptr<DeviceMonitorThread> monitor_;
+    DeviceArrivalWatcher* arrival_ = nullptr;
+};
