@@ -93,10 +93,12 @@ bool PresenceMachine::checking()
     return sleep(kProbePeriodMs);
 }
 
-bool PresenceMachine::waitForBootLoader()
+// One attempt of the wait after a jump: the frame must come back with a product ID of
+// the kind the jump asked for, within 30 attempts of 500 ms.
+bool PresenceMachine::waitAfterJump(bool (*wanted)(uint16_t))
 {
     retryCount = static_cast<uint8_t>(retryCount + 1);
-    if (device_.transport().open(productId_) && productId_ == kBootLoaderProductId) {
+    if (device_.transport().open(productId_) && wanted(productId_)) {
         openResult = 1;
         checkState = REPORT_OUTCOME;
         return true;
@@ -110,23 +112,20 @@ bool PresenceMachine::waitForBootLoader()
     return true;
 }
 
+bool PresenceMachine::waitForBootLoader()
+{
+    return waitAfterJump([](uint16_t pid) { return pid == kBootLoaderProductId; });
+}
+
 bool PresenceMachine::waitForApplication()
 {
-    retryCount = static_cast<uint8_t>(retryCount + 1);
-    if (device_.transport().open(productId_) && isApplicationProduct(productId_)) {
+    const bool running = waitAfterJump(isApplicationProduct);
+    if (running && checkState == REPORT_OUTCOME && openResult == 1) {
+        // The application is back: it is announced again.
         retryCount = 0;
         announced_ = false;
-        openResult = 1;
-        checkState = REPORT_OUTCOME;
-        return true;
     }
-    if (!sleep(kJumpWaitMs))
-        return false;
-    if (retryCount >= kJumpWaitAttempts) {
-        openResult = 0;
-        checkState = REPORT_OUTCOME;
-    }
-    return true;
+    return running;
 }
 
 bool PresenceMachine::absent()

@@ -63,6 +63,7 @@ private:
     bool sleep(double ms);
     bool firstOpen();
     bool checking();
+    bool waitAfterJump(bool (*wanted)(uint16_t));
     bool waitForBootLoader();
     bool waitForApplication();
     bool absent();
