@@ -193,21 +193,43 @@ void Vireto::buildCommon()
 std::vector<Vireto::MenuEntry> Vireto::menuEntries() const
 {
     // Functions whose windows are not part of this build are shown but stay disabled.
-    const MenuEntry leveling{2, QStringLiteral("MP_adjustScreen"), false, nullptr};
-    const MenuEntry set{1, toolMode_ == 0 ? QStringLiteral("User_set") : QStringLiteral("MP1_set"),
-                        false, nullptr};
-    const MenuEntry calibrate{
-        4, toolMode_ == 0 ? QStringLiteral("User2_calibration") : QStringLiteral("MP_calibration"),
-        false, nullptr};
-    const MenuEntry update{5, QStringLiteral("update"), false, nullptr};
-    const MenuEntry versions{3, QStringLiteral("about"), true, &Vireto::AboutButSlot};
-    const MenuEntry shortcuts{6, QStringLiteral("keyCalibration"), false, nullptr};
+    const MenuEntry leveling{2,
+                             {"MP_adjustScreen.png", "MP_adjustScreen1.png", "MP_adjustScreen2.png",
+                              "MP_adjustScreen3.png"},
+                             false,
+                             nullptr};
+    const MenuEntry userSet{
+        1, {"User_set.png", "User_set1.png", "User_set2.png", "User_set3.png"}, false, nullptr};
+    const MenuEntry productionSet{
+        1, {"MP1_set.png", "MP1_set1.png", "MP1_set2.png", "MP1_set3.png"}, false, nullptr};
+    const MenuEntry userCalibrate{4,
+                                  {"User2_calibration.png", "User2_calibration1.png",
+                                   "User2_calibration2.png", "User2_calibration3.png"},
+                                  false,
+                                  nullptr};
+    const MenuEntry productionCalibrate{
+        4,
+        {"MP_calibration.png", "MP_calibration1.png", "MP_calibration2.png", "MP_calibration3.png"},
+        false,
+        nullptr};
+    const MenuEntry update{
+        5, {"update.png", "update1.png", "update2.png", "update3.png"}, false, nullptr};
+    const MenuEntry versions{
+        3, {"about.png", "about1.png", "about2.png", "about3.png"}, true, &Vireto::AboutButSlot};
+    const MenuEntry shortcuts{
+        6,
+        {"keyCalibration.png", "keyCalibration1.png", "keyCalibration2.png", "keyCalibration3.png"},
+        false,
+        nullptr};
     if (toolMode_ == 0)
-        return shortcutsEnabled_ ? std::vector<MenuEntry>{calibrate, shortcuts, set, versions}
-                                 : std::vector<MenuEntry>{calibrate, set, versions};
-    return shortcutsEnabled_
-               ? std::vector<MenuEntry>{leveling, calibrate, set, shortcuts, update, versions}
-               : std::vector<MenuEntry>{leveling, set, calibrate, update, versions};
+        return shortcutsEnabled_
+                   ? std::vector<MenuEntry>{userCalibrate, shortcuts, userSet, versions}
+                   : std::vector<MenuEntry>{userCalibrate, userSet, versions};
+    return shortcutsEnabled_ ? std::vector<MenuEntry>{leveling,      productionCalibrate,
+                                                      productionSet, shortcuts,
+                                                      update,        versions}
+                             : std::vector<MenuEntry>{leveling, productionSet, productionCalibrate,
+                                                      update, versions};
 }
 
 void Vireto::buildMenu(const std::vector<MenuEntry>& entries, const QRect& area)
@@ -218,8 +240,8 @@ void Vireto::buildMenu(const std::vector<MenuEntry>& entries, const QRect& area)
     for (int i = 0; i < n; ++i) {
         const MenuEntry& e = entries[static_cast<size_t>(i)];
         auto* b = new Button(this);
-        b->setSkin(e.image + QStringLiteral(".png"), e.image + QStringLiteral("1.png"),
-                   e.image + QStringLiteral("2.png"), e.image + QStringLiteral("3.png"));
+        b->setSkin(QString::fromLatin1(e.images[0]), QString::fromLatin1(e.images[1]),
+                   QString::fromLatin1(e.images[2]), QString::fromLatin1(e.images[3]));
         b->setColors(255, 255, 255, 255, 255, 255, 230, 240, 250, 150, 150, 150);
         b->setGeometry(area.x() + gap + i * (tile + gap), area.y() + (area.height() - tile) / 2,
                        tile, tile);

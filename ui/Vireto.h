@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QPixmap>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -61,8 +62,9 @@ protected:
 
 private:
     struct MenuEntry {
-        int text;       // caption from the language table
-        QString image;  // base name of the tile images
+        int text; // caption from the language table
+        // The tile's pictures: normal, focus, pressed, disabled.
+        std::array<const char*, 4> images;
         bool available; // its function exists in this build
         void (Vireto::*slot)();
     };
