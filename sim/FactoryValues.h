@@ -40,7 +40,7 @@ struct FactoryValues {
     uint32_t partAVersion = 0;
     std::array<ModuleOptics, 2> optics{}; // Master, Slave
     uint8_t sensorChipId = 0;
-    uint8_t dimPixelLevel = 0; // grey level of the pictures until an optical model exists
+    uint8_t dimPixelLevel = 0; // grey level of the unlit parts of the sensor pictures
 
     const ModuleOptics& of(Side side) const { return optics[static_cast<size_t>(side)]; }
 };

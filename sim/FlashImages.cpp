@@ -1,6 +1,7 @@
 #include "FlashImages.h"
 
 #include "ByteOrder.h"
+#include "SensorAngleTables.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,6 +12,8 @@ using namespace flash_map;
 namespace sb = sensor_block;
 
 namespace {
+
+constexpr size_t kSensorAngleTable = 1352;
 
 // The tool writes its records in 32-byte pieces with zeros after the record (48 + 1
 // pieces of the sensor block, 9 of the configuration record); a factory-programmed
@@ -120,6 +123,9 @@ std::array<uint8_t, kSensorBlockSize> sensorBlock(const FactoryValues& values)
     std::array<uint8_t, kSensorBlockSize> block{};
     le::put32(block.data() + sb::kFlag, SENSORInfoFlag);
     writeOptics(values.of(Side::Master), values.of(Side::Slave), block.data());
+    // The lens table of the factory's sensors (SensorType 0), as a calibration stores it.
+    for (size_t k = 0; k < angle_table::kEntries; ++k)
+        le::put16(block.data() + kSensorAngleTable + 2 * k, angle_table::kTableB[k]);
     return block;
 }
 

@@ -35,6 +35,7 @@ void FrameState::powerOn()
     const uint8_t* block = flash->bytes() + flash_map::kSensorBlock;
     for (Side side : {Side::Master, Side::Slave})
         module(side).powerOn(stored ? readOptics(block, side) : factory.of(side));
+    opticsModel.powerOn(*this);
     mode = WorkMode;
     triggers = 0;
 }

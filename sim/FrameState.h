@@ -5,6 +5,8 @@
 #include "FaultPlan.h"
 #include "FlashMemory.h"
 #include "ModuleState.h"
+#include "OpticsModel.h"
+#include "TouchModel.h"
 
 #include <array>
 #include <cstdint>
@@ -33,6 +35,10 @@ struct FrameState {
     FactoryValues factory;
     std::unique_ptr<FlashMemory> flash;
     std::array<ModuleState, 2> modules;
+    // What the cameras see: the bezel, the emitters, the pictures and the optical faults.
+    OpticsModel opticsModel;
+    // What the cameras see of a finger, the virtual operator and the printed keys.
+    TouchModel touchModel;
     FaultPlan faults;
     uint8_t mode = WorkMode;
     uint32_t errorCode = 0;

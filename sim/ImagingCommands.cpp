@@ -19,7 +19,9 @@ bool isColumnRange(uint16_t first, uint16_t last)
     return first <= last && last <= kLastColumn;
 }
 
-// Memory flag 0x40 reads the second image memory; 0x80 and no flag read the first.
+// Memory flag 0x40 reads the second image memory; 0x80 and no flag read the first. The
+// module keeps capturing while it is read: a reader that starts over at the first byte
+// of the first memory gets a new picture.
 CommandReply previewData(FrameState& state, const CommandRequest& request)
 {
     const uint16_t offset = request.payload.u16(0);
@@ -30,12 +32,15 @@ CommandReply previewData(FrameState& state, const CommandRequest& request)
     const Side side = (request.command & 1) ? Side::Slave : Side::Master;
     const int memory =
         request.flags() == cmd::kFlagLast ? ModuleState::kSecondMemory : ModuleState::kFirstMemory;
+    if (memory == ModuleState::kFirstMemory && offset == 0 && !state.opticsModel.picturesHeld())
+        state.opticsModel.takePicture(state, side, false);
     const std::vector<uint8_t>& image = state.module(side).imageMemory[static_cast<size_t>(memory)];
     return CommandReply::done(
         std::vector<uint8_t>(image.begin() + offset, image.begin() + offset + length));
 }
 
-// The search finds the bezel where it is, limited to the range it was given.
+// The search looks for the bezel band within the rows it was given; the frame answers
+// 0xFFFF when the band is not there.
 CommandReply searchStartline(FrameState& state, Side side, ModuleState&,
                              const CommandRequest& request)
 {
@@ -43,9 +48,8 @@ CommandReply searchStartline(FrameState& state, Side side, ModuleState&,
     const uint16_t high = request.payload.u16(2);
     if (low > high)
         return CommandReply::refused();
-    const uint16_t found = std::clamp(state.factory.of(side).startLine, low, high);
     std::vector<uint8_t> reply(2);
-    le::put16(reply.data(), found);
+    le::put16(reply.data(), state.opticsModel.searchStartLine(side, low, high));
     return CommandReply::done(std::move(reply));
 }
 
@@ -58,13 +62,20 @@ CommandReply configStartline(FrameState&, Side, ModuleState& module, const Comma
     return CommandReply::done();
 }
 
+// The table follows the band in the module's current line window, over eight equal
+// stretches of the requested columns; the module keeps the columns as its usable range.
 CommandReply optimalizeLine(FrameState& state, Side side, ModuleState& module,
                             const CommandRequest& request)
 {
-    if (!isColumnRange(request.payload.u16(0), request.payload.u16(2)))
+    const uint16_t first = request.payload.u16(0);
+    const uint16_t last = request.payload.u16(2);
+    if (!isColumnRange(first, last))
         return CommandReply::refused();
-    const OptimumLineTable& table = state.factory.of(side).optimumLines;
+    const OptimumLineTable table =
+        state.opticsModel.optimumLines(side, module.optics.startLine, first, last);
     module.optics.optimumLines = table;
+    module.optics.startColumn = first;
+    module.optics.endColumn = last;
     std::vector<uint8_t> reply(FrameCommands::kOptimalizeReply, 0);
     reply[0] = kStatusDone;
     uint8_t* p = reply.data() + kSegmentTable;
@@ -77,17 +88,24 @@ CommandReply optimalizeLine(FrameState& state, Side side, ModuleState& module,
     return CommandReply::done(std::move(reply));
 }
 
+// The exposure is measured over the columns the tool found usable, so the module takes
+// the last one as its end column.
 CommandReply getExposure(FrameState& state, Side side, ModuleState& module,
                          const CommandRequest& request)
 {
-    if (!isColumnRange(request.payload.u16(0), request.payload.u16(2)))
+    const uint16_t first = request.payload.u16(0);
+    const uint16_t last = request.payload.u16(2);
+    if (!isColumnRange(first, last))
         return CommandReply::refused();
-    const ModuleOptics& factory = state.factory.of(side);
-    module.optics.exposureTime = factory.exposureTime;
-    module.optics.exposureGain = factory.exposureGain;
+    uint8_t time = 0;
+    uint8_t gain = 0;
+    state.opticsModel.exposure(side, first, last, time, gain);
+    module.optics.exposureTime = time;
+    module.optics.exposureGain = gain;
+    module.optics.endColumn = last;
     std::vector<uint8_t> reply(kExposureReply, 0);
-    reply[0] = factory.exposureTime;
-    reply[1] = factory.exposureGain;
+    reply[0] = time;
+    reply[1] = gain;
     return CommandReply::done(std::move(reply));
 }
 

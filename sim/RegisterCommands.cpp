@@ -11,8 +11,11 @@ constexpr size_t kData = 3;
 constexpr size_t kSensorValue = 1;
 
 // The port moves every byte into the one register; the register keeps the last one.
-// Starting a capture takes the picture at once, so the register reads 0 again.
-CommandReply portWrite(FrameState&, Side, ModuleState& module, const CommandRequest& request)
+// Starting a capture takes the picture at once, so the register reads 0 again. Writing
+// the pixel port's address latches that pixel of the last picture. A stuck register
+// ignores what is written to it.
+CommandReply portWrite(FrameState& state, Side side, ModuleState& module,
+                       const CommandRequest& request)
 {
     const uint16_t reg = request.payload.u16(kRegister);
     const uint8_t n = request.payload.u8(kLength);
@@ -20,13 +23,17 @@ CommandReply portWrite(FrameState&, Side, ModuleState& module, const CommandRequ
     if (n == 0 || n > cmd::kPortWriteMax || !data)
         return CommandReply::refused();
     module.registers.logPortWrite(reg, data, n);
+    if (state.opticsModel.fpgaWriteIgnored(side, reg))
+        return CommandReply::done();
     const uint8_t value = data[n - 1];
     if (reg == ModuleRegisters::kCaptureStart && value != 0) {
-        module.takePicture();
+        state.opticsModel.takePicture(state, side, true);
         module.registers.setFpga(reg, 0);
     } else {
         module.registers.setFpga(reg, value);
     }
+    if (reg == optics::kPixelAddressLow || reg == optics::kPixelAddressHigh)
+        state.opticsModel.latchPixel(state, side);
     return CommandReply::done();
 }
 
@@ -50,9 +57,10 @@ CommandReply sensorWrite(FrameState&, Side, ModuleState& module, const CommandRe
     return CommandReply::done();
 }
 
-CommandReply sensorRead(FrameState&, Side, ModuleState& module, const CommandRequest& request)
+CommandReply sensorRead(FrameState& state, Side side, ModuleState&, const CommandRequest& request)
 {
-    return CommandReply::done({module.registers.sensor(request.payload.u8(kRegister))});
+    return CommandReply::done(
+        {state.opticsModel.sensorRead(state, side, request.payload.u8(kRegister))});
 }
 
 } // namespace

@@ -7,12 +7,14 @@
 namespace sim {
 namespace {
 
-// No finger is on the screen until a touch model exists.
-CommandReply touchPoints(FrameState&, const CommandRequest&)
+// The shadows the cameras see now, from the touch model (no finger, no operator: no
+// candidates).
+CommandReply touchPoints(FrameState& state, const CommandRequest& request)
 {
-    std::vector<uint8_t> reply(FrameCommands::kTouchPointsReply);
-    encodeCandidateReport(CandidateReport{}, reply.data());
-    return CommandReply::done(std::move(reply));
+    const uint8_t* query = request.payload.bytes(0, FrameCommands::kTouchPointsRequest);
+    if (!query)
+        return CommandReply::refused();
+    return CommandReply::done(state.touchModel.answer(query, state.triggers));
 }
 
 } // namespace

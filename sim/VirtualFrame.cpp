@@ -124,8 +124,9 @@ bool VirtualFrame::getFeature(int collection, uint64_t connection, uint8_t* repo
         return true;
     }
     if (report[0] == kKeyReportId && length == kKeyReportSize) {
-        report[1] = keyState_[0];
-        report[2] = keyState_[1];
+        const std::array<uint8_t, 2> key = state_.touchModel.keyState(keyState_);
+        report[1] = key[0];
+        report[2] = key[1];
         return true;
     }
     return false;
@@ -363,6 +364,7 @@ void VirtualFrame::clearFaults()
 {
     std::lock_guard lock(mutex_);
     state_.faults.clear();
+    state_.opticsModel.clearFaults();
 }
 
 std::vector<VirtualFrame::Report> VirtualFrame::requestLog() const

@@ -135,7 +135,64 @@ public:
     void failGetFeatures(int count);
     void failFlashWrites(FlashWriteFault fault, int times = kAlways);
     // Back to a well-behaved frame that answers at the first poll (plugging is separate).
+    // Optical faults are cleared too.
     void clearFaults();
+
+    // --- Optics (OpticsModel.h) ---------------------------------------------------
+    // Each camera sees its lit bezel as a tilted band in its line window; emitters
+    // (0x36/0x37), the capture register, the test pattern, the pixel port and the line
+    // searches answer from the model. Faults, kept across restarts until cleared:
+    //   breakSensorDataLine(side, bit, high)  that data line (0..7) of the sensor cable
+    //                            always reads 0 (or 1): pictures, test pattern and pixel
+    //                            port. Several lines may be broken at once.
+    //   darkenBezel(side, first, n)  columns first..first+n-1 of the band stay dark.
+    //   hideStartLine(side)      the start-line search answers 0xFFFF.
+    //   driftSensorRegister(side, reg)  every read after the first reads one more.
+    //   stickFpgaRegister(side, reg, value)  the register keeps value and ignores writes
+    //                            (0x30 stuck at 1: a capture that never ends).
+    void breakSensorDataLine(Side side, int bit, bool stuckHigh = false);
+    void darkenBezel(Side side, uint16_t firstColumn, uint16_t columns);
+    void hideStartLine(Side side);
+    void driftSensorRegister(Side side, uint8_t reg);
+    void stickFpgaRegister(Side side, uint16_t reg, uint8_t value);
+    // The truth: where the band is, and what a leveling of the module finds (start line,
+    // columns 0..end, optimum lines over 0..639, exposure over 100..end).
+    BezelTruth bezel(Side side) const;
+    void setBezel(Side side, const BezelTruth& bezel);
+    ModuleOptics opticsTruth(Side side) const;
+    // The module's current picture without noise.
+    std::vector<uint8_t> idealPicture(Side side) const;
+    // The modules keep capturing while they are read (a read from the first byte of the
+    // first image memory gets a new picture) unless held: then only capture starts
+    // change the image memories (a test can fill them through withFirmware).
+    void holdPictures(bool hold = true);
+
+    // --- Touch (TouchModel.h, VirtualOperator.h) ----------------------------------
+    // The touch-candidate query is answered with the shadows the two cameras see: a
+    // finger casts one shadow per camera at the position the camera's angle table gives
+    // for it (half-width and depth from its distance, +-1 jitter), plus background
+    // shadows. A new frame has a clean scene and nobody in front of it (no candidates).
+    //   setScreenSize(w, h)      the standard scene for a w x h desktop: cameras just
+    //                            outside the upper corners, a dirty lens, a flickering
+    //                            light, occasional one-sided reports, split shadows near
+    //                            a camera. Printed keys and the operator are kept.
+    //   setTouchScene(scene)     any scene: camera truth, faults, printed keys, seed.
+    //   setVirtualOperator(s)    someone who touches the target each query names (aim
+    //                            error, reaction, hold), and lifts for the next target.
+    //   placeFinger(x, y)        a finger that stays there until liftFinger().
+    // The truth for tests: the scene (its cameras), where the finger is, the sensor's
+    // rounding of a point's shadow and where the exact model puts two positions. The
+    // key-state report gives the printed key under the finger (else setKeyState's).
+    void setScreenSize(int width, int height);
+    void setTouchScene(const TouchScene& scene);
+    TouchScene touchScene() const;
+    void setVirtualOperator(const OperatorSettings& settings);
+    void placeFinger(double x, double y);
+    void liftFinger();
+    std::optional<ScreenPoint> fingerPoint() const;
+    std::optional<int> sensorPosition(Side camera, const ScreenPoint& point) const;
+    std::optional<ScreenPoint> exactLocate(int leftPosition, int rightPosition) const;
+    int touchQueries() const;
 
     // Every request report the vendor collection received, oldest first.
     std::vector<Report> requestLog() const;

@@ -43,7 +43,7 @@ TEST(FactoryImageTest, VersionsUseMajorMinorAndBuildNumber)
     EXPECT_TRUE(allBytes(image, kVersionBlock + 8, kVersionBlock + kSectorSize, 0xFF));
 }
 
-TEST(FactoryImageTest, SensorBlockHoldsTheOpticsAndNothingElse)
+TEST(FactoryImageTest, SensorBlockHoldsTheOpticsAndTheAngleTable)
 {
     const sim::FlashImage image = sim::factoryFlashImage();
     const uint8_t* b = image.data() + kSensorBlock;
@@ -64,7 +64,11 @@ TEST(FactoryImageTest, SensorBlockHoldsTheOpticsAndNothingElse)
         EXPECT_EQ(le::u16(b + 88 + 6 * k + 2), f.of(Side::Slave).optimumLines[k].startColumn);
         EXPECT_LT(le::u16(b + 26 + 6 * k + 2), le::u16(b + 26 + 6 * k + 4));
     }
-    EXPECT_TRUE(allBytes(image, kSensorBlock + 136, kSensorBlock + 1546 + 22, 0x00));
+    EXPECT_TRUE(allBytes(image, kSensorBlock + 136, kSensorBlock + 1352, 0x00));
+    // The factory sensors' angle table (SensorType 0), 97 increasing entries.
+    EXPECT_EQ(le::u16(b + 1352), 10);
+    EXPECT_EQ(le::u16(b + 1352 + 2 * 96), 1264);
+    EXPECT_TRUE(allBytes(image, kSensorBlock + 1546, kSensorBlock + 1546 + 22, 0x00));
     EXPECT_TRUE(allBytes(image, kSensorBlock + 1568, kSensorBlock + 2 * kSectorSize, 0xFF));
     EXPECT_EQ(sim::readOptics(b, Side::Slave).optimumLines[7].endColumn, 640);
 }

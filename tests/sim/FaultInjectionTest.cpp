@@ -170,14 +170,14 @@ TEST_F(FaultInjectionTest, UnpluggedFrameFailsEveryTransfer)
 TEST_F(FaultInjectionTest, ReplugIsARestart)
 {
     ASSERT_EQ(commands.switchMode(CalibrationMode), 1);
-    ASSERT_EQ(commands.FPGAPortWrite(Side::Master, 0x36, 0xFF), 1);
+    ASSERT_EQ(commands.FPGAPortWrite(Side::Master, 0x36, 0x00), 1);
     ASSERT_EQ(commands.ConfigStartline(Side::Master, 250), 1);
     ASSERT_EQ(commands.flashErase(0x01E000, 1), 1);
     frame.refuseCommand(0x0B);
     frame.unplug();
     frame.plug();
     EXPECT_EQ(frame.mode(), WorkMode);
-    EXPECT_EQ(frame.fpgaRegister(Side::Master, 0x36), 0);
+    EXPECT_EQ(frame.fpgaRegister(Side::Master, 0x36), 0xFF); // emitters lit again
     EXPECT_EQ(frame.moduleOptics(Side::Master).startLine, 236); // from the stored block
     EXPECT_EQ(frame.readFlash(0x01E000, 1)[0], 0xFF);
     ASSERT_TRUE(host.open());

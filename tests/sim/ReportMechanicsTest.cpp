@@ -49,14 +49,14 @@ TEST_F(ReportMechanicsTest, PerCommandBusyPollsOverrideTheCommonSetting)
 
 TEST_F(ReportMechanicsTest, SixtyOneBytesFitOneReportAndSixtyTwoNeedTwo)
 {
-    // Preview data: offset 0, length 61, then length 62.
-    ASSERT_TRUE(link.send(0x80, {0, 0, 61, 0}));
+    // Preview data: offset 640 (a new picture starts at 0), length 61, then length 62.
+    ASSERT_TRUE(link.send(0x80, {0x80, 0x02, 61, 0}));
     const Report one = link.poll();
     EXPECT_EQ(one[2], kDone);
     EXPECT_EQ(one[63], 20);
     EXPECT_EQ(link.poll(), one); // nothing more: the last report again
 
-    ASSERT_TRUE(link.send(0x80, {0, 0, 62, 0}));
+    ASSERT_TRUE(link.send(0x80, {0x80, 0x02, 62, 0}));
     const Report first = link.poll();
     const Report second = link.poll();
     EXPECT_EQ(first[63], 20);
