@@ -11,3 +11,6 @@ int runMonitor(const CliContext& context);
 int runConfig(const CliContext& context);
 int runDevInfo(const CliContext& context);
 int runFirmware(const CliContext& context);
+int runLevel(const CliContext& context);
+int runImage(const CliContext& context);
+int runTest(const CliContext& context);

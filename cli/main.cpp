@@ -23,6 +23,9 @@ constexpr const char* kUsage =
     "  config show|ensure          the configuration record\n"
     "  devinfo show|write [--from FILE]   the device-information record\n"
     "  firmware update FILE        update the frame's firmware\n"
+    "  level [--save]              image-adjusting: start lines, optimum lines, end columns\n"
+    "  image grab PREFIX           both cameras' line images as PNG and raw dumps\n"
+    "  test sensor-cable           test image|sensor [--passes N]\n"
     "\n"
     "WHERE: hid (default; or VIRETO_DEVICE), sim, sim:PATH, unix:DIR.\n"
     "SUBCOMMAND --help explains each one. Exit status: 0 done, 1 the frame failed,\n"
@@ -56,6 +59,9 @@ int main(int argc, char* argv[])
         {QStringLiteral("config"), runConfig},
         {QStringLiteral("devinfo"), runDevInfo},
         {QStringLiteral("firmware"), runFirmware},
+        {QStringLiteral("level"), runLevel},
+        {QStringLiteral("image"), runImage},
+        {QStringLiteral("test"), runTest},
     };
     const auto it = subcommands.find(args.first());
     if (it == subcommands.end())

@@ -115,7 +115,7 @@ int readEdgeSample(Device& device, Side side, EdgeSample& sample, const ReadCont
     return 1;
 }
 
-int readChunkedFrame(Device& device)
+int readChunkedFrame(Device& device, const std::function<bool()>& beforeRequest)
 {
     constexpr int kRequests = 95;
     constexpr int kFirstOfSecondMemory = 84;
@@ -128,6 +128,8 @@ int readChunkedFrame(Device& device)
         r.offset = static_cast<uint16_t>(kChunk * index);
         r.length = n == 83 ? 57 : n == 94 ? 30 : kChunk;
         r.destination = static_cast<uint16_t>((second ? 5120 : 0) + kChunk * index);
+        if (beforeRequest && !beforeRequest())
+            return 0;
         if (!GetPreviewData(device, r))
             return 0;
     }

@@ -81,4 +81,5 @@ int readEdgeSample(Device& device, Side side, EdgeSample& sample, const ReadCont
 
 // The image sensor test's read: 95 requests of at most 61 bytes, 84 from the first
 // image memory (bytes 0..5119) and 11 from the second into row 8 (bytes 5120..5759).
-int readChunkedFrame(Device& device);
+// beforeRequest, when given, runs before each request and ends the read when false.
+int readChunkedFrame(Device& device, const std::function<bool()>& beforeRequest = {});

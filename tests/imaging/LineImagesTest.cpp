@@ -22,6 +22,7 @@ protected:
         uint16_t pid = 0;
         ASSERT_EQ(device->transport().open(pid), 1);
         g_bDevExist = 1;
+        frame->holdPictures();
         // A recognisable picture in each camera's memories: value = f(side, memory, offset).
         frame->withFirmware([](sim::FrameState& state, sim::CommandTable&) {
             for (Side side : {Side::Master, Side::Slave})

@@ -1,0 +1,91 @@
+#include "Subcommands.h"
+
+#include "Device.h"
+#include "LineImages.h"
+#include "LinePicture.h"
+#include "ToolSession.h"
+
+#include <QFile>
+#include <QImage>
+
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vireto-cli image grab [--lines N] PREFIX\n"
+    "Reads the current line images of both cameras (N lines, 1..11, default 8) and writes\n"
+    "PREFIX_Master.png and PREFIX_Slave.png (640 pixels wide, every sensor line drawn 8\n"
+    "pixels tall) and the raw frame buffers PREFIX_Master.raw and PREFIX_Slave.raw (7040\n"
+    "bytes each: 11 lines of 640, lines not read are 0).";
+
+constexpr uint32_t kDefaultLines = 8;
+
+bool writePicture(const QString& name, const uint8_t* frame, int lines)
+{
+    const std::vector<uint8_t> raster = linePictureRaster(frame, lines);
+    const int height = lines * kLinePictureRowHeight;
+    const QImage image(raster.data(), static_cast<int>(frame_geometry::kLineWidth), height,
+                       static_cast<qsizetype>(frame_geometry::kLineWidth),
+                       QImage::Format_Grayscale8);
+    return image.save(name, "PNG");
+}
+
+bool writeRaw(const QString& name, const uint8_t* frame)
+{
+    QFile file(name);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(reinterpret_cast<const char*>(frame), frame_geometry::kBufferSize) ==
+               static_cast<qint64>(frame_geometry::kBufferSize);
+}
+
+} // namespace
+
+int runImage(const CliContext& context)
+{
+    QStringList args = context.args;
+    if (wantsHelp(args) || args.isEmpty()) {
+        std::puts(kUsage);
+        return args.isEmpty() ? kExitUsage : kExitOk;
+    }
+    if (args.first() != QLatin1String("grab"))
+        return fail(kExitUsage,
+                    QStringLiteral("unknown image operation \"%1\" (grab)").arg(args.first()));
+    args.removeFirst();
+    uint32_t lines = kDefaultLines;
+    const int at = args.indexOf(QStringLiteral("--lines"));
+    if (at >= 0) {
+        const auto n = parseNumber(args.value(at + 1), 1, frame_geometry::kBufferLines);
+        if (!n)
+            return fail(kExitUsage,
+                        QStringLiteral("bad line count \"%1\" (1..11)").arg(args.value(at + 1)));
+        lines = *n;
+        args.remove(at, 2);
+    }
+    if (args.size() != 1 || args.first().isEmpty())
+        return fail(kExitUsage, QStringLiteral("image grab needs one PREFIX"));
+    const QString prefix = args.first();
+
+    Device* device = openFrame(context);
+    if (!device)
+        return kExitNoFrame;
+    ToolSession session(*device);
+    if (!session.begin())
+        return kExitFailed;
+    FrameBuffers buffers;
+    if (!buffers.valid())
+        return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));
+    if (!readPreviewFrame(*device, static_cast<int>(lines)))
+        return fail(kExitFailed,
+                    QStringLiteral("reading the line images failed: %1").arg(lastFailure(*device)));
+    const int n = static_cast<int>(lines);
+    for (const auto& [camera, frame] : {std::pair{QStringLiteral("Master"), pFrameYA},
+                                        std::pair{QStringLiteral("Slave"), pFrameYB}}) {
+        const QString png = prefix + "_" + camera + ".png";
+        const QString raw = prefix + "_" + camera + ".raw";
+        if (!writePicture(png, frame, n) || !writeRaw(raw, frame))
+            return fail(kExitFailed, QStringLiteral("cannot write %1 or %2").arg(png, raw));
+        std::printf("%s\n%s\n", qPrintable(png), qPrintable(raw));
+    }
+    return session.end() ? kExitOk : kExitFailed;
+}

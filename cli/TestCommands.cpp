@@ -1,0 +1,200 @@
+#include "Subcommands.h"
+
+#include "Device.h"
+#include "DeviceSteps.h"
+#include "ImageSensorTestThread.h"
+#include "SensorDataTest.h"
+#include "ToolSession.h"
+
+#include <QThread>
+
+#include <array>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vireto-cli test sensor-cable\n"
+    "       vireto-cli test image|sensor [--passes N] [--dump PREFIX]\n"
+    "sensor-cable: puts both sensors into their test pattern and checks eight pixels per\n"
+    "  side through the pixel port; prints the broken data lines of each sensor cable.\n"
+    "image: both sensors show their test pattern; every pass reads both pictures and\n"
+    "  compares them with the first pass's. On a difference both pairs are written to\n"
+    "  PREFIX1_Master.dat / PREFIX1_Slave.dat and PREFIXn_... (default PREFIX:\n"
+    "  sensor-test_ in the current folder).\n"
+    "sensor: sensor registers 0..31 are written with their index and read back every pass\n"
+    "  (their old values are put back at the end).\n"
+    "N passes (default 10, 2..100000). Exit status 1 on a difference or a bad line.";
+
+constexpr uint32_t kDefaultPasses = 10;
+constexpr uint32_t kMostPasses = 100000;
+constexpr int kDeviceLost = 0;
+constexpr int kImageDiffers = 10;
+constexpr int kRegistersDiffer = 11;
+constexpr uint8_t kPatternSelect = 0x38;
+constexpr uint8_t kOutputMode = 0x84;
+constexpr uint8_t kNormalPattern = 0x11;
+constexpr uint8_t kNormalOutput = 0x70;
+
+int runSensorCable(const CliContext& context)
+{
+    Device* device = openFrame(context);
+    if (!device)
+        return kExitNoFrame;
+    ToolSession session(*device);
+    if (!session.begin())
+        return kExitFailed;
+    const SensorDataResult result = TestSensorData(*device);
+    if (!result.ok)
+        return fail(kExitFailed,
+                    QStringLiteral("the sensor test could not run: %1").arg(lastFailure(*device)));
+    if (result.warning.isEmpty())
+        std::printf("both sensor cables: every data line good\n");
+    else
+        std::printf("%s", qPrintable(result.warning));
+    const bool ended = session.end();
+    return ended && result.warning.isEmpty() ? kExitOk : kExitFailed;
+}
+
+void printReadings(const char* name, const ImageSensorTestThread::Readings& values)
+{
+    std::printf("%s:", name);
+    for (uint8_t v : values)
+        std::printf(" %u", v);
+    std::printf("\n");
+}
+
+// Sensor registers 0..31 of both sensors, to be put back after the sensor test.
+using RegisterCopy = std::array<ImageSensorTestThread::Readings, 2>;
+
+bool readRegisters(Device& device, RegisterCopy& copy)
+{
+    for (Side side : {Side::Master, Side::Slave})
+        for (int i = 0; i < ImageSensorTestThread::kRegisters; ++i)
+            if (!device_steps::I2C_Read(device, side, static_cast<uint8_t>(i),
+                                        copy[static_cast<size_t>(side)][static_cast<size_t>(i)]))
+                return false;
+    return true;
+}
+
+bool writeRegisters(Device& device, const RegisterCopy& copy)
+{
+    for (Side side : {Side::Master, Side::Slave})
+        for (int i = 0; i < ImageSensorTestThread::kRegisters; ++i)
+            if (!device_steps::I2CWrite(device, side, static_cast<uint8_t>(i),
+                                        copy[static_cast<size_t>(side)][static_cast<size_t>(i)]))
+                return false;
+    return true;
+}
+
+bool normalOutput(Device& device)
+{
+    for (Side side : {Side::Master, Side::Slave})
+        if (!device_steps::I2CWrite(device, side, kOutputMode, kNormalOutput) ||
+            !device_steps::I2CWrite(device, side, kPatternSelect, kNormalPattern))
+            return false;
+    return true;
+}
+
+int runEndurance(const CliContext& context, bool imageMode, uint32_t passes, const QString& prefix)
+{
+    Device* device = openFrame(context);
+    if (!device)
+        return kExitNoFrame;
+    ToolSession session(*device);
+    if (!session.begin())
+        return kExitFailed;
+    RegisterCopy saved{};
+    if (!imageMode && !readRegisters(*device, saved))
+        return fail(
+            kExitFailed,
+            QStringLiteral("cannot read the sensor registers: %1").arg(lastFailure(*device)));
+
+    SensorTestState state;
+    state.imageMode = imageMode ? 1 : 0;
+    std::atomic<int> outcome{-1};
+    ImageSensorTestThread worker(*device, state, prefix);
+    QObject::connect(
+        &worker, &ImageSensorTestThread::sendData, &worker,
+        [&outcome](int code) {
+            if (code != 3)
+                outcome = code;
+        },
+        Qt::DirectConnection);
+    if (!worker.startTest())
+        return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));
+    while (worker.isRunning() && state.passCount <= static_cast<int>(passes))
+        QThread::msleep(1);
+    worker.stopTest();
+
+    const int pass = state.passCount;
+    int exit = kExitOk;
+    switch (outcome.load()) {
+    case kImageDiffers:
+        std::printf("pass %d: the pictures differ from pass 1 (%s1_Master.dat, %s%d_Master.dat)\n",
+                    pass, qPrintable(prefix), qPrintable(prefix), pass);
+        exit = kExitFailed;
+        break;
+    case kRegistersDiffer:
+        std::printf("pass %d: the sensor registers differ from pass 1\n", pass);
+        printReadings("L_First", worker.firstReadings(Side::Master));
+        printReadings("L_Error", worker.currentReadings(Side::Master));
+        printReadings("R_First", worker.firstReadings(Side::Slave));
+        printReadings("R_Error", worker.currentReadings(Side::Slave));
+        exit = kExitFailed;
+        break;
+    case kDeviceLost:
+        return fail(kExitFailed, QStringLiteral("the frame was lost in pass %1").arg(pass));
+    default:
+        if (pass <= static_cast<int>(passes))
+            return fail(kExitFailed, QStringLiteral("a device access failed in pass %1: %2")
+                                         .arg(pass)
+                                         .arg(lastFailure(*device)));
+        std::printf("%u passes: no difference\n", passes);
+    }
+    const bool restored = imageMode ? normalOutput(*device) : writeRegisters(*device, saved);
+    if (!restored)
+        exit = fail(kExitFailed,
+                    QStringLiteral("cannot put the sensors back: %1").arg(lastFailure(*device)));
+    return session.end() ? exit : kExitFailed;
+}
+
+} // namespace
+
+int runTest(const CliContext& context)
+{
+    QStringList args = context.args;
+    if (wantsHelp(args) || args.isEmpty()) {
+        std::puts(kUsage);
+        return args.isEmpty() ? kExitUsage : kExitOk;
+    }
+    const QString what = args.takeFirst();
+    if (what == QLatin1String("sensor-cable")) {
+        if (!args.isEmpty())
+            return fail(kExitUsage, QStringLiteral("test sensor-cable takes no arguments"));
+        return runSensorCable(context);
+    }
+    if (what != QLatin1String("image") && what != QLatin1String("sensor"))
+        return fail(kExitUsage,
+                    QStringLiteral("unknown test \"%1\" (sensor-cable, image, sensor)").arg(what));
+    uint32_t passes = kDefaultPasses;
+    QString prefix = QStringLiteral("sensor-test_");
+    while (!args.isEmpty()) {
+        const QString option = args.takeFirst();
+        if (option == QLatin1String("--passes")) {
+            const auto n = parseNumber(args.value(0), 2, kMostPasses);
+            if (!n)
+                return fail(kExitUsage, QStringLiteral("bad pass count \"%1\" (2..%2)")
+                                            .arg(args.value(0))
+                                            .arg(kMostPasses));
+            passes = *n;
+            args.removeFirst();
+        } else if (option == QLatin1String("--dump") && !args.isEmpty() &&
+                   !args.first().isEmpty()) {
+            prefix = args.takeFirst();
+        } else {
+            return fail(kExitUsage, QStringLiteral("unknown option \"%1\"").arg(option));
+        }
+    }
+    return runEndurance(context, what == QLatin1String("image"), passes, prefix);
+}

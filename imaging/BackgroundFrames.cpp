@@ -1,0 +1,3 @@
+#include "BackgroundFrames.h"
+
+std::array<FrameCopy, 2> g_BackgroundFrames{};

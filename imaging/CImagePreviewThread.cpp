@@ -1,0 +1,117 @@
+#include "CImagePreviewThread.h"
+
+#include "Delay.h"
+#include "DeviceState.h"
+#include "ImageAdjusting.h"
+#include "LineImages.h"
+#include "SearchState.h"
+#include "StepGuard.h"
+
+namespace {
+
+constexpr int kNewFrame = 0;
+constexpr int kDeviceLost = 6;
+constexpr int kImageReadFailed = 8;
+constexpr int kStoredValuesShown = 9;
+constexpr int kRunSensorTest = 17;
+constexpr double kSensorTestPollMs = 100;
+
+} // namespace
+
+CImagePreviewThread::CImagePreviewThread(Device& device, AdjustScreenState& state,
+                                         const LevelingConfig& config, QObject* parent)
+    : QThread(parent), device_(device), state_(state), config_(config)
+{
+}
+
+CImagePreviewThread::~CImagePreviewThread()
+{
+    if (isRunning()) {
+        stopWorker();
+        wait();
+    }
+}
+
+void CImagePreviewThread::startWorker()
+{
+    clearColumnResults();
+    stopFlag_ = 0;
+    start(QThread::InheritPriority);
+}
+
+void CImagePreviewThread::stopWorker()
+{
+    stopFlag_ = 1;
+    g_PreviewSucFlag = 0;
+    g_OptimumLineFlag = 0;
+    g_isDeviceCommunicate = 1;
+    quit();
+}
+
+bool CImagePreviewThread::waitForSensorTest()
+{
+    while (!state_.testFinished) {
+        if (stopFlag_)
+            return false;
+        if (!g_bDevExist || !g_isDeviceCommunicate) {
+            emit sendData(kDeviceLost);
+            return false;
+        }
+        delay::wait(kSensorTestPollMs);
+    }
+    return true;
+}
+
+void CImagePreviewThread::run()
+{
+    const auto report = [this](int code) { emit sendData(code); };
+    StepGuard guard(device_, state_, stopFlag_, report);
+    ReadControl control;
+    control.stopRequested = [this] { return stopFlag_ != 0; };
+    control.stepGuard = [&guard] { return guard(); };
+    control.report = report;
+    ImageAdjusting adjusting(device_, config_, control, &state_);
+
+    if (config_.TestSensor && state_.loadFlag) {
+        state_.testFinished = 0;
+        report(kRunSensorTest);
+        if (!waitForSensorTest())
+            return;
+    }
+    if (state_.loadFlag && !adjusting.LoadStoredOptics()) {
+        guard();
+        return;
+    }
+    for (;;) {
+        if (!guard())
+            return;
+        if (!state_.searchDone) {
+            const int outcome = adjusting.runSearch();
+            if (outcome != ImageAdjusting::kSucceeded) {
+                if (outcome != ImageAdjusting::kHalted)
+                    report(outcome);
+                return;
+            }
+            report(ImageAdjusting::kSucceeded);
+            state_.frameValid = 1;
+        }
+        if (!guard())
+            return;
+        if (state_.loadFlag)
+            report(kStoredValuesShown);
+        bool guardStopped = false;
+        const bool read = readPreviewFrame(device_, previewLineCount, [&] {
+            guardStopped = !guard();
+            return !guardStopped;
+        });
+        if (!read) {
+            if (!guardStopped)
+                report(kImageReadFailed);
+            return;
+        }
+        if (!guard())
+            return;
+        state_.frameReady = 1;
+        report(kNewFrame);
+    }
+}

@@ -1,0 +1,288 @@
+#include "ColumnSearch.h"
+
+#include "AppContext.h"
+#include "Delay.h"
+#include "DeviceSteps.h"
+#include "EdgeAnalysis.h"
+#include "ImagingLog.h"
+#include "OpticalParams.h"
+#include "SearchState.h"
+
+using namespace edge_analysis;
+
+namespace {
+
+constexpr uint16_t kEmitterA = 0x36;
+constexpr uint16_t kEmitterB = 0x37;
+constexpr uint16_t kCaptureStart = 0x30;
+constexpr uint8_t kOpen = 0xFF;
+constexpr uint8_t kClosed = 0x00;
+constexpr int kCaptureCycles = 5;
+constexpr double kCaptureWaitMs = 20;
+constexpr size_t kSampleValuesPerRow = 50; // a sample logs as 16 rows of 50
+constexpr size_t kLineValuesPerRow = 25;   // a 100-byte line as 4 rows of 25
+constexpr size_t kPenSumsPerRow = 50;
+
+// A heading line, the values in rows, an empty line.
+template <typename T, size_t N>
+void logBlock(const char* heading, const std::array<T, N>& values, size_t perRow)
+{
+    imaging_log::line(heading);
+    imaging_log::rows(values.data(), N, perRow);
+    imaging_log::raw("\n");
+}
+
+} // namespace
+
+ColumnSearch::ColumnSearch(Device& device, GuardedSteps& steps, const LevelingConfig& config)
+    : device_(device), steps_(steps), config_(config)
+{
+}
+
+bool ColumnSearch::readEmitters(Emitters& kept)
+{
+    return steps_.next() &&
+           device_steps::portRead(device_, Side::Master, kEmitterA, kept.master36) &&
+           steps_.next() &&
+           device_steps::portRead(device_, Side::Master, kEmitterB, kept.master37) &&
+           steps_.next() && device_steps::portRead(device_, Side::Slave, kEmitterA, kept.slave36) &&
+           steps_.next() && device_steps::portRead(device_, Side::Slave, kEmitterB, kept.slave37);
+}
+
+bool ColumnSearch::writeEmitters(const Emitters& v)
+{
+    return steps_.next() && device_steps::portWrite(device_, Side::Master, kEmitterA, v.master36) &&
+           steps_.next() && device_steps::portWrite(device_, Side::Master, kEmitterB, v.master37) &&
+           steps_.next() && device_steps::portWrite(device_, Side::Slave, kEmitterA, v.slave36) &&
+           steps_.next() && device_steps::portWrite(device_, Side::Slave, kEmitterB, v.slave37);
+}
+
+void ColumnSearch::restoreAfterFailure(const Emitters& kept)
+{
+    if (!steps_.halted())
+        writeEmitters(kept);
+}
+
+bool ColumnSearch::expectRegister(Side side, uint16_t reg, uint8_t expected, const char* failLine)
+{
+    uint8_t value = 0;
+    if (!steps_.next() || !device_steps::portRead(device_, side, reg, value))
+        return false;
+    if (value == expected)
+        return true;
+    appContext().log.logf(failLine, value);
+    return false;
+}
+
+bool ColumnSearch::writeChecked(Side side, uint16_t reg, uint8_t value, const char* failLine)
+{
+    return steps_.next() && device_steps::portWrite(device_, side, reg, value) &&
+           expectRegister(side, reg, value, failLine);
+}
+
+bool ColumnSearch::switchPhaseChecked(Lit lit)
+{
+    if (lit == Lit::Right)
+        return writeChecked(Side::Slave, kEmitterA, kOpen,
+                            "MsgFPGAPortWriteReg(Slave, 0x36, 0xff) error:0x%x\n") &&
+               writeChecked(Side::Slave, kEmitterB, kOpen,
+                            "MsgFPGAPortWriteReg(Slave, 0x37, 0xff) error:0x%x\n") &&
+               writeChecked(Side::Master, kEmitterA, kClosed,
+                            "MsgFPGAPortWriteReg(Master, 0x36, 0x00) error:0x%x\n") &&
+               writeChecked(Side::Master, kEmitterB, kClosed,
+                            "MsgFPGAPortWriteReg(Master, 0x37, 0x00) error:0x%x\n");
+    return writeChecked(Side::Slave, kEmitterA, kClosed,
+                        "MsgFPGAPortWriteReg(SLAVE, 0x36, 0x00) error:0x%x\n") &&
+           writeChecked(Side::Slave, kEmitterB, kClosed,
+                        "MsgFPGAPortWriteReg(SLAVE, 0x37, 0x00) error:0x%x\n") &&
+           writeChecked(Side::Master, kEmitterA, kOpen,
+                        "MsgFPGAPortWriteReg(Master, 0x36, 0xff) error:0x%x\n") &&
+           writeChecked(Side::Master, kEmitterB, kOpen,
+                        "MsgFPGAPortWriteReg(Master, 0x37, 0xff) error:0x%x\n");
+}
+
+bool ColumnSearch::trigger()
+{
+    return steps_.next() && device_steps::trigger(device_);
+}
+
+bool ColumnSearch::capture(Side side, const char* failLine)
+{
+    if (!steps_.next() || !device_steps::portWrite(device_, side, kCaptureStart, 1))
+        return false;
+    delay::wait(kCaptureWaitMs);
+    return expectRegister(side, kCaptureStart, 0, failLine);
+}
+
+bool ColumnSearch::captureCycles(Lit lit)
+{
+    const uint8_t master = lit == Lit::Left ? kOpen : kClosed;
+    const uint8_t slave = lit == Lit::Left ? kClosed : kOpen;
+    for (int cycle = 0; cycle < kCaptureCycles; ++cycle) {
+        if (!capture(Side::Master, "MsgFPGAPortWriteReg(Master, 0x30, 0x00) error:0x%x\n") ||
+            !capture(Side::Slave, "MsgFPGAPortWriteReg(Slave, 0x30, 0x00) error:0x%x\n"))
+            return false;
+        const bool ok =
+            lit == Lit::Right
+                ? expectRegister(Side::Master, kEmitterA, master,
+                                 "MsgFPGAPortReadReg(Master, 0x36 = 0x00) error:0x%x\n") &&
+                      expectRegister(Side::Master, kEmitterB, master,
+                                     "MsgFPGAPortReadReg(Master, 0x37 = 0x00) error:0x%x\n") &&
+                      expectRegister(Side::Slave, kEmitterA, slave,
+                                     "MsgFPGAPortReadReg(Slave, 0x36 = 0xff) error:0x%x\n") &&
+                      expectRegister(Side::Slave, kEmitterB, slave,
+                                     "MsgFPGAPortReadReg(Slave, 0x37 = 0xff) error:0x%x\n")
+                : expectRegister(Side::Master, kEmitterA, master,
+                                 "MsgFPGAPortReadReg(Master, 0x36 = 0xff) error:0x%x\n") &&
+                      expectRegister(Side::Master, kEmitterB, master,
+                                     "MsgFPGAPortReadReg(Master, 0x37 = 0xff) error:0x%x\n") &&
+                      expectRegister(Side::Slave, kEmitterA, slave,
+                                     "MsgFPGAPortReadReg(Slave, 0x36 = 0x00) error:0x%x\n") &&
+                      expectRegister(Side::Slave, kEmitterB, slave,
+                                     "MsgFPGAPortReadReg(Slave, 0x37 = 0x00) error:0x%x\n");
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+// A failed sample is no failure of its own: the next step's guard decides.
+void ColumnSearch::sample(Side side, EdgeSample& out)
+{
+    EdgeSample& buffer = g_EdgeSample[static_cast<size_t>(side)];
+    if (steps_.next())
+        readEdgeSample(device_, side, buffer, steps_.forRead());
+    out = buffer;
+}
+
+void ColumnSearch::takeEndColumns()
+{
+    appContext().log.logf("Left_End=%d, Right_End=%d\n", Left_End.load(), Right_End.load());
+    opticalParams(Side::Master).endColumn = Left_End;
+    opticalParams(Side::Slave).endColumn = Right_End;
+}
+
+bool ColumnSearch::runNormal()
+{
+    g_EdgeSample = {};
+    Emitters kept;
+    if (!readEmitters(kept))
+        return false;
+
+    EdgeSample leftA{};
+    EdgeSample rightA{};
+    EdgeSample leftB{};
+    EdgeSample rightB{};
+    const auto phase = [&](Lit lit, EdgeSample& left, EdgeSample& right) {
+        if (!switchPhaseChecked(lit) || !trigger() || !captureCycles(lit))
+            return false;
+        sample(Side::Master, left);
+        sample(Side::Slave, right);
+        return true;
+    };
+    if (!phase(Lit::Right, leftA, rightA)) {
+        restoreAfterFailure(kept);
+        return false;
+    }
+    const EdgeLine rightMax = lineOf(rightA, brightestLine(rightA));
+    const EdgeLine left4 = lineOf(leftA, kReferenceLine);
+    logBlock("L-close  R-open    Left_original:\n", leftA, kSampleValuesPerRow);
+    logBlock("L-close  R-open    Right_original:\n", rightA, kSampleValuesPerRow);
+
+    if (!phase(Lit::Left, leftB, rightB)) {
+        restoreAfterFailure(kept);
+        return false;
+    }
+    const EdgeLine leftMax = lineOf(leftB, brightestLine(leftB));
+    const EdgeLine right4 = lineOf(rightB, kReferenceLine);
+    logBlock("L-open  R-close    Left_original:\n", leftB, kSampleValuesPerRow);
+    logBlock("L-open  R-close    Right_original:\n", rightB, kSampleValuesPerRow);
+    logBlock("L-close  R-open    Left_4:\n", left4, kLineValuesPerRow);
+    logBlock("L-open  R-close    Left_max line:\n", leftMax, kLineValuesPerRow);
+    logBlock("L-open  R-close    Right_4:\n", right4, kLineValuesPerRow);
+    logBlock("L-close  R-open    Right_max line:\n", rightMax, kLineValuesPerRow);
+
+    if (config_.SensorType == 0) {
+        // The bezel ends where the lit picture is no brighter than the dark one.
+        if (const auto c = firstDarkColumn(leftMax, left4))
+            Left_End = static_cast<uint16_t>(kFirstColumn + *c);
+        if (const auto c = firstDarkColumn(rightMax, right4))
+            Right_End = static_cast<uint16_t>(kFirstColumn + *c);
+    } else {
+        // A four-lights frame: with its own emitters dark a camera sees the opposite
+        // corner's lamps from where its bezel ends.
+        const Projection left = projection(leftA);
+        const Projection right = projection(rightB);
+        logBlock("ProjectImg:\n", left, kLineValuesPerRow);
+        if (const auto c = firstColumnAbove(left, kProjectionThreshold))
+            Left_End = static_cast<uint16_t>(kFirstColumn + *c);
+        logBlock("ProjectImg:\n", right, kLineValuesPerRow);
+        if (const auto c = firstColumnAbove(right, kProjectionThreshold))
+            Right_End = static_cast<uint16_t>(kFirstColumn + *c);
+    }
+    Left_Start = 0;
+    Right_Start = 0;
+    takeEndColumns();
+    return writeEmitters(kept);
+}
+
+bool ColumnSearch::runPenMode()
+{
+    g_EdgeSample = {};
+    Emitters kept;
+    if (!readEmitters(kept))
+        return false;
+
+    EdgeSample leftA{};
+    EdgeSample rightA{};
+    EdgeSample leftB{};
+    EdgeSample rightB{};
+    const auto phase = [&](Lit lit, EdgeSample& left, EdgeSample& right) {
+        const uint8_t master = lit == Lit::Left ? kOpen : kClosed;
+        const uint8_t slave = lit == Lit::Left ? kClosed : kOpen;
+        const Side captured = lit == Lit::Left ? Side::Slave : Side::Master;
+        if (!writeEmitters({master, master, slave, slave}) || !trigger() || !steps_.next() ||
+            !device_steps::portWrite(device_, captured, kCaptureStart, 1))
+            return false;
+        sample(Side::Master, left);
+        sample(Side::Slave, right);
+        return true;
+    };
+    if (!phase(Lit::Right, leftA, rightA)) {
+        restoreAfterFailure(kept);
+        return false;
+    }
+    imaging_log::rows(rightA.data(), rightA.size(), kSampleValuesPerRow);
+    imaging_log::raw("\n");
+    if (!phase(Lit::Left, leftB, rightB)) {
+        restoreAfterFailure(kept);
+        return false;
+    }
+    imaging_log::rows(leftB.data(), leftB.size(), kSampleValuesPerRow);
+    imaging_log::raw("\n");
+
+    const Projection left = projection(leftA);
+    const Projection right = projection(rightB);
+    imaging_log::rows(left.data(), left.size(), kPenSumsPerRow);
+    imaging_log::raw("\n");
+    imaging_log::rows(right.data(), right.size(), kPenSumsPerRow);
+    imaging_log::raw("\n");
+    if (const auto c = firstColumnAbove(left, kPenThreshold))
+        Left_End = static_cast<uint16_t>(kPenFirstColumn + *c);
+    if (const auto c = firstColumnAbove(right, kPenThreshold))
+        Right_End = static_cast<uint16_t>(kPenFirstColumn + *c);
+    appContext().log.logf("Left_End=%d, Right_End=%d\n", Left_End.load(), Right_End.load());
+    if (Left_End < kPenSmallestEnd) {
+        Left_End = kPenSmallestEnd;
+        if (config_.QualityEvaluation)
+            leftQualified = 0;
+    }
+    if (Right_End < kPenSmallestEnd) {
+        Right_End = kPenSmallestEnd;
+        if (config_.QualityEvaluation)
+            rightQualified = 0;
+    }
+    opticalParams(Side::Master).endColumn = Left_End;
+    opticalParams(Side::Slave).endColumn = Right_End;
+    return writeEmitters(kept);
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "AdjustScreenState.h"
+#include "Device.h"
+#include "FlashBlocks.h"
+#include "LevelingConfig.h"
+#include "LineImages.h"
+#include "StepGuard.h"
+
+// The image-adjusting operations on the frame, run by the image-adjusting worker with
+// its step guard between device accesses (a false guard ends an operation at once).
+// The results are the working optical values (opticalParams), the search flags and the
+// column results of SearchState.h.
+class ImageAdjusting {
+public:
+    // Outcome codes of runSearch, the worker codes the window knows.
+    static constexpr int kHalted = 0; // the guard ended it (its own code 6 stands)
+    static constexpr int kStartLineFailed = 1;
+    static constexpr int kConfigStartLineFailed = 3;
+    static constexpr int kSucceeded = 4;
+    static constexpr int kOptimumLineFailed = 7;
+    static constexpr int kColumnSearchFailed = 8;
+    static constexpr int kExposureFailed = 14;
+    static constexpr int kEvaluating = 15; // reported when the evaluation starts
+
+    // state may be null (no window): then there is no search-done mark to set.
+    ImageAdjusting(Device& device, const LevelingConfig& config, const ReadControl& control,
+                   AdjustScreenState* state = nullptr);
+
+    // Loads the stored optical values from the sensor information block (pen mode: the
+    // exposure from the configuration record) and marks the search done. 1/0.
+    int LoadStoredOptics();
+    // The whole image-adjusting search: start lines, their configuration, the optimum
+    // lines, the column search and (not in pen mode) exposure and evaluation. Returns
+    // kSucceeded, a failure code, or kHalted.
+    int runSearch();
+
+    // The single operations, 1/0.
+    int SearchStartLines();
+    int ConfigStartLines();
+    int OptimalizeLines();
+    int SearchColumns();
+    // 0 on success, else kColumnSearchFailed (the preview read) or kExposureFailed.
+    int ExposureAndEvaluation();
+
+    // The block read by LoadStoredOptics.
+    const SensorBlock& storedBlock() const { return block_; }
+
+private:
+    int failure(int code);
+    bool readEvaluationFrame();
+    void markSearchDone();
+
+    Device& device_;
+    const LevelingConfig& config_;
+    const ReadControl& control_;
+    GuardedSteps steps_;
+    AdjustScreenState* state_;
+    SensorBlock block_{};
+};

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Device.h"
+#include "LineImages.h"
+
+#include <QString>
+#include <QThread>
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+
+// What the factory test window and the sensor test worker share.
+struct SensorTestState {
+    std::atomic<int> imageMode{1}; // 1 image mode, 0 sensor mode (set before the start)
+    std::atomic<int> passCount{0}; // shown by the window
+};
+
+// The endurance test of both sensor paths, pass after pass until stopped or a
+// difference is found. Image mode: both sensors show their test pattern and every pass's
+// pictures must equal the first pass's. Sensor mode: registers 0..31 are written with
+// their index and every pass must read the first pass's values. sendData(int):
+// 0 the frame was lost, 3 a pass started, 10 the pictures differ (both pairs dumped),
+// 11 the registers differ (both readings logged).
+class ImageSensorTestThread : public QThread {
+    Q_OBJECT
+public:
+    static constexpr int kRegisters = 32;
+    using Readings = std::array<uint8_t, kRegisters>;
+
+    // dumpPrefix: where the frame dumps of a difference go (prefix + n + "_Master.dat").
+    ImageSensorTestThread(Device& device, SensorTestState& state, QString dumpPrefix,
+                          QObject* parent = nullptr);
+    ~ImageSensorTestThread() override;
+
+    // Clears the stop flag and the pass counter; in image mode allocates the frame
+    // buffers first and does not start when that fails.
+    bool startTest();
+    // Sets the stop flag, waits for the worker and (image mode) frees the buffers.
+    void stopTest();
+
+    // Sensor mode: the first pass's readings and the current pass's (read them once the
+    // worker has ended).
+    const Readings& firstReadings(Side side) const
+    {
+        return side == Side::Master ? L_First : R_First;
+    }
+    const Readings& currentReadings(Side side) const
+    {
+        return side == Side::Master ? L_Error : R_Error;
+    }
+
+signals:
+    void sendData(int code);
+
+protected:
+    void run() override;
+
+private:
+    // Before every device access: false to end (stop flag, or code 0 for a lost frame).
+    bool mayAccess();
+    // After a failed access: a frame lost on the way is reported, anything else is not.
+    void accessFailed();
+    void runImageMode();
+    void runSensorMode();
+    void logReadings();
+
+    Device& device_;
+    SensorTestState& state_;
+    QString dumpPrefix_;
+    std::atomic<int> stopFlag_{0};
+    std::optional<FrameBuffers> buffers_;
+    Readings L_First{};
+    Readings R_First{};
+    Readings L_Error{};
+    Readings R_Error{};
+};

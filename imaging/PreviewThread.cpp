@@ -1,0 +1,71 @@
+#include "PreviewThread.h"
+
+#include "DeviceState.h"
+#include "LineImages.h"
+#include "StoredOptics.h"
+
+namespace {
+
+constexpr int kFrameReady = 10;
+constexpr int kPreviewStopped = 11;
+constexpr int kPreviewLines = 8;
+
+bool deviceUsable()
+{
+    return g_bDevExist && g_isDeviceCommunicate;
+}
+
+} // namespace
+
+PreviewThread::PreviewThread(Device& device, EngineeringPreviewState& state, QObject* parent)
+    : QThread(parent), device_(device), state_(state)
+{
+}
+
+PreviewThread::~PreviewThread()
+{
+    if (isRunning()) {
+        stopWorker();
+        wait();
+    }
+}
+
+void PreviewThread::startWorker()
+{
+    stopFlag_ = 0;
+    start(QThread::InheritPriority);
+}
+
+void PreviewThread::endPreview()
+{
+    emit sendData(kPreviewStopped);
+    stopFlag_ = 1;
+    state_.previewSwitch = 0;
+}
+
+void PreviewThread::run()
+{
+    setDefaultOptics();
+    if (device_.blocks.ReadCalibInfo(block_))
+        loadStoredOptics(block_, {.loadExposure = true, .checkTables = false});
+    if (stopFlag_)
+        return;
+    while (deviceUsable() && state_.previewSwitch && !stopFlag_) {
+        bool interrupted = false;
+        const bool read = readPreviewFrame(device_, kPreviewLines, [&] {
+            interrupted = stopFlag_ || !deviceUsable();
+            return !interrupted;
+        });
+        if (!read && !interrupted) {
+            endPreview();
+            return;
+        }
+        if (read && state_.previewSwitch) {
+            state_.frameReady = 1;
+            emit sendData(kFrameReady);
+        }
+    }
+    // The operator's stop or preview switch ends quietly; a lost frame is reported.
+    if (!deviceUsable())
+        endPreview();
+}

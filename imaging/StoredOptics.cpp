@@ -1,0 +1,55 @@
+#include "StoredOptics.h"
+
+#include "ByteOrder.h"
+#include "OpticalParams.h"
+
+using namespace stored_optics;
+
+namespace {
+
+void loadExposure(OpticalParams& side, uint16_t word)
+{
+    side.exposureGain = static_cast<uint8_t>(word >> 8);
+    side.exposureTime = static_cast<uint8_t>(word);
+}
+
+} // namespace
+
+void setDefaultOptics()
+{
+    for (Side side : {Side::Master, Side::Slave}) {
+        OpticalParams& p = opticalParams(side);
+        p.endColumn = kDefaultEndColumn;
+        p.startLine = kDefaultStartLine;
+        p.startColumn = 0;
+    }
+}
+
+bool storedTablesAbsent(const SensorBlock& block)
+{
+    return le::u16(block.data() + kFirstSegmentStart) > kLargestTableStart;
+}
+
+void loadStoredOptics(const SensorBlock& block, const StoredOpticsRules& rules)
+{
+    const uint8_t* b = block.data();
+    OpticalParams& master = opticalParams(Side::Master);
+    OpticalParams& slave = opticalParams(Side::Slave);
+    master.startLine = le::u16(b + kMasterStartLine);
+    slave.startLine = le::u16(b + kSlaveStartLine);
+    if (rules.loadExposure) {
+        loadExposure(master, le::u16(b + kMasterExposure));
+        loadExposure(slave, le::u16(b + kSlaveExposure));
+    }
+    if (rules.checkTables && storedTablesAbsent(block)) {
+        master.setOptimumLines({});
+        slave.setOptimumLines({});
+        return;
+    }
+    master.startColumn = le::u16(b + kLeftStartColumn);
+    master.endColumn = le::u16(b + kLeftEndColumn);
+    master.setOptimumLines(decodeOptimumLines(b + kMasterOptimumLines));
+    slave.startColumn = le::u16(b + kRightStartColumn);
+    slave.endColumn = le::u16(b + kRightEndColumn);
+    slave.setOptimumLines(decodeOptimumLines(b + kSlaveOptimumLines));
+}

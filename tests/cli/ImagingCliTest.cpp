@@ -1,0 +1,212 @@
+// vireto-cli level, image grab and the sensor tests, run as processes against a virtual
+// frame in a flash file (sim:PATH) or served by this test (unix:DIR) with its faults.
+#include "FlashMap.h"
+#include "FrameServer.h"
+#include "SimBus.h"
+#include "TempDir.h"
+#include "VirtualFrame.h"
+
+#include <QImage>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class ImagingCliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        frame = std::make_shared<sim::VirtualFrame>();
+        bus = std::make_unique<sim::SimBus>(std::vector<std::shared_ptr<sim::VirtualFrame>>{frame});
+        QDir().mkpath(dir.file("link"));
+        server = std::make_unique<sim::FrameServer>(*bus, dir.file("link").toStdString());
+        ASSERT_TRUE(server->start());
+    }
+
+    // Against the served frame unless a device is named.
+    CliRun cli(const QStringList& args, const QString& device = {})
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VIRETO_TIME_SCALE", "0");
+        env.remove("VIRETO_DEVICE");
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        QStringList all = args;
+        all.prepend("--device=" + (device.isEmpty() ? "unix:" + dir.file("link") : device));
+        p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", all);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+    // The line a side must print when the search found the frame's truth.
+    static QByteArray truthLine(const sim::VirtualFrame& f, Side side, const char* verdict)
+    {
+        const sim::ModuleOptics t = f.opticsTruth(side);
+        QByteArray line =
+            QString::asprintf("%s: start line %u, columns 0..%u, exposure gain 0x%02x time "
+                              "0x%02x, %s\n  segments:",
+                              side == Side::Master ? "Master (left)" : "Slave (right)", t.startLine,
+                              t.endColumn, t.exposureGain, t.exposureTime, verdict)
+                .toLatin1();
+        for (const sim::OptimumSegment& s : t.optimumLines)
+            line += QString::asprintf(" (%u,%u,%u)", s.line, s.startColumn, s.endColumn).toLatin1();
+        return line + "\n";
+    }
+
+    ScratchDir dir;
+    std::shared_ptr<sim::VirtualFrame> frame;
+    std::unique_ptr<sim::SimBus> bus;
+    std::unique_ptr<sim::FrameServer> server;
+};
+
+TEST_F(ImagingCliTest, LevelPrintsTheFramesTruthAndQualified)
+{
+    const CliRun r = cli({"level"}, "sim:" + dir.file("frame.flash"));
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    const sim::VirtualFrame truth; // a factory-fresh frame has the same bezel
+    EXPECT_TRUE(r.out.contains(truthLine(truth, Side::Master, "qualified"))) << r.out.constData();
+    EXPECT_TRUE(r.out.contains(truthLine(truth, Side::Slave, "qualified"))) << r.out.constData();
+}
+
+TEST_F(ImagingCliTest, LevelFollowsAMovedBezelAndSavesIt)
+{
+    sim::BezelTruth b = frame->bezel(Side::Master);
+    b.startLine = 262;
+    b.endColumn = 587;
+    frame->setBezel(Side::Master, b);
+    const CliRun r = cli({"level", "--save"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains(truthLine(*frame, Side::Master, "qualified"))) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("start line 262, columns 0..587"));
+    EXPECT_TRUE(r.out.endsWith("saved\n"));
+    const std::vector<uint8_t> block = frame->readFlash(flash_map::kSensorBlock, 16);
+    EXPECT_EQ(block[4] | block[5] << 8, 262);
+    EXPECT_EQ(block[14] | block[15] << 8, 587);
+    EXPECT_EQ(frame->mode(), 0x22) << "back in work mode";
+}
+
+TEST_F(ImagingCliTest, DarkStretchMakesThatSideNotQualifiedAndIsNotSaved)
+{
+    const std::vector<uint8_t> before = frame->readFlash(flash_map::kSensorBlock, 136);
+    sim::BezelTruth b = frame->bezel(Side::Slave);
+    b.startLine = 270;
+    frame->setBezel(Side::Slave, b);
+    frame->darkenBezel(Side::Slave, 350, 25);
+    const CliRun r = cli({"level", "--save"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.contains(truthLine(*frame, Side::Master, "qualified"))) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("Slave (right): start line 270, columns 0..601"))
+        << r.out.constData();
+    EXPECT_TRUE(r.out.contains(", not qualified\n")) << r.out.constData();
+    EXPECT_EQ(r.out.count("not qualified"), 1);
+    EXPECT_TRUE(r.err.contains("not saved")) << r.err.constData();
+    EXPECT_EQ(frame->readFlash(flash_map::kSensorBlock, 136), before);
+}
+
+TEST_F(ImagingCliTest, LevelFailuresSayWhichStepFailed)
+{
+    frame->hideStartLine(Side::Slave);
+    CliRun r = cli({"level"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "vireto-cli: image-adjusting failed: the start-line search failed (Master "
+                     "236, Slave 65535)\n");
+    EXPECT_TRUE(r.out.isEmpty());
+
+    frame->clearFaults();
+    frame->stickFpgaRegister(Side::Master, 0x36, 0xFF);
+    r = cli({"level"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("the column search failed")) << r.err.constData();
+    EXPECT_EQ(frame->mode(), 0x22) << "back in work mode after a failed column search";
+
+    EXPECT_EQ(cli({"level", "--bogus"}).exitCode, 2);
+}
+
+TEST_F(ImagingCliTest, ImageGrabWritesPicturesThatShowTheBand)
+{
+    const CliRun r = cli({"image", "grab", dir.file("g")});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    for (Side side : {Side::Master, Side::Slave}) {
+        const QString name = side == Side::Master ? "g_Master" : "g_Slave";
+        const QImage image(dir.file(name + ".png"));
+        ASSERT_EQ(image.width(), 640);
+        ASSERT_EQ(image.height(), 64);
+        const sim::ModuleOptics truth = frame->opticsTruth(side);
+        for (const sim::OptimumSegment& s : truth.optimumLines) {
+            const int x = (s.startColumn + s.endColumn) / 2;
+            const int y = (s.line + 1) * 8 + 3; // the middle row of the band
+            if (x < truth.endColumn) {
+                EXPECT_GT(qGray(image.pixel(x, y)), 100) << name.toStdString() << " x " << x;
+            }
+            EXPECT_EQ(image.pixel(x, y), image.pixel(x, y - 3)) << "8 pixel rows per line";
+        }
+        EXPECT_LT(qGray(image.pixel(620, 30)), 40) << "beyond the end column";
+        const QByteArray raw = dir.read(name + ".raw");
+        ASSERT_EQ(raw.size(), 7040);
+        EXPECT_EQ(static_cast<uint8_t>(raw[9 * 640]), 0) << "rows beyond 8 are not read";
+        EXPECT_EQ(qGray(image.pixel(100, 17)), static_cast<uint8_t>(raw[2 * 640 + 100]));
+    }
+    EXPECT_EQ(cli({"image", "grab"}).exitCode, 2);
+    EXPECT_EQ(cli({"image", "grab", "--lines", "12", dir.file("x")}).exitCode, 2);
+    EXPECT_EQ(cli({"image", "snap", dir.file("x")}).exitCode, 2);
+}
+
+TEST_F(ImagingCliTest, SensorCableTestNamesTheBrokenLines)
+{
+    CliRun r = cli({"test", "sensor-cable"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("every data line good"));
+    frame->breakSensorDataLine(Side::Master, 5);
+    frame->breakSensorDataLine(Side::Master, 1, true);
+    r = cli({"test", "sensor-cable"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "The left sensor (1,5 bit) data cable connection anomaly!\n");
+    EXPECT_EQ(frame->sensorRegister(Side::Master, 0x38), 0x11) << "normal output again";
+}
+
+TEST_F(ImagingCliTest, SensorRegisterTestPassesAndPutsTheRegistersBack)
+{
+    frame->setSensorRegister(Side::Slave, 0x10, 0x42);
+    CliRun r = cli({"test", "sensor", "--passes", "3"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(r.out, "3 passes: no difference\n");
+    EXPECT_EQ(frame->sensorRegister(Side::Slave, 0x10), 0x42);
+
+    frame->driftSensorRegister(Side::Master, 0x07);
+    r = cli({"test", "sensor", "--passes", "5"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.out.startsWith("pass 2: the sensor registers differ from pass 1\n"))
+        << r.out.constData();
+    // Register 7 was read once before the test (to be put back): pass 1 reads 7 + 1.
+    EXPECT_TRUE(r.out.contains("L_First: 0 1 2 3 4 5 6 8 8")) << r.out.constData();
+    EXPECT_TRUE(r.out.contains("L_Error: 0 1 2 3 4 5 6 9 8")) << r.out.constData();
+}
+
+TEST_F(ImagingCliTest, ImageTestComparesPassesAndRestoresTheOutput)
+{
+    CliRun r = cli({"test", "image", "--passes", "3"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(r.out, "3 passes: no difference\n");
+    EXPECT_EQ(frame->sensorRegister(Side::Slave, 0x84), 0x70);
+    EXPECT_FALSE(QFile::exists(dir.file("sensor-test_1_Master.dat")));
+    EXPECT_EQ(cli({"test", "image", "--passes", "1"}).exitCode, 2);
+    EXPECT_EQ(cli({"test", "colour"}).exitCode, 2);
+}
+
+TEST_F(ImagingCliTest, HelpForTheImagingSubcommands)
+{
+    for (const char* sub : {"level", "image", "test"}) {
+        const CliRun r = cli({sub, "--help"});
+        EXPECT_EQ(r.exitCode, 0) << sub;
+        EXPECT_TRUE(r.out.startsWith("usage: vireto-cli")) << sub;
+    }
+}
+
+} // namespace
