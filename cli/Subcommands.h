@@ -14,3 +14,6 @@ int runFirmware(const CliContext& context);
 int runLevel(const CliContext& context);
 int runImage(const CliContext& context);
 int runTest(const CliContext& context);
+int runCalibrate(const CliContext& context);
+int runCalib(const CliContext& context);
+int runKeys(const CliContext& context);

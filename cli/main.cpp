@@ -26,6 +26,9 @@ constexpr const char* kUsage =
     "  level [--save]              image-adjusting: start lines, optimum lines, end columns\n"
     "  image grab PREFIX           both cameras' line images as PNG and raw dumps\n"
     "  test sensor-cable           test image|sensor [--passes N]\n"
+    "  calibrate [--points 16|4] [--screen WxH]   touch calibration\n"
+    "  calib show|verify [--points N]|delete      the stored calibration\n"
+    "  keys calibrate|show         the shortcut keys\n"
     "\n"
     "WHERE: hid (default; or VIRETO_DEVICE), sim, sim:PATH, unix:DIR.\n"
     "SUBCOMMAND --help explains each one. Exit status: 0 done, 1 the frame failed,\n"
@@ -62,6 +65,9 @@ int main(int argc, char* argv[])
         {QStringLiteral("level"), runLevel},
         {QStringLiteral("image"), runImage},
         {QStringLiteral("test"), runTest},
+        {QStringLiteral("calibrate"), runCalibrate},
+        {QStringLiteral("calib"), runCalib},
+        {QStringLiteral("keys"), runKeys},
     };
     const auto it = subcommands.find(args.first());
     if (it == subcommands.end())

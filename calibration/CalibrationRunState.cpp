@@ -1,0 +1,56 @@
+#include "CalibrationRunState.h"
+
+#include "CalibrationTargets.h"
+#include "CaptureSteps.h"
+#include "SettingsFile.h"
+
+std::atomic<int> g_CalDataInitSuc{0};
+std::atomic<int> g_CalibrationProcessSuc{0};
+std::atomic<int> g_WaitFrameCount{40};
+
+int readWaitFrameCount(const SettingsFile& settings)
+{
+    const int frames = capture::steadyLength(
+        settings.readInt(QStringLiteral("Vireto_Config"), QStringLiteral("CalibTime"), 40));
+    g_WaitFrameCount = frames;
+    return frames;
+}
+
+void CalibrationRunState::reset()
+{
+    std::lock_guard lock(mutex_);
+    index = 0;
+    warmUpCount = 0;
+    steadyCount = 0;
+    progress = 0;
+    shownTarget = kNoTarget;
+    accepted = 0;
+    leftValid = 0;
+    rightValid = 0;
+    leftCount = 0;
+    rightCount = 0;
+    bothSidesSeen = 0;
+    calPoints.clear();
+    leftInputs.fill(0);
+    rightInputs.fill(0);
+}
+
+bool CalibrationRunState::stepBack()
+{
+    std::lock_guard lock(mutex_);
+    const int k = index;
+    if (k <= 0 || k >= targetCount())
+        return false;
+    calPoints.clearSlot(fastMode ? calibration_targets::fullIndexOfFast(k) : k);
+    accepted = 1;
+    index = k - 1;
+    shownTarget = k - 1;
+    ++stepBacks_;
+    return true;
+}
+
+CalibrationRunState& calibrationRunState()
+{
+    static CalibrationRunState state;
+    return state;
+}

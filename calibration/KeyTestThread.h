@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Device.h"
+
+#include <QThread>
+
+#include <atomic>
+#include <cstdint>
+
+// The key the frame reports as pressed: side code (1 left, 2 right, 3 bottom, 4 top,
+// 0 none) and key number (1-based inside the side, 0 none). Written by the key test,
+// read by the window's painting.
+struct KeyState {
+    std::atomic<uint32_t> sideCode{0};
+    std::atomic<uint8_t> keyNumber{0};
+};
+
+// The shortcut-key test: polls the 3-byte key report every 10 ms. Sends 6 once at the
+// start and 0 after every poll; a failed read counts as no key pressed. Ends by itself
+// (after a last 0) when the frame is gone.
+class KeyTestThread : public QThread {
+    Q_OBJECT
+public:
+    static constexpr int kTestRunning = 6;
+    static constexpr int kPolled = 0;
+    static constexpr double kPollIntervalMs = 10.0;
+
+    explicit KeyTestThread(Device& device, QObject* parent = nullptr);
+    ~KeyTestThread() override;
+
+    // The start operation: clears the stop flag and starts with the creator's priority.
+    void begin();
+    void stopAndWait();
+    std::atomic<int> stopFlag{0};
+
+    const KeyState& keyState() const { return state_; }
+
+signals:
+    void sendData(int code);
+
+protected:
+    void run() override;
+
+private:
+    Device& device_;
+    KeyState state_;
+};

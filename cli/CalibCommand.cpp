@@ -1,0 +1,177 @@
+#include "Subcommands.h"
+
+#include "AccuracyCheck.h"
+#include "ByteOrder.h"
+#include "CalibrationCli.h"
+#include "CalibrationRecord.h"
+#include "CalibrationTargets.h"
+#include "FlashMap.h"
+#include "KeyRectangles.h"
+#include "StoredRecord.h"
+#include "ToolSession.h"
+#include "VirtualFrame.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vireto-cli calib show|verify [--points N]|delete\n"
+    "show    decodes the sensor information block: the stored optics, the desktop size,\n"
+    "        the calibration record (R, both cameras, each target's model position and\n"
+    "        residual in pixels, the maps) and the key rectangles.\n"
+    "verify  (virtual frame only) the virtual operator touches N random points (default\n"
+    "        200) inside the calibrated area; prints the mean and largest distance in\n"
+    "        pixels between each touch and the position the stored record gives for it,\n"
+    "        and beside them the floor set by the sensor's own rounding (the same touches\n"
+    "        located with the virtual frame's exact camera model).\n"
+    "delete  clears the calibration record and the desktop size; the optics, the key\n"
+    "        rectangles and the angle table stay.";
+
+constexpr int kDefaultVerifyPoints = 200;
+constexpr int kMaxVerifyPoints = 10000;
+constexpr uint32_t kVerifySeed = 20240607;
+
+bool readBlock(Device& device, SensorBlock& block)
+{
+    if (device.blocks.ReadCalibInfo(block))
+        return true;
+    fail(
+        kExitFailed,
+        QStringLiteral("reading the sensor information block failed: %1").arg(lastFailure(device)));
+    return false;
+}
+
+void printOptics(const SensorBlock& b)
+{
+    const uint8_t* p = b.data();
+    std::printf("optics: Master start line %u, exposure 0x%04x, columns %u..%u\n", le::u16(p + 4),
+                le::u16(p + 6), le::u16(p + 12), le::u16(p + 14));
+    std::printf("        Slave  start line %u, exposure 0x%04x, columns %u..%u\n", le::u16(p + 8),
+                le::u16(p + 10), le::u16(p + 74), le::u16(p + 76));
+}
+
+void printKeys(const SensorBlock& b)
+{
+    const key_rectangles::KeyArea area = key_rectangles::keyAreaOf(b);
+    for (int side : shortcut_keys::kSideOrder) {
+        const auto& rects = area.keys[static_cast<size_t>(side)];
+        std::printf("%s keys: %zu\n", shortcut_keys::sideWordOf(side), rects.size());
+        for (size_t i = 0; i < rects.size(); ++i)
+            std::printf("  %zu: (%d, %d) - (%d, %d)\n", i + 1, rects[i].left, rects[i].top,
+                        rects[i].right, rects[i].bottom);
+    }
+}
+
+int show(Device& device)
+{
+    SensorBlock b{};
+    if (!readBlock(device, b))
+        return kExitFailed;
+    if (!hasSensorInfoFlag(b)) {
+        std::printf("the block carries no \"FIWF\" flag: nothing stored\n");
+        return kExitOk;
+    }
+    printOptics(b);
+    const CalibrationRecord record = recordOf(b);
+    const QString problem = stored_record::problemOf(record);
+    if (problem.isEmpty())
+        calibration_cli::printRecord(record, widthOf(b), heightOf(b));
+    else
+        std::printf("desktop %u x %u; %s\n", widthOf(b), heightOf(b),
+                    problem.toLocal8Bit().constData());
+    printKeys(b);
+    return kExitOk;
+}
+
+int verify(Device& device, int points)
+{
+    sim::VirtualFrame* frame = calibration_cli::virtualFrameOf(device);
+    if (!frame)
+        return fail(kExitUsage,
+                    QStringLiteral("calib verify needs the virtual frame (--device=sim)"));
+    SensorBlock b{};
+    if (!readBlock(device, b))
+        return kExitFailed;
+    const CalibrationRecord record = recordOf(b);
+    const QString problem = hasSensorInfoFlag(b) ? stored_record::problemOf(record)
+                                                 : QStringLiteral("nothing is stored");
+    if (!problem.isEmpty())
+        return fail(kExitFailed, QStringLiteral("no calibration to verify: %1").arg(problem));
+    const int width = widthOf(b);
+    const int height = heightOf(b);
+    const int sensorType = calibration_cli::sensorTypeOf(device);
+    calibration_cli::putOperatorInFront(*frame, width, height, sensorType, 0.0);
+    QString error;
+    const auto figures = accuracy_check::measure(
+        device, record, angle_table::forSensorType(sensorType), width, height, points, kVerifySeed,
+        calibration_cli::truthOf(*frame), error);
+    if (!figures)
+        return fail(kExitFailed, QStringLiteral("verify: %1: %2").arg(error, lastFailure(device)));
+    std::printf("%d touches on a %d x %d desktop\n", points, width, height);
+    std::printf("calibration:                  mean %.2f px, largest %.2f px\n", figures->mean,
+                figures->largest);
+    std::printf("floor of the sensor rounding: mean %.2f px, largest %.2f px\n", figures->floorMean,
+                figures->floorLargest);
+    return kExitOk;
+}
+
+int deleteRecord(Device& device)
+{
+    SensorBlock b{};
+    if (!readBlock(device, b))
+        return kExitFailed;
+    if (!hasSensorInfoFlag(b)) {
+        std::printf("the block carries no \"FIWF\" flag: nothing to delete\n");
+        return kExitOk;
+    }
+    std::fill(b.begin() + sensor_info::kRecord, b.begin() + sensor_info::kHeight + 2, uint8_t{0});
+    RegisterRequest sectors;
+    sectors.addressWord = flash_map::kSensorBlockWord;
+    sectors.length = flash_map::kSensorBlockSectors;
+    if (!device.access.erase(sectors) || !device.blocks.writeSensorBlock(b))
+        return fail(kExitFailed, QStringLiteral("rewriting the sensor information block failed: %1")
+                                     .arg(lastFailure(device)));
+    std::printf("calibration record deleted (optics, key rectangles and angle table kept)\n");
+    return kExitOk;
+}
+
+} // namespace
+
+int runCalib(const CliContext& context)
+{
+    const QStringList& a = context.args;
+    if (wantsHelp(a) || a.isEmpty()) {
+        std::puts(kUsage);
+        return a.isEmpty() ? kExitUsage : kExitOk;
+    }
+    const QString what = a.first();
+    int points = kDefaultVerifyPoints;
+    if (what == QLatin1String("verify")) {
+        if (a.size() == 3 && a[1] == QLatin1String("--points")) {
+            const auto n = parseNumber(a[2], 1, kMaxVerifyPoints);
+            if (!n)
+                return fail(kExitUsage,
+                            QStringLiteral("--points takes 1..%1").arg(kMaxVerifyPoints));
+            points = static_cast<int>(*n);
+        } else if (a.size() != 1) {
+            return fail(kExitUsage, QStringLiteral("usage: calib verify [--points N]"));
+        }
+    } else if ((what != QLatin1String("show") && what != QLatin1String("delete")) ||
+               a.size() != 1) {
+        return fail(kExitUsage, QStringLiteral("usage: calib show|verify [--points N]|delete"));
+    }
+    Device* device = openFrame(context);
+    if (!device)
+        return kExitNoFrame;
+    ToolSession session(*device);
+    if (!session.begin())
+        return kExitFailed;
+    if (what == QLatin1String("show"))
+        return show(*device);
+    if (what == QLatin1String("verify"))
+        return verify(*device, points);
+    return deleteRecord(*device);
+}

@@ -1,0 +1,172 @@
+#include "Subcommands.h"
+
+#include "AppContext.h"
+#include "CalibrationCli.h"
+#include "CalibrationImages.h"
+#include "CalibrationRecord.h"
+#include "CalibrationWorker.h"
+#include "DeviceState.h"
+#include "SettingsFile.h"
+#include "StoredRecord.h"
+#include "ToolSession.h"
+#include "VirtualFrame.h"
+
+#include <cstdio>
+#include <memory>
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: vireto-cli calibrate [--points 16|4] [--screen WxH]\n"
+    "Runs a touch calibration headless and stores the record in the frame. 16 points\n"
+    "(default) fits the camera model and the nine cell maps; 4 points needs a stored\n"
+    "16-point record and replaces only its whole-screen map. --screen is the desktop\n"
+    "being calibrated (default: the size stored with the record, else 1920x1080 on the\n"
+    "virtual frame; a real frame needs it for 16 points). On the virtual frame a virtual\n"
+    "operator touches each target as it is shown. Prints each target, the progress of\n"
+    "the computation and the fitted model. Vireto_Config/CalibTime sets how long a\n"
+    "touch must be steady; Vireto_Debug/GetImageData keeps the line images.";
+
+constexpr int kTextFirst16Point = 155; // "Please first 16 point calibration!"
+// The virtual operator touches within half a pixel of each target.
+constexpr double kAimError = 0.5;
+
+struct Options {
+    bool fast = false;
+    int width = 0;
+    int height = 0;
+};
+
+bool parseOptions(const QStringList& args, Options& o)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--points") && i + 1 < args.size()) {
+            const QString n = args[++i];
+            if (n != QLatin1String("16") && n != QLatin1String("4"))
+                return false;
+            o.fast = n == QLatin1String("4");
+        } else if (args[i] == QLatin1String("--screen") && i + 1 < args.size()) {
+            if (!calibration_cli::parseScreen(args[++i], o.width, o.height))
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+const char* codeText(int code)
+{
+    switch (code) {
+    case kCalInitFailed:
+        return "the frame refused the calibration start";
+    case kCalImageFailed:
+        return "reading the line images failed";
+    case kCalTypeSwitched:
+        return "the run type changed";
+    default:
+        return "the frame was lost";
+    }
+}
+
+} // namespace
+
+int runCalibrate(const CliContext& context)
+{
+    if (wantsHelp(context.args)) {
+        std::puts(kUsage);
+        return kExitOk;
+    }
+    Options o;
+    if (!parseOptions(context.args, o))
+        return fail(kExitUsage, QStringLiteral("usage: calibrate [--points 16|4] [--screen WxH]"));
+    Device* device = openFrame(context);
+    if (!device)
+        return kExitNoFrame;
+    ToolSession session(*device);
+    if (!session.begin())
+        return kExitFailed;
+
+    SensorBlock block{};
+    if (!device->blocks.ReadCalibInfo(block))
+        return fail(kExitFailed, QStringLiteral("reading the sensor information block failed: %1")
+                                     .arg(lastFailure(*device)));
+    if (o.fast && !hasSensorInfoFlag(block))
+        return fail(kExitFailed, appContext().text(kTextFirst16Point));
+    if (o.fast) {
+        // Spare the operator four touches that could not be used.
+        if (const QString problem = stored_record::problemOf(recordOf(block)); !problem.isEmpty())
+            return fail(kExitFailed, QStringLiteral("%1: %2").arg(
+                                         appContext().text(kTextFirst16Point), problem));
+    }
+    sim::VirtualFrame* frame = calibration_cli::virtualFrameOf(*device);
+    if (o.width == 0) {
+        if (o.fast && widthOf(block) != 0 && widthOf(block) != 0xFFFF) {
+            o.width = widthOf(block);
+            o.height = heightOf(block);
+        } else if (frame) {
+            o.width = 1920;
+            o.height = 1080;
+        } else {
+            return fail(kExitUsage, QStringLiteral("give the desktop size with --screen WxH"));
+        }
+    }
+    const int sensorType = calibration_cli::sensorTypeOf(*device);
+    if (frame) {
+        calibration_cli::putOperatorInFront(*frame, o.width, o.height, sensorType, kAimError);
+        note(QStringLiteral("virtual frame: a virtual operator touches the targets"));
+    }
+    readWaitFrameCount(SettingsFile::vireto());
+
+    CalibrationRunState& state = calibrationRunState();
+    state.fastMode = o.fast ? 1 : 0;
+    std::unique_ptr<CalibrationWorker> worker;
+    if (o.fast)
+        worker = std::make_unique<FastCalibrationThread>(*device);
+    else
+        worker = std::make_unique<CalibrationThread>(*device);
+    CalibrationSetup setup;
+    setup.width = o.width;
+    setup.height = o.height;
+    setup.sensorType = sensorType;
+    setup.saveImages = calibration_images::enabledInSettings();
+
+    const int count = state.targetCount();
+    std::printf("%d-point calibration of a %d x %d desktop\n", count, o.width, o.height);
+    std::fflush(stdout);
+    int lastShown = CalibrationRunState::kNoTarget;
+    int lastProgress = -1;
+    int ending = -1;
+    calibration_cli::runWorker(
+        *worker, [&] { return worker->begin(setup); },
+        [&](int code) {
+            if (code == kCalShowTarget && g_bDevExist) {
+                const int shown = state.shownTarget;
+                if (shown != lastShown && shown != CalibrationRunState::kNoTarget) {
+                    std::printf("target %d of %d\n", shown + 1, count);
+                    std::fflush(stdout);
+                }
+                lastShown = shown;
+                return true;
+            }
+            if (code == kCalProgress) {
+                if (state.progress != lastProgress) {
+                    lastProgress = state.progress;
+                    std::printf("computing and storing: %d%%\n", lastProgress);
+                    std::fflush(stdout);
+                }
+                return true;
+            }
+            ending = code;
+            return code == kCalStored;
+        });
+    if (ending != kCalStored) {
+        const QString why = ending == kCalProcessFailed ? worker->lastError()
+                            : ending < 0                ? QStringLiteral("the worker did not start")
+                                                        : QLatin1String(codeText(ending));
+        return fail(kExitFailed, QStringLiteral("calibration failed: %1").arg(why));
+    }
+    std::printf("stored.\n");
+    calibration_cli::printRecord(worker->record(), o.width, o.height);
+    return kExitOk;
+}

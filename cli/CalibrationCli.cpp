@@ -1,0 +1,101 @@
+#include "CalibrationCli.h"
+
+#include "CalibrationTargets.h"
+#include "ConfigRecord.h"
+#include "SimTransport.h"
+#include "VirtualFrame.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace calibration_cli {
+
+sim::VirtualFrame* virtualFrameOf(Device& device)
+{
+    auto* transport = dynamic_cast<sim::SimTransport*>(&device.transport());
+    if (!transport || transport->simBus().frames().empty())
+        return nullptr;
+    return transport->simBus().frames().front().get();
+}
+
+void putOperatorInFront(sim::VirtualFrame& frame, int width, int height, int sensorType,
+                        double aimError)
+{
+    frame.setScreenSize(width, height);
+    sim::TouchScene scene = frame.touchScene();
+    scene.sensorType = sensorType;
+    frame.setTouchScene(scene);
+    sim::OperatorSettings op;
+    op.present = true;
+    op.aimError = aimError;
+    frame.setVirtualOperator(op);
+}
+
+accuracy_check::Truth truthOf(sim::VirtualFrame& frame)
+{
+    accuracy_check::Truth truth;
+    truth.touchedPoint = [&frame]() -> std::optional<camera_model::PointF> {
+        const auto p = frame.fingerPoint();
+        if (!p)
+            return std::nullopt;
+        return camera_model::PointF{p->x, p->y};
+    };
+    truth.exactLocate = [&frame](int left, int right) -> std::optional<camera_model::PointF> {
+        const auto p = frame.exactLocate(left, right);
+        if (!p)
+            return std::nullopt;
+        return camera_model::PointF{p->x, p->y};
+    };
+    return truth;
+}
+
+bool parseScreen(const QString& text, int& width, int& height)
+{
+    const QStringList parts = text.toLower().split(QLatin1Char('x'));
+    if (parts.size() != 2)
+        return false;
+    const std::optional<uint32_t> w = parseNumber(parts[0], 1, 32767);
+    const std::optional<uint32_t> h = parseNumber(parts[1], 1, 32767);
+    if (!w || !h)
+        return false;
+    width = static_cast<int>(*w);
+    height = static_cast<int>(*h);
+    return true;
+}
+
+int sensorTypeOf(Device& device)
+{
+    ConfigRecord record;
+    if (!ReadConfigRecord(device, record) || !record.valid())
+        return 0;
+    return record.SensorType;
+}
+
+void printRecord(const CalibrationRecord& r, int width, int height)
+{
+    std::printf("desktop %d x %d, x-scale R %.4f (r_fix %d)\n", width, height,
+                r.r_fix / CalibrationRecord::kFixScale, r.r_fix);
+    const struct {
+        const char* name;
+        const CameraRecord& camera;
+    } cameras[] = {{"left camera ", r.LCam}, {"right camera", r.RCam}};
+    for (const auto& c : cameras)
+        std::printf("%s: position (%.2f, %.2f) px in (x * R, y), shift %d, angle offset %.3f "
+                    "deg\n",
+                    c.name, c.camera.Po_l4.x / 16.0, c.camera.Po_l4.y / 16.0, c.camera.L_A,
+                    c.camera.L_Angle_fix / CalibrationRecord::kFixScale);
+    const auto targets = calibration_targets::fullTargets(width, height);
+    std::printf("target  screen         model (EvalPt)   residual px\n");
+    for (size_t k = 0; k < targets.size(); ++k) {
+        const Point16& e = r.EvalPt[k];
+        std::printf("%6zu  (%5d, %5d)  (%5d, %5d)   %6.2f\n", k, targets[k].x, targets[k].y, e.x,
+                    e.y, std::hypot(e.x - targets[k].x, e.y - targets[k].y));
+    }
+    bool screenMap = false;
+    for (int32_t v : r.X[CalibrationRecord::kScreenMap])
+        screenMap = screenMap || v != 0;
+    std::printf("correction maps: 9 cells%s\n",
+                screenMap ? " and a whole-screen map (fast run)" : "");
+}
+
+} // namespace calibration_cli

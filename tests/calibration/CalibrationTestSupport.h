@@ -1,0 +1,63 @@
+#pragma once
+
+#include "AppContext.h"
+#include "CalibrationTargets.h"
+#include "Delay.h"
+#include "Device.h"
+#include "DeviceState.h"
+#include "SceneInputs.h"
+#include "SimTransport.h"
+#include "Solver16.h"
+#include "TempDir.h"
+#include "TouchModel.h"
+#include "VirtualFrame.h"
+
+#include <QFile>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+namespace caltest {
+
+// The tool's device stack on an in-process virtual frame, with the protocol waits off.
+struct FrameHost {
+    explicit FrameHost(std::shared_ptr<sim::VirtualFrame> f = std::make_shared<sim::VirtualFrame>())
+        : frame(std::move(f)), device(std::make_unique<sim::SimTransport>(frame))
+    {
+        delay::setTimeScale(0.0);
+        resetDeviceState();
+        uint16_t product = 0;
+        EXPECT_EQ(device.transport().open(product), 1);
+        g_bDevExist = 1;
+        g_isDeviceCommunicate = 1;
+    }
+    ~FrameHost() { delay::setTimeScale(1.0); }
+
+    std::shared_ptr<sim::VirtualFrame> frame;
+    Device device;
+};
+
+// The run's log in a scratch folder for one test, read back.
+class LogCapture {
+public:
+    LogCapture()
+    {
+        appContext().log.setRoot(dir_.file("log"));
+        appContext().log.startRun(1, 0);
+    }
+    ~LogCapture() { appContext().log.setRoot(QStringLiteral("log")); }
+    QByteArray text() const
+    {
+        QFile f(appContext().log.logPath());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    const ScratchDir& dir() const { return dir_; }
+
+private:
+    ScratchDir dir_;
+};
+
+} // namespace caltest

@@ -1,0 +1,189 @@
+// vireto-cli calibrate, calib and keys as processes on a virtual frame kept in a flash
+// file, so that one run's record is the next run's input.
+#include "CalibrationCli.h"
+#include "CalibrationRecord.h"
+#include "FlashMap.h"
+#include "TempDir.h"
+#include "VirtualFrame.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+class CalibrationCli : public ::testing::Test {
+protected:
+    CliRun cli(const QStringList& args)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("VIRETO_TIME_SCALE", "0");
+        env.insert("VIRETO_HOME", dir.path());
+        env.insert("QT_LOGGING_RULES", "default.debug=false");
+        env.remove("VIRETO_DEVICE");
+        p.setProcessEnvironment(env);
+        p.setWorkingDirectory(dir.path());
+        QStringList all = args;
+        all.prepend("--device=sim:" + dir.file("frame.flash"));
+        p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", all);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    }
+    CalibrationRecord storedRecord()
+    {
+        std::string error;
+        auto frame = sim::VirtualFrame::withFlashFile(dir.file("frame.flash").toStdString(), error);
+        const auto bytes =
+            frame->readFlash(flash_map::kSensorBlock + 136, CalibrationRecord::kSize);
+        return CalibrationRecord::decode(bytes.data());
+    }
+
+    ScratchDir dir;
+};
+
+struct Figures {
+    double mean = -1;
+    double largest = -1;
+    double floorMean = -1;
+    double floorLargest = -1;
+};
+
+Figures figuresOf(const QByteArray& out)
+{
+    Figures f;
+    const QRegularExpression cal("calibration: +mean ([0-9.]+) px, largest ([0-9.]+) px");
+    const QRegularExpression floor(
+        "floor of the sensor rounding: mean ([0-9.]+) px, largest ([0-9.]+) px");
+    const auto a = cal.match(QString::fromUtf8(out));
+    const auto b = floor.match(QString::fromUtf8(out));
+    if (a.hasMatch() && b.hasMatch()) {
+        f.mean = a.captured(1).toDouble();
+        f.largest = a.captured(2).toDouble();
+        f.floorMean = b.captured(1).toDouble();
+        f.floorLargest = b.captured(2).toDouble();
+    }
+    return f;
+}
+
+void expectAccurate(const Figures& f)
+{
+    ASSERT_GE(f.mean, 0);
+    EXPECT_LE(f.mean, f.floorMean + 1.5);
+    EXPECT_GE(f.largest, f.mean);
+}
+
+TEST(CalibrationCliParsing, ScreenSizes)
+{
+    int w = 0;
+    int h = 0;
+    EXPECT_TRUE(calibration_cli::parseScreen("1920x1080", w, h));
+    EXPECT_EQ(w, 1920);
+    EXPECT_EQ(h, 1080);
+    EXPECT_TRUE(calibration_cli::parseScreen("1024X768", w, h));
+    EXPECT_FALSE(calibration_cli::parseScreen("0x768", w, h));
+    EXPECT_FALSE(calibration_cli::parseScreen("1920", w, h));
+    EXPECT_FALSE(calibration_cli::parseScreen("40000x10", w, h));
+}
+
+TEST_F(CalibrationCli, HelpAndBadArguments)
+{
+    for (const char* sub : {"calibrate", "calib", "keys"}) {
+        const CliRun r = cli({sub, "--help"});
+        EXPECT_EQ(r.exitCode, 0) << sub;
+        EXPECT_TRUE(r.out.contains("usage: vireto-cli")) << sub;
+    }
+    EXPECT_EQ(cli({"calibrate", "--points", "5"}).exitCode, 2);
+    EXPECT_EQ(cli({"calibrate", "--screen", "12"}).exitCode, 2);
+    EXPECT_EQ(cli({"calib", "verify", "--points", "0"}).exitCode, 2);
+    EXPECT_EQ(cli({"calib", "frobnicate"}).exitCode, 2);
+    EXPECT_EQ(cli({"keys"}).exitCode, 2);
+}
+
+TEST_F(CalibrationCli, SixteenPointsThenVerifyThenFourPointsThenVerify)
+{
+    CliRun r = cli({"calibrate"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("16-point calibration of a 1920 x 1080 desktop"));
+    EXPECT_TRUE(r.out.contains("target 16 of 16"));
+    // Progress is read when its code arrives, so a fast computation may skip steps.
+    EXPECT_TRUE(r.out.contains("computing and storing: "));
+    EXPECT_TRUE(r.out.contains("stored."));
+    EXPECT_TRUE(r.out.contains("x-scale R 1.0000 (r_fix 1024)"));
+    EXPECT_TRUE(r.err.contains("virtual operator"));
+    EXPECT_EQ(storedRecord().r_fix, 1024);
+
+    r = cli({"calib", "verify", "--points", "100"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("100 touches on a 1920 x 1080 desktop"));
+    expectAccurate(figuresOf(r.out));
+
+    const CalibrationRecord full = storedRecord();
+    r = cli({"calibrate", "--points", "4"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("target 4 of 4"));
+    EXPECT_TRUE(r.out.contains("whole-screen map"));
+    EXPECT_EQ(storedRecord().EvalPt, full.EvalPt);
+
+    r = cli({"calib", "verify"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("200 touches"));
+    expectAccurate(figuresOf(r.out));
+}
+
+TEST_F(CalibrationCli, ShowAndDelete)
+{
+    ASSERT_EQ(cli({"calibrate", "--screen", "1024x768"}).exitCode, 0);
+    CliRun r = cli({"calib", "show"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("optics: Master start line"));
+    EXPECT_TRUE(r.out.contains("desktop 1024 x 768"));
+    EXPECT_TRUE(r.out.contains("left camera : position ("));
+    EXPECT_TRUE(r.out.contains("    15  (  960,   744)"));
+    EXPECT_TRUE(r.out.contains("Left keys: 0"));
+
+    r = cli({"calib", "delete"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(storedRecord().r_fix, 0);
+    r = cli({"calib", "show"});
+    EXPECT_TRUE(r.out.contains("holds no 16-point calibration")) << r.out.constData();
+    r = cli({"calibrate", "--points", "4"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Please first 16 point calibration!")) << r.err.constData();
+    EXPECT_EQ(cli({"calib", "verify"}).exitCode, 1);
+}
+
+TEST_F(CalibrationCli, KeysCalibrateAndShow)
+{
+    dir.write("Vireto.ini", "[Left_Key]\nGroupCnt=2\nGroup1_Num=3\nGroup2_Num=2\n"
+                            "[Right_Key]\nGroupCnt=1\nGroup1_Num=5\n"
+                            "[Bottom_Key]\nGroupCnt=1\nGroup1_Num=2\n");
+    dir.write("Vireto_Key.ini", "[Key_Value]\nKeyCnt=3\nKey_1=1A04\nKey_2=20\n");
+    EXPECT_EQ(cli({"keys", "calibrate"}).exitCode, 1); // no touch calibration yet
+    ASSERT_EQ(cli({"calibrate"}).exitCode, 0);
+    CliRun r = cli({"keys", "calibrate"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("key calibration: 12 corners"));
+    EXPECT_TRUE(r.out.contains("Left key 5: ("));
+    EXPECT_TRUE(r.out.contains("Bottom key 2: ("));
+    r = cli({"keys", "show"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("key codes: 3"));
+    EXPECT_TRUE(r.out.contains("Key_1 = 1A04"));
+    EXPECT_TRUE(r.out.contains("Key_3 = 0255"));
+    EXPECT_TRUE(r.out.contains("Right key 5: ("));
+
+    dir.write("Vireto.ini", "[Top_Key]\nGroupCnt=1\nGroup1_Num=3\n");
+    r = cli({"keys", "calibrate"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("Top_Key has 3 keys")) << r.err.constData();
+}
+
+} // namespace
