@@ -244,18 +244,27 @@ CalibrationWorker::Outcome CalibrationWorker::computeFull()
     control.progress = [this](int percent) { setProgress(percent); };
     control.stopRequested = [this] { return stopRequested(); };
     const Solve16Result result = Solve16(inputs, control);
-    if (result.status == SolveStatus::Stopped)
+    return takeSolution(result.status, result.error, result.record, result.g_ClbInfoR, "gClbInfo");
+}
+
+// A finished solve: a failure ends the run, a result is kept and logged, and the run
+// goes on to the store.
+CalibrationWorker::Outcome CalibrationWorker::takeSolution(SolveStatus status, const QString& error,
+                                                           const CalibrationRecord& record, float r,
+                                                           const char* logName)
+{
+    if (status == SolveStatus::Stopped)
         return Outcome::Continue;
-    if (result.status == SolveStatus::Failed) {
-        fail(result.error);
+    if (status == SolveStatus::Failed) {
+        fail(error);
         return Outcome::Failed;
     }
     {
         std::lock_guard lock(resultMutex_);
-        record_ = result.record;
-        R_ = result.g_ClbInfoR;
+        record_ = record;
+        R_ = r;
     }
-    logCalibrationRecord("gClbInfo", result.record, setup_.width, setup_.height, result.g_ClbInfoR);
+    logCalibrationRecord(logName, record, setup_.width, setup_.height, r);
     state_.index = static_cast<int>(targets_.size()) + 1;
     return Outcome::Continue;
 }
@@ -276,20 +285,7 @@ CalibrationWorker::Outcome CalibrationWorker::computeFast()
     SolveControl control;
     control.stopRequested = [this] { return stopRequested(); };
     const FastResult result = SolveFast(device_, inputs, control);
-    if (result.status == SolveStatus::Stopped)
-        return Outcome::Continue;
-    if (result.status == SolveStatus::Failed) {
-        fail(result.error);
-        return Outcome::Failed;
-    }
-    {
-        std::lock_guard lock(resultMutex_);
-        record_ = result.record;
-        R_ = result.R;
-    }
-    logCalibrationRecord("gFastClbInfo", result.record, setup_.width, setup_.height, result.R);
-    state_.index = static_cast<int>(targets_.size()) + 1;
-    return Outcome::Continue;
+    return takeSolution(result.status, result.error, result.record, result.R, "gFastClbInfo");
 }
 
 CalibrationWorker::Outcome CalibrationWorker::store()

@@ -5,6 +5,7 @@
 #include "Device.h"
 #include "FitFormulas.h"
 #include "LineImages.h"
+#include "Solver16.h"
 
 #include <QString>
 #include <QThread>
@@ -76,6 +77,8 @@ private:
     Outcome compute();
     Outcome computeFull();
     Outcome computeFast();
+    Outcome takeSolution(SolveStatus status, const QString& error, const CalibrationRecord& record,
+                         float r, const char* logName);
     Outcome store();
     void endWith(int code);
     void fail(const QString& why);
