@@ -1,6 +1,7 @@
 // Calibration runs on the virtual frame: the workers, their codes, the store, the data
 // files, stepping back, and the accuracy of the stored record.
 #include "AccuracyCheck.h"
+#include "BoundedWait.h"
 #include "CalibrationImages.h"
 #include "CalibrationTestSupport.h"
 #include "CalibrationWorker.h"
@@ -86,7 +87,7 @@ protected:
             },
             Qt::DirectConnection);
         ASSERT_TRUE(worker.begin(setup));
-        ASSERT_TRUE(worker.wait(60000));
+        ASSERT_TRUE(worker.wait(bounded::kGiveUpMs)) << "the worker did not end";
     }
 
     std::vector<uint8_t> sensorBlock() const
@@ -409,14 +410,20 @@ TEST_F(CalibrationRun, SteppingBackFromTheWindowThreadRecollectsTheTarget)
 {
     useOperator(1920, 1080);
     // The worker, on showing target 6, waits until the window thread has stepped back.
+    // Both waits are bounded, and the window thread also gives up when the run ends
+    // without ever showing target 6.
     std::mutex m;
     std::condition_variable cv;
     bool asked = false;
     bool stepped = false;
+    bool ended = false;
     std::vector<int> shown;
     std::thread window([&] {
         std::unique_lock lock(m);
-        cv.wait(lock, [&] { return asked; });
+        if (!bounded::waitOn(cv, lock, [&] { return asked || ended; }) || !asked) {
+            ADD_FAILURE() << "the run never showed target 6";
+            return;
+        }
         EXPECT_TRUE(state.stepBack());
         stepped = true;
         cv.notify_all();
@@ -430,13 +437,21 @@ TEST_F(CalibrationRun, SteppingBackFromTheWindowThreadRecollectsTheTarget)
             std::unique_lock lock(m);
             asked = true;
             cv.notify_all();
-            cv.wait(lock, [&] { return stepped; });
+            if (!bounded::waitOn(cv, lock, [&] { return stepped; })) {
+                ADD_FAILURE() << "the window thread never stepped back";
+                return;
+            }
             std::lock_guard runLock(state.mutex());
             EXPECT_EQ(state.index, 5);
             EXPECT_FALSE(state.calPoints.LImg[6].recorded);
             EXPECT_TRUE(state.calPoints.RImg[4].recorded || state.calPoints.LImg[4].recorded);
         }
     });
+    {
+        std::lock_guard lock(m);
+        ended = true;
+        cv.notify_all();
+    }
     window.join();
     ASSERT_EQ(codes.last(), kCalStored) << worker.lastError().toStdString();
     // The sixth target (index 5) was accepted twice: each acceptance shows index 6 next.

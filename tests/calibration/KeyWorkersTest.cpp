@@ -1,4 +1,5 @@
 // Key calibration and key test on the virtual frame.
+#include "BoundedWait.h"
 #include "CalibrationTestSupport.h"
 #include "FlashMap.h"
 #include "KeyCalibrationThread.h"
@@ -64,7 +65,7 @@ protected:
             },
             Qt::DirectConnection);
         ASSERT_TRUE(worker.begin(setup)) << worker.lastError().toStdString();
-        ASSERT_TRUE(worker.wait(60000));
+        ASSERT_TRUE(worker.wait(bounded::kGiveUpMs)) << "the worker did not end";
     }
     int lastCode()
     {
@@ -278,7 +279,7 @@ TEST_F(KeyTest, TheTestEndsByItselfWhenTheFrameIsGone)
     start();
     polls(2);
     g_bDevExist = 0;
-    ASSERT_TRUE(worker.wait(10000));
+    ASSERT_TRUE(worker.wait(10000)) << "the worker did not end";
     EXPECT_EQ(worker.stopFlag, 1);
     std::lock_guard lock(mutex);
     EXPECT_EQ(codes.back(), KeyTestThread::kPolled);

@@ -1,5 +1,6 @@
 // vireto-cli calibrate, calib and keys as processes on a virtual frame kept in a flash
 // file, so that one run's record is the next run's input.
+#include "BoundedWait.h"
 #include "CalibrationCli.h"
 #include "CalibrationRecord.h"
 #include "FlashMap.h"
@@ -34,7 +35,7 @@ protected:
         QStringList all = args;
         all.prepend("--device=sim:" + dir.file("frame.flash"));
         p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", all);
-        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_TRUE(p.waitForFinished(bounded::kGiveUpMs));
         return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
     }
     CalibrationRecord storedRecord()

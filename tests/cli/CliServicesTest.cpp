@@ -1,4 +1,5 @@
 // vireto-cli's service subcommands as processes: monitor, config, devinfo, firmware.
+#include "BoundedWait.h"
 #include "FirmwareImage.h"
 #include "FrameServer.h"
 #include "SimBus.h"
@@ -35,7 +36,7 @@ protected:
         p.setWorkingDirectory(dir.path());
         p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli",
                 QStringList{"--device=" + (device.isEmpty() ? "sim:" + dir.file("frame.flash") : device)} + args);
-        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_TRUE(p.waitForFinished(bounded::kGiveUpMs));
         return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
     }
     // A flash file of a frame that has never been leveled nor configured.

@@ -1,5 +1,6 @@
 // vireto-cli level, image grab and the sensor tests, run as processes against a virtual
 // frame in a flash file (sim:PATH) or served by this test (unix:DIR) with its faults.
+#include "BoundedWait.h"
 #include "FlashMap.h"
 #include "FrameServer.h"
 #include "SimBus.h"
@@ -42,7 +43,7 @@ protected:
         QStringList all = args;
         all.prepend("--device=" + (device.isEmpty() ? "unix:" + dir.file("link") : device));
         p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", all);
-        EXPECT_TRUE(p.waitForFinished(60000));
+        EXPECT_TRUE(p.waitForFinished(bounded::kGiveUpMs));
         return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
     }
     // The line a side must print when the search found the frame's truth.

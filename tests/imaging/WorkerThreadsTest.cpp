@@ -58,7 +58,7 @@ protected:
     void stop()
     {
         worker->stopWorker();
-        ASSERT_TRUE(worker->wait(5000));
+        ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
         QCoreApplication::processEvents();
     }
 
@@ -130,7 +130,7 @@ TEST_F(AdjustWorkerTest, FailedSearchStopsTheWorkerWithItsCode)
     state.searchDone = 0;
     frame->hideStartLine(Side::Master);
     start();
-    ASSERT_TRUE(worker->wait(5000));
+    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
     EXPECT_EQ(log.codes, std::vector<int>{1});
 }
@@ -139,7 +139,7 @@ TEST_F(AdjustWorkerTest, LostFrameWhileLoadingReports6)
 {
     frame->unplug();
     start();
-    ASSERT_TRUE(worker->wait(5000));
+    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
     EXPECT_EQ(log.codes, std::vector<int>{6});
     EXPECT_EQ(g_bDevExist, 0);
@@ -204,7 +204,7 @@ TEST_F(EngineeringPreviewTest, FramesWhileTheSwitchIsOnAndAQuietEnd)
     start();
     ASSERT_TRUE(waitFor([&] { return log.count(10) >= 3; }));
     state.previewSwitch = 0;
-    ASSERT_TRUE(worker->wait(5000));
+    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
     EXPECT_EQ(log.count(11), 0);
     EXPECT_EQ(state.frameReady, 1);
@@ -218,7 +218,7 @@ TEST_F(EngineeringPreviewTest, FailedLineReadReports11AndClearsTheSwitch)
     state.previewSwitch = 1;
     frame->refuseCommand(0x01);
     start();
-    ASSERT_TRUE(worker->wait(5000));
+    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
     EXPECT_EQ(log.codes, std::vector<int>{11});
     EXPECT_EQ(state.previewSwitch, 0);
@@ -231,7 +231,7 @@ TEST_F(EngineeringPreviewTest, LostFrameReports11)
     start();
     ASSERT_TRUE(waitFor([&] { return log.count(10) >= 1; }));
     frame->unplug();
-    ASSERT_TRUE(worker->wait(5000));
+    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
     EXPECT_EQ(log.count(11), 1);
     EXPECT_EQ(state.previewSwitch, 0);
@@ -260,7 +260,7 @@ protected:
     }
     void finished()
     {
-        ASSERT_TRUE(worker->wait(10000));
+        ASSERT_TRUE(worker->wait(10000)) << "the worker did not end";
         QCoreApplication::processEvents();
     }
 

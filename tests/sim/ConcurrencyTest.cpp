@@ -1,6 +1,8 @@
+#include "BoundedWait.h"
 #include "SimTestSupport.h"
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 namespace {
@@ -55,7 +57,13 @@ TEST_F(ConcurrencyTest, WorkerMonitorAndInspectionRunTogether)
 
     // Enough round trips that the other two threads surely overlap with them.
     int failures = 0;
+    const auto giveUp = std::chrono::steady_clock::now() + bounded::kGiveUp;
     for (int i = 0; i < 150 || probes < 100 || inspections < 100; ++i) {
+        if (std::chrono::steady_clock::now() > giveUp) {
+            ADD_FAILURE() << "the other threads stalled: " << probes << " probes, "
+                          << inspections << " inspections";
+            break;
+        }
         if (!flashRoundTrip(host.device, 0x01E000 + 0x1000 * (i % 2), static_cast<uint8_t>(i)))
             ++failures;
     }

@@ -1,4 +1,6 @@
 // Runs the generator on small manifests of its own.
+#include "BoundedWait.h"
+
 #include <QDir>
 #include <QFile>
 #include <QImage>
@@ -33,7 +35,7 @@ protected:
     {
         QProcess process;
         process.start(QStringLiteral(VIRETO_SKINGEN), args);
-        EXPECT_TRUE(process.waitForFinished(60000)) << "generator did not finish";
+        EXPECT_TRUE(process.waitForFinished(bounded::kGiveUpMs)) << "generator did not finish";
         Outcome result;
         result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
         result.err = QString::fromLocal8Bit(process.readAllStandardError());
