@@ -170,8 +170,8 @@ int runCalib(const CliContext& context)
     if (!session.begin())
         return kExitFailed;
     if (what == QLatin1String("show"))
-        return show(*device);
+        return session.finish(show(*device));
     if (what == QLatin1String("verify"))
-        return verify(*device, points);
-    return deleteRecord(*device);
+        return session.finish(verify(*device, points));
+    return session.finish(deleteRecord(*device), QStringLiteral("calibration record deleted"));
 }

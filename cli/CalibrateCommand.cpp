@@ -168,5 +168,5 @@ int runCalibrate(const CliContext& context)
     }
     std::printf("stored.\n");
     calibration_cli::printRecord(worker->record(), o.width, o.height);
-    return kExitOk;
+    return session.finish(kExitOk, QStringLiteral("calibration stored"));
 }

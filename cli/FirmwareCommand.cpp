@@ -36,11 +36,16 @@ int runFirmware(const CliContext& context)
     HeadlessFirmwareUpdate update(*device, [](const QString& s) { note(s); });
     if (!update.run(args[1]))
         return fail(kExitFailed, QStringLiteral("update failed: %1").arg(update.failure()));
+    // The last step checks what the frame came back with: an unreadable version block
+    // is not an update that can be called done.
     ModuleVersions versions;
-    if (device->blocks.readVersions(Side::Master, versions))
-        std::printf("updated: image version %s\n",
-                    versionWordText(versions.image).toLatin1().constData());
-    else
-        std::printf("updated\n");
+    if (!device->blocks.readVersions(Side::Master, versions))
+        return fail(kExitFailed,
+                    QStringLiteral("the parts were written and the frame came back, but its "
+                                   "versions could not be read: %1")
+                        .arg(lastFailure(*device)));
+    std::printf("updated: image version %s, boot loader version %s\n",
+                versionWordText(versions.image).toLatin1().constData(),
+                versionWordText(versions.bootLoader).toLatin1().constData());
     return kExitOk;
 }

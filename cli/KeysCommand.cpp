@@ -176,5 +176,7 @@ int runKeys(const CliContext& context)
     ToolSession session(*device);
     if (!session.begin())
         return kExitFailed;
-    return a.first() == QLatin1String("show") ? show(*device) : calibrate(*device);
+    if (a.first() == QLatin1String("show"))
+        return session.finish(show(*device));
+    return session.finish(calibrate(*device), QStringLiteral("key calibration stored"));
 }

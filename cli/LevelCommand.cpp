@@ -150,7 +150,7 @@ int runLevel(const CliContext& context)
             return fail(kExitFailed, QStringLiteral("the frame did not store the new values"));
         std::printf("saved\n");
     }
-    if (!session.end())
+    if (!session.end(save ? QStringLiteral("optical values saved") : QString()))
         return kExitFailed;
     return qualified ? kExitOk : kExitFailed;
 }

@@ -20,14 +20,21 @@ bool ToolSession::begin()
     return true;
 }
 
-bool ToolSession::end()
+bool ToolSession::end(const QString& done)
 {
     active_ = false;
     if (SwitchMode(device_, WorkMode, this))
         return true;
-    fail(kExitFailed,
-         QStringLiteral("cannot switch the frame back to work mode: %1").arg(lastFailure(device_)));
+    const QString notDone = QStringLiteral("the frame did not return to work mode: reconnect it (%1)")
+                                .arg(lastFailure(device_));
+    fail(kExitFailed, done.isEmpty() ? notDone : done + QStringLiteral("; ") + notDone);
     return false;
+}
+
+int ToolSession::finish(int exit, const QString& done)
+{
+    const bool ended = end(exit == kExitOk ? done : QString());
+    return ended ? exit : kExitFailed;
 }
 
 void ToolSession::deviceNotDetected()

@@ -11,8 +11,12 @@ public:
 
     // Calibration mode; false (with the reason printed) when the frame refuses.
     bool begin();
-    // Back to work mode; false when that failed.
-    bool end();
+    // Back to work mode; false (with the reason printed) when that failed. `done` says
+    // what the command did before, so the message tells what was done and what was not.
+    bool end(const QString& done = {});
+    // Ends the command with its own exit code, unless the frame did not return to work
+    // mode: a frame left with touch off fails the command.
+    int finish(int exit, const QString& done = {});
 
     void deviceNotDetected() override;
     void showText(int textIndex) override;

@@ -10,6 +10,8 @@
 
 #include <QFile>
 
+#include <cstring>
+
 std::atomic<int> g_UpdateProgress{0};
 
 namespace {
@@ -143,9 +145,18 @@ int FirmwareDownload::downloadPart(Part part)
                           kImageDescriptor + 4, ImageDescriptor::kSize - 4, d.data() + 4)) &&
                       device_.access.writeBlock(flashRequest(kImageDescriptor, 4, d.data()));
         } else {
-            uint8_t version[4];
-            le::put32(version, entry.version);
-            written = written && device_.access.writeBlock(flashRequest(kVersionBlock, 4, version));
+            // The block also holds the boot loader's version, which the boot loader does
+            // not necessarily write again: it goes back beside the new image version.
+            uint8_t versions[kVersionBlockSize];
+            le::put32(versions, entry.version);
+            std::memcpy(versions + 4, old + 4, 4);
+            uint8_t readBack[kVersionBlockSize] = {};
+            written = written &&
+                      device_.access.writeBlock(
+                          flashRequest(kVersionBlock, kVersionBlockSize, versions)) &&
+                      device_.access.readBlock(flashRequest(kVersionBlock, kVersionBlockSize),
+                                               readBack) &&
+                      std::memcmp(versions, readBack, kVersionBlockSize) == 0;
         }
         if (!written) {
             send_(kFwStepFailed);

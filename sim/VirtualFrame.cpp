@@ -253,25 +253,10 @@ void VirtualFrame::settleLocked()
     inBootLoader_ = restart_->toBootLoader;
     productId_ = inBootLoader_ ? frame_identity::kBootLoaderProductId : state_.factory.productId;
     restart_.reset();
-    if (!inBootLoader_)
-        restoreBootLoaderVersionLocked();
     if (stayAway_)
         return;
     plugged_ = true;
     powerOnLocked();
-}
-
-// An update rewrites the version block with the image version only; the boot loader
-// puts its own version back when it starts the application.
-void VirtualFrame::restoreBootLoaderVersionLocked()
-{
-    uint8_t stored[4] = {};
-    const uint32_t at = flash_map::kVersionBlock + 4;
-    if (!state_.flash->read(at, stored, 4) || le::u32(stored) != 0xFFFFFFFF)
-        return;
-    uint8_t version[4];
-    le::put32(version, state_.factory.bootLoaderVersion);
-    state_.flash->program(at, version, 4);
 }
 
 bool VirtualFrame::inBootLoader()

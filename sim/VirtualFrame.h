@@ -54,8 +54,9 @@ namespace sim {
 // bus once the answer has been read, and come back after kRestartDelayMs (scaled by
 // the device link's time scale) as the boot loader, product ID 0xCB11, which answers
 // only flash commands, the download streams and the jumps. A jump to the application
-// ('U') brings the application back the same way; its image version is whatever the
-// version block in flash then says.
+// ('U') brings the application back the same way; its image version and its boot
+// loader's version are whatever the version block in flash then says (the boot loader
+// never rewrites that block itself).
 // Command codes are given without flag bits (the code a reply echoes).
 class VirtualFrame {
 public:
@@ -248,7 +249,6 @@ private:
     bool isOpenLocked(int collection, uint64_t connection) const;
     // Applies a restart whose time has come (the frame comes back on the bus).
     void settleLocked();
-    void restoreBootLoaderVersionLocked();
     void leaveBusLocked();
     void handleRequest(const uint8_t* report);
     void powerOnLocked();

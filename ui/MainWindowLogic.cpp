@@ -216,8 +216,13 @@ int MainWindowLogic::equipmentTest()
     }
     if (device_.link.linkStatus == DeviceLink::kLinkHidFailed)
         markDeviceLost();
+    // A frame left out of work mode has touch off: the test has not ended well.
+    if (!switchMode(WorkMode)) {
+        appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
+                              g_isSwitchMode.load());
+        result = kTextEnvironmentFailure;
+    }
     showText(result);
-    switchMode(WorkMode);
     return result;
 }
 
@@ -235,7 +240,12 @@ QString MainWindowLogic::aboutText()
     if (!guard(false) || !switchMode(CalibrationMode))
         return QString();
     ModuleVersions v;
-    device_.blocks.readVersions(Side::Master, v);
+    // Unreadable versions are not shown as 255.255.65535.
+    if (!device_.blocks.readVersions(Side::Master, v)) {
+        showText(kTextCheckConnection);
+        switchMode(WorkMode);
+        return QString();
+    }
     appContext().log.logf("BootloaderID: V%d.%d.%d\n", v.bootLoader >> 24,
                           (v.bootLoader >> 16) & 0xFF, v.bootLoader & 0xFFFF);
     const AppContext& app = appContext();
@@ -245,7 +255,11 @@ QString MainWindowLogic::aboutText()
     const QString text = app.text(41) + toolVersionText(app.subVersion) + QStringLiteral("\n") +
                          QStringLiteral("(M)") + fill(app.text(42), v.image) +
                          fill(app.text(43), v.bootLoader);
-    switchMode(WorkMode);
+    if (!switchMode(WorkMode)) {
+        appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
+                              g_isSwitchMode.load());
+        showText(kTextEnvironmentFailure);
+    }
     return text;
 }
 

@@ -3,7 +3,10 @@
 #include "CliSupport.h"
 
 #include "FlashImages.h"
+#include "Delay.h"
+#include "FirmwareImage.h"
 #include "FlashMap.h"
+#include "PrintedKeys.h"
 #include "FrameServer.h"
 #include "SimBus.h"
 #include "TempDir.h"
@@ -12,6 +15,8 @@
 #include <QProcess>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -23,11 +28,12 @@ struct CliRun {
 
 class CliTest : public ::testing::Test {
 protected:
-    CliRun cli(const QStringList& args, const QString& device = {}, bool realTimings = false)
+    // timeScale scales the protocol's waits in the tool (1: the real timings).
+    CliRun cli(const QStringList& args, const QString& device = {}, double timeScale = 0)
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VIRETO_TIME_SCALE", realTimings ? "1" : "0");
+        env.insert("VIRETO_TIME_SCALE", QString::number(timeScale));
         env.insert("VIRETO_HOME", dir.path());
         env.remove("VIRETO_DEVICE");
         p.setProcessEnvironment(env);
@@ -75,7 +81,7 @@ TEST_F(CliTest, StatusPrintsTheFramesState)
 
 TEST_F(CliTest, FlashReadWritesTheSensorBlockToAFileOrStdout)
 {
-    const CliRun r = cli({"flash", "read", "0x11000", "1546", dir.file("block.bin")}, {}, true);
+    const CliRun r = cli({"flash", "read", "0x11000", "1546", dir.file("block.bin")}, {}, 1);
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
     const QByteArray file = dir.read("block.bin");
     const std::vector<uint8_t> expected = flashOf(0x11000, 1546);
@@ -214,6 +220,90 @@ TEST_F(CliFaultTest, RegistersOfBothModules)
     EXPECT_EQ(cli({"reg", "read", "--sensor", "0x100"}, link()).exitCode, 2);
     EXPECT_EQ(cli({"reg", "write", "0x35", "256"}, link()).exitCode, 2);
     EXPECT_EQ(cli({"reg", "poke", "0x35"}, link()).exitCode, 2);
+}
+
+// A workflow is not done until its last step is: when the frame refuses the very last
+// request (switching back to work mode, or reading back what was written), the command
+// fails instead of ending as done.
+TEST_F(CliFaultTest, AFaultAtTheLastRequestFailsEveryWorkflow)
+{
+    // What the workflows need: a virtual operator in front of a 1920 x 1080 desktop, a
+    // touch calibration and printed keys for the key run, values for the device
+    // information, and a firmware image.
+    frame->setScreenSize(1920, 1080);
+    sim::OperatorSettings op;
+    op.present = true;
+    frame->setVirtualOperator(op);
+    ASSERT_EQ(cli({"calibrate", "--screen", "1920x1080"}, link()).exitCode, 0);
+    dir.write("Vireto.ini", "[Left_Key]\nGroupCnt=1\nGroup1_Num=2\n");
+    dir.write("Vireto_Key.ini", "[Key_Value]\nKeyCnt=1\nKey_1=1A04\n");
+    sim::KeyGroups keys{};
+    keys[1][0] = 2; // two keys on the left
+    sim::TouchScene scene = frame->touchScene();
+    scene.keys = sim::printedKeysFor(keys, 1920, 1080);
+    frame->setTouchScene(scene);
+    dir.write("DeviceInfo.ini", "[DeviceInfo]\nDeviceID=0x10\nFactoryName=Plant7\n");
+    FirmwareHeader h;
+    h.entries[0] = {1, FirmwareHeader::kSize, 0x01010005, 100};
+    h.entries[1] = {1, 0, 0, 0};
+    h.entries[4] = {0, FirmwareHeader::kSize + 100, 0x01040009, 100};
+    QByteArray image(FirmwareHeader::kSize, '\0');
+    h.encode(reinterpret_cast<uint8_t*>(image.data()));
+    dir.write("fw.bin", image + QByteArray(200, '\x5A'));
+    dir.write("data.bin", QByteArray(100, '\x33'));
+    const std::vector<uint8_t> flash = frame->readFlash(0, flash_map::kFlashSize);
+
+    const std::vector<QStringList> workflows = {
+        {"status"},
+        {"mode", "calibration"},
+        {"flash", "read", "0x11000", "1546", dir.file("block.bin")},
+        {"flash", "erase", "0x1E000", "1"},
+        {"flash", "write", "0x1E000", dir.file("data.bin")},
+        {"reg", "read", "0x35"},
+        {"reg", "write", "--sensor", "0x19", "0x3a"},
+        {"config", "show"},
+        {"config", "ensure"},
+        {"devinfo", "show"},
+        {"devinfo", "write", "--from", dir.file("DeviceInfo.ini")},
+        {"firmware", "update", dir.file("fw.bin")},
+        {"level"},
+        {"level", "--save"},
+        {"image", "grab", dir.file("grab")},
+        {"test", "sensor-cable"},
+        {"test", "image", "--passes", "2"},
+        {"test", "sensor", "--passes", "2"},
+        {"calibrate", "--screen", "1920x1080"},
+        {"calibrate", "--points", "4"},
+        {"calib", "show"},
+        {"calib", "delete"},
+        {"keys", "show"},
+        {"keys", "calibrate"},
+    };
+    for (const QStringList& args : workflows) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        // The frame restarts twice during an update: its restart and the tool's wait for
+        // it run at a tenth of the real time, so that the server sees it go and return.
+        const double scale = args.first() == "firmware" ? 0.1 : 0;
+        delay::setTimeScale(scale);
+        frame->writeFlash(0, flash);
+        frame->clearRequestLog();
+        const CliRun done = cli(args, link(), scale);
+        ASSERT_EQ(done.exitCode, 0) << done.err.constData();
+        const auto requests = frame->requestLog();
+        ASSERT_FALSE(requests.empty());
+        const uint8_t last = requests.back()[1] & 0x3F;
+        const auto before = std::count_if(requests.begin(), requests.end(),
+                                          [last](const auto& r) { return (r[1] & 0x3F) == last; });
+
+        frame->writeFlash(0, flash);
+        frame->refuseCommand(last, sim::VirtualFrame::kAlways, static_cast<int>(before) - 1);
+        const CliRun failed = cli(args, link(), scale);
+        frame->clearFaults();
+        delay::setTimeScale(1);
+        EXPECT_EQ(failed.exitCode, 1) << "last request 0x" << std::hex << int(last) << ": "
+                                      << failed.err.constData();
+        EXPECT_FALSE(failed.out.contains("updated")) << failed.out.constData();
+    }
 }
 
 TEST_F(CliFaultTest, UnpluggedFrameIsNoFrame)

@@ -106,6 +106,8 @@ TEST_F(FirmwareUpdateTest, BothPartsAreStreamedAndTheFrameComesBackWithTheNewVer
     ASSERT_EQ(update(twoParts(200, 130)), 1)
         << failure.toStdString() << notes.join('|').toStdString();
     EXPECT_EQ(imageVersion(), 0x01040009u);
+    EXPECT_EQ(le::u32(frame->readFlash(0x013004, 4).data()), 0x01000007u)
+        << "the boot loader's version is written back beside the new image version";
     EXPECT_FALSE(frame->inBootLoader());
     EXPECT_EQ(frame->productId(), 0xCB12);
     // Part A: 200 bytes = 62 + 62 + 62 + 14, first 0x80, last 0x40.

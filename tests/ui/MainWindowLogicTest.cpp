@@ -175,6 +175,21 @@ TEST_F(MainWindowLogicTest, TheLaterFailureReplacesTheEarlierText)
     EXPECT_EQ(l.equipmentTest(), 30);
 }
 
+TEST_F(MainWindowLogicTest, AFailedLastStepIsNotShownAsSuccess)
+{
+    // The frame does not return to work mode after a healthy test: touch stays off.
+    frame->refuseCommand(0x0E, sim::VirtualFrame::kAlways, 1);
+    MainWindowLogic l = logic(1);
+    EXPECT_EQ(l.equipmentTest(), 71);
+    EXPECT_EQ(view.last(), 71);
+    EXPECT_TRUE(logText().contains("Switch to work mode failed! g_isSwitchMode=0\n"));
+    // Versions that cannot be read are not shown as 255.255.65535.
+    frame->clearFaults();
+    frame->refuseCommand(0x0A);
+    EXPECT_TRUE(l.aboutText().isEmpty());
+    EXPECT_EQ(view.last(), 14);
+}
+
 TEST_F(MainWindowLogicTest, ResetSucceedsOrFails)
 {
     MainWindowLogic l = logic(1);
