@@ -30,7 +30,7 @@ void debugTime(const char* name, const char* what, const QTime& t)
 
 CalibrationWorker::CalibrationWorker(Device& device, CalibrationRunState& state, bool fast,
                                      QObject* parent)
-    : QThread(parent), device_(device), state_(state), fast_(fast)
+    : WorkerThread(parent), device_(device), state_(state), fast_(fast)
 {
 }
 
@@ -44,12 +44,17 @@ bool CalibrationWorker::begin(const CalibrationSetup& setup)
     if (isRunning())
         return false;
     setup_ = setup;
+    return startWorker();
+}
+
+bool CalibrationWorker::prepare()
+{
     targets_.clear();
     if (fast_) {
-        for (const auto& t : ct::fastTargets(setup.width, setup.height))
+        for (const auto& t : ct::fastTargets(setup_.width, setup_.height))
             targets_.push_back(t);
     } else {
-        for (const auto& t : ct::fullTargets(setup.width, setup.height))
+        for (const auto& t : ct::fullTargets(setup_.width, setup_.height))
             targets_.push_back(t);
     }
     state_.reset();
@@ -64,15 +69,7 @@ bool CalibrationWorker::begin(const CalibrationSetup& setup)
         buffers_.reset();
         return false;
     }
-    stopFlag = 0;
-    start(QThread::InheritPriority);
     return true;
-}
-
-void CalibrationWorker::stopAndWait()
-{
-    stopFlag = 1;
-    wait();
 }
 
 CalibrationRecord CalibrationWorker::record() const
@@ -103,15 +100,15 @@ const angle_table::Table& CalibrationWorker::table() const
     return angle_table::forSensorType(setup_.sensorType);
 }
 
-bool CalibrationWorker::stopRequested() const
+bool CalibrationWorker::mustEnd() const
 {
-    return stopFlag != 0 || !g_bDevExist;
+    return stopRequested() || !g_bDevExist;
 }
 
 void CalibrationWorker::endWith(int code)
 {
     emit sendData(code);
-    stopFlag = 1;
+    requestStop();
 }
 
 void CalibrationWorker::fail(const QString& why)
@@ -122,7 +119,7 @@ void CalibrationWorker::fail(const QString& why)
     }
     appContext().log.logf("%s: %s\n", name(), why.toLocal8Bit().constData());
     emit sendData(kCalProcessFailed);
-    stopFlag = 1;
+    requestStop();
 }
 
 void CalibrationWorker::setProgress(int percent)
@@ -173,7 +170,7 @@ void CalibrationWorker::run()
     hooks.pause = [](double ms) { delay::wait(ms); };
     TargetCollector collector(state_, fast_, targets_, hooks);
 
-    for (int cycle = 0; !stopFlag; ++cycle) {
+    for (int cycle = 0; !stopRequested(); ++cycle) {
         if (!g_bDevExist) {
             endWith(kCalShowTarget);
             break;
@@ -242,7 +239,7 @@ CalibrationWorker::Outcome CalibrationWorker::computeFull()
         inputs.targets[k] = targets_[k];
     SolveControl control;
     control.progress = [this](int percent) { setProgress(percent); };
-    control.stopRequested = [this] { return stopRequested(); };
+    control.stopRequested = [this] { return mustEnd(); };
     const Solve16Result result = Solve16(inputs, control);
     return takeSolution(result.status, result.error, result.record, result.g_ClbInfoR, "gClbInfo");
 }
@@ -283,7 +280,7 @@ CalibrationWorker::Outcome CalibrationWorker::computeFast()
         }
     }
     SolveControl control;
-    control.stopRequested = [this] { return stopRequested(); };
+    control.stopRequested = [this] { return mustEnd(); };
     const FastResult result = SolveFast(device_, inputs, control);
     return takeSolution(result.status, result.error, result.record, result.R, "gFastClbInfo");
 }
@@ -291,7 +288,7 @@ CalibrationWorker::Outcome CalibrationWorker::computeFast()
 CalibrationWorker::Outcome CalibrationWorker::store()
 {
     SolveControl control;
-    control.stopRequested = [this] { return stopRequested(); };
+    control.stopRequested = [this] { return mustEnd(); };
     if (fast_)
         setProgress(90);
     else

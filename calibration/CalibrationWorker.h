@@ -6,9 +6,9 @@
 #include "FitFormulas.h"
 #include "LineImages.h"
 #include "Solver16.h"
+#include "WorkerThread.h"
 
 #include <QString>
-#include <QThread>
 #include <QTime>
 
 #include <atomic>
@@ -39,20 +39,16 @@ enum CalibrationCode {
 // collection of every target (TargetCollector), computation and store. It reports
 // only through sendData(int) (queued); the run's state is in CalibrationRunState.
 // CalibrationThread and FastCalibrationThread are its two types.
-class CalibrationWorker : public QThread {
+class CalibrationWorker : public WorkerThread {
     Q_OBJECT
 public:
     ~CalibrationWorker() override;
 
     // The start operation: clears the run state (keeping the run type), allocates the
     // two line-image buffers and starts the thread with the creator's priority. False
-    // (the worker is not started) when the buffers cannot be allocated.
+    // (the worker is not started) when it runs already or the buffers cannot be
+    // allocated.
     bool begin(const CalibrationSetup& setup);
-    // Sets the stop flag and waits for the thread.
-    void stopAndWait();
-    void requestStop() { stopFlag = 1; }
-
-    std::atomic<int> stopFlag{0};
 
     bool isFastRun() const { return fast_; }
     // After kCalStored: the record that was stored (gClbInfo, or gFastClbInfo after a
@@ -68,6 +64,7 @@ protected:
     CalibrationWorker(Device& device, CalibrationRunState& state, bool fast,
                       QObject* parent = nullptr);
     void run() override;
+    bool prepare() override;
 
 private:
     enum class Outcome { Continue, Finished, Failed };
@@ -83,7 +80,8 @@ private:
     void endWith(int code);
     void fail(const QString& why);
     void setProgress(int percent);
-    bool stopRequested() const;
+    // Asked to stop, or the frame is gone.
+    bool mustEnd() const;
     const char* name() const;
     const angle_table::Table& table() const;
     bool saveImages(int n);

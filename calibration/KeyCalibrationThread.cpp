@@ -30,7 +30,7 @@ RegisterRequest flashRequest(uint32_t addressWord, uint32_t length)
 
 KeyCalibrationThread::KeyCalibrationThread(Device& device, KeyCalibrationState& state,
                                            QObject* parent)
-    : QThread(parent), device_(device), state_(state)
+    : WorkerThread(parent), device_(device), state_(state)
 {
 }
 
@@ -60,15 +60,7 @@ bool KeyCalibrationThread::begin(const KeyCalibrationSetup& setup)
         return false;
     setup_ = setup;
     state_.reset(static_cast<int>(setup.targets.size()));
-    stopFlag = 0;
-    start(QThread::InheritPriority);
-    return true;
-}
-
-void KeyCalibrationThread::stopAndWait()
-{
-    stopFlag = 1;
-    wait();
+    return startWorker();
 }
 
 std::vector<KeyTarget> KeyCalibrationThread::targets() const
@@ -97,7 +89,7 @@ void KeyCalibrationThread::fail(int code, const QString& why)
     }
     appContext().log.logf("KeyCalibrationThread: %s\n", why.toLocal8Bit().constData());
     emit sendData(code);
-    stopFlag = 1;
+    requestStop();
 }
 
 void KeyCalibrationThread::setProgress(int percent)
@@ -117,7 +109,7 @@ void KeyCalibrationThread::run()
     KeyCollector collector(state_, setup_.targets, hooks);
 
     const int count = static_cast<int>(setup_.targets.size());
-    for (int cycle = 0; !stopFlag; ++cycle) {
+    for (int cycle = 0; !stopRequested(); ++cycle) {
         if (!g_bDevExist) {
             emit sendData(kKeyShowTarget);
             break;

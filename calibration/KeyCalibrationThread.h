@@ -4,9 +4,9 @@
 #include "KeyCalibrationState.h"
 #include "KeyLayout.h"
 #include "KeyRectangles.h"
+#include "WorkerThread.h"
 
 #include <QString>
-#include <QThread>
 
 #include <atomic>
 #include <mutex>
@@ -35,7 +35,7 @@ enum KeyCalibrationCode {
 // The key calibration on its own thread: initialisation, 99 idle cycles, one position
 // pair per corner (KeyCollector), the key rectangles from the stored calibration record,
 // and the store of the key-code table and of the block.
-class KeyCalibrationThread : public QThread {
+class KeyCalibrationThread : public WorkerThread {
     Q_OBJECT
 public:
     explicit KeyCalibrationThread(Device& device,
@@ -46,8 +46,6 @@ public:
     // The start operation. Refuses (false, lastError()) a layout the block cannot hold,
     // a layout without keys and a key-code table that does not fit its flash sector.
     bool begin(const KeyCalibrationSetup& setup);
-    void stopAndWait();
-    std::atomic<int> stopFlag{0};
 
     // After kKeyStored: the targets with their touch positions and the stored key area.
     std::vector<shortcut_keys::KeyTarget> targets() const;

@@ -3,34 +3,23 @@
 #include "Delay.h"
 #include "DeviceState.h"
 
-KeyTestThread::KeyTestThread(Device& device, QObject* parent) : QThread(parent), device_(device) {}
+KeyTestThread::KeyTestThread(Device& device, QObject* parent)
+    : WorkerThread(parent), device_(device)
+{
+}
 
 KeyTestThread::~KeyTestThread()
 {
     stopAndWait();
 }
 
-void KeyTestThread::begin()
-{
-    if (isRunning())
-        return;
-    stopFlag = 0;
-    start(QThread::InheritPriority);
-}
-
-void KeyTestThread::stopAndWait()
-{
-    stopFlag = 1;
-    wait();
-}
-
 void KeyTestThread::run()
 {
     emit sendData(kTestRunning);
-    while (!stopFlag) {
+    while (!stopRequested()) {
         if (!g_bDevExist) {
             emit sendData(kPolled);
-            stopFlag = 1;
+            requestStop();
             break;
         }
         uint8_t side = 0;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Device.h"
+#include "WorkerThread.h"
 
-#include <QThread>
 
 #include <atomic>
 #include <cstdint>
@@ -15,23 +15,21 @@ struct KeyState {
     std::atomic<uint8_t> keyNumber{0};
 };
 
-// The shortcut-key test: polls the 3-byte key report every 10 ms. Sends 6 once at the
-// start and 0 after every poll; a failed read counts as no key pressed. Ends by itself
-// (after a last 0) when the frame is gone.
-class KeyTestThread : public QThread {
+// The shortcut-key test: polls the 3-byte key report every 10 ms. Sends kTestRunning
+// once at the start and kPolled after every poll; a failed read counts as no key
+// pressed. Ends by itself (after a last kPolled) when the frame is gone.
+class KeyTestThread : public WorkerThread {
     Q_OBJECT
 public:
-    static constexpr int kTestRunning = 6;
-    static constexpr int kPolled = 0;
+    // The codes of sendData(int).
+    enum Code { kPolled = 0, kTestRunning = 6 };
     static constexpr double kPollIntervalMs = 10.0;
 
     explicit KeyTestThread(Device& device, QObject* parent = nullptr);
     ~KeyTestThread() override;
 
     // The start operation: clears the stop flag and starts with the creator's priority.
-    void begin();
-    void stopAndWait();
-    std::atomic<int> stopFlag{0};
+    void begin() { startWorker(); }
 
     const KeyState& keyState() const { return state_; }
 

@@ -9,6 +9,7 @@
 #include "SettingsFile.h"
 #include "StoredRecord.h"
 #include "ToolSession.h"
+#include "WorkerDriver.h"
 #include "VirtualFrame.h"
 
 #include <cstdio>
@@ -137,8 +138,8 @@ int runCalibrate(const CliContext& context)
     int lastShown = CalibrationRunState::kNoTarget;
     int lastProgress = -1;
     int ending = -1;
-    calibration_cli::runWorker(
-        *worker, [&] { return worker->begin(setup); },
+    runWorker(
+        *worker, &CalibrationWorker::sendData, [&] { return worker->begin(setup); },
         [&](int code) {
             if (code == kCalShowTarget && g_bDevExist) {
                 const int shown = state.shownTarget;

@@ -5,13 +5,6 @@
 #include "CliSupport.h"
 #include "Device.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
-#include <QObject>
-#include <QThread>
-
-#include <functional>
-
 namespace sim {
 class VirtualFrame;
 }
@@ -37,29 +30,5 @@ int sensorTypeOf(Device& device);
 
 // Prints a record: R, both cameras, each target's model position and residual, maps.
 void printRecord(const CalibrationRecord& record, int width, int height);
-
-// Runs a worker thread (started by start()) to its end while this thread handles its
-// queued codes; onCode returns false to stop the worker.
-template <typename Worker>
-void runWorker(Worker& worker, const std::function<bool()>& start,
-               const std::function<bool(int)>& onCode)
-{
-    QEventLoop loop;
-    QObject receiver;
-    QObject::connect(
-        &worker, &Worker::sendData, &receiver,
-        [&](int code) {
-            if (!onCode(code))
-                worker.stopFlag = 1;
-        },
-        Qt::QueuedConnection);
-    QObject::connect(&worker, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    if (!start())
-        return;
-    loop.exec();
-    worker.wait();
-    // Codes sent just before the end are still queued: deliver them.
-    QCoreApplication::sendPostedEvents(&receiver);
-}
 
 } // namespace calibration_cli

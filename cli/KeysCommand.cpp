@@ -13,6 +13,7 @@
 #include "SettingsFile.h"
 #include "StoredRecord.h"
 #include "ToolSession.h"
+#include "WorkerDriver.h"
 #include "VirtualFrame.h"
 
 #include <cstdio>
@@ -131,8 +132,8 @@ int calibrate(Device& device)
     int ending = -1;
     const int count = static_cast<int>(setup.targets.size());
     std::printf("key calibration: %d corners\n", count);
-    calibration_cli::runWorker(
-        worker, [&] { return worker.begin(setup); },
+    runWorker(
+        worker, &KeyCalibrationThread::sendData, [&] { return worker.begin(setup); },
         [&](int code) {
             if (code == kKeyShowTarget && g_bDevExist) {
                 const int index = state.index;

@@ -28,9 +28,6 @@ constexpr const char* kUsage =
 
 constexpr uint32_t kDefaultPasses = 10;
 constexpr uint32_t kMostPasses = 100000;
-constexpr int kDeviceLost = 0;
-constexpr int kImageDiffers = 10;
-constexpr int kRegistersDiffer = 11;
 constexpr uint8_t kPatternSelect = 0x38;
 constexpr uint8_t kOutputMode = 0x84;
 constexpr uint8_t kNormalPattern = 0x11;
@@ -130,12 +127,12 @@ int runEndurance(const CliContext& context, bool imageMode, uint32_t passes, con
     const int pass = state.passCount;
     int exit = kExitOk;
     switch (outcome.load()) {
-    case kImageDiffers:
+    case ImageSensorTestThread::kImageDiffers:
         std::printf("pass %d: the pictures differ from pass 1 (%s1_Master.dat, %s%d_Master.dat)\n",
                     pass, qPrintable(prefix), qPrintable(prefix), pass);
         exit = kExitFailed;
         break;
-    case kRegistersDiffer:
+    case ImageSensorTestThread::kRegistersDiffer:
         std::printf("pass %d: the sensor registers differ from pass 1\n", pass);
         printReadings("L_First", worker.firstReadings(Side::Master));
         printReadings("L_Error", worker.currentReadings(Side::Master));
@@ -143,7 +140,7 @@ int runEndurance(const CliContext& context, bool imageMode, uint32_t passes, con
         printReadings("R_Error", worker.currentReadings(Side::Slave));
         exit = kExitFailed;
         break;
-    case kDeviceLost:
+    case ImageSensorTestThread::kDeviceLost:
         return fail(kExitFailed, QStringLiteral("the frame was lost in pass %1").arg(pass));
     default:
         if (pass <= static_cast<int>(passes))

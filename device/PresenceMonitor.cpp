@@ -170,33 +170,19 @@ bool PresenceMachine::report()
 }
 
 DeviceMonitorThread::DeviceMonitorThread(Device& device, MonitorVariant variant, QObject* parent)
-    : QThread(parent), device_(device), variant_(variant)
+    : WorkerThread(parent), device_(device), variant_(variant)
 {
 }
 
 DeviceMonitorThread::~DeviceMonitorThread()
 {
-    stop();
-}
-
-void DeviceMonitorThread::startMonitor()
-{
-    if (isRunning())
-        return;
-    stopFlag = 0;
-    start(QThread::InheritPriority);
-}
-
-void DeviceMonitorThread::stop()
-{
-    stopFlag = 1;
-    wait();
+    stopAndWait();
 }
 
 void DeviceMonitorThread::run()
 {
     PresenceMachine machine(
-        device_, variant_, [this](int code) { emit sendShowData(code); }, stopFlag);
+        device_, variant_, [this](int code) { emit sendShowData(code); }, stopFlag());
     while (machine.runOnce()) {
     }
     checkState = FIRST_OPEN_TOOL;

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "Device.h"
-
-#include <QThread>
+#include "WorkerThread.h"
 
 #include <atomic>
 #include <cstdint>
@@ -78,21 +77,19 @@ private:
 };
 
 // The monitor thread of a main window. Starting it runs the machine until the stop
-// flag is set; leaving sets checkState back to 1. The codes reach the window through
-// the queued signal sendShowData(int).
-class DeviceMonitorThread : public QThread {
+// flag is set; leaving sets checkState back to 1. The codes (MonitorCode) reach the
+// window through the queued signal sendShowData(int).
+class DeviceMonitorThread : public WorkerThread {
     Q_OBJECT
 public:
     DeviceMonitorThread(Device& device, MonitorVariant variant, QObject* parent = nullptr);
     ~DeviceMonitorThread() override;
 
-    // Clears the stop flag and starts the thread (at the creator's priority).
-    void startMonitor();
-    // Sets the stop flag and waits for the thread.
-    void stop();
+    // A running monitor goes on; a stopped one starts again.
+    void startMonitor() { startWorker(); }
+    void stop() { stopAndWait(); }
     // A device came or went: a stopped monitor starts again (a running one goes on).
     void deviceChanged() { startMonitor(); }
-    std::atomic<int> stopFlag{0};
 
 signals:
     void sendShowData(int code);

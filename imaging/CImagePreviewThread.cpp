@@ -9,52 +9,41 @@
 
 namespace {
 
-constexpr int kNewFrame = 0;
-constexpr int kDeviceLost = 6;
-constexpr int kImageReadFailed = 8;
-constexpr int kStoredValuesShown = 9;
-constexpr int kRunSensorTest = 17;
 constexpr double kSensorTestPollMs = 100;
 
 } // namespace
 
 CImagePreviewThread::CImagePreviewThread(Device& device, AdjustScreenState& state,
                                          const LevelingConfig& config, QObject* parent)
-    : QThread(parent), device_(device), state_(state), config_(config)
+    : WorkerThread(parent), device_(device), state_(state), config_(config)
 {
 }
 
 CImagePreviewThread::~CImagePreviewThread()
 {
-    if (isRunning()) {
-        stopWorker();
-        wait();
-    }
+    stopAndWait();
 }
 
-void CImagePreviewThread::startWorker()
+bool CImagePreviewThread::prepare()
 {
     clearColumnResults();
-    stopFlag_ = 0;
-    start(QThread::InheritPriority);
+    return true;
 }
 
-void CImagePreviewThread::stopWorker()
+void CImagePreviewThread::cleanUp()
 {
-    stopFlag_ = 1;
     g_PreviewSucFlag = 0;
     g_OptimumLineFlag = 0;
     g_isDeviceCommunicate = 1;
-    quit();
 }
 
 bool CImagePreviewThread::waitForSensorTest()
 {
     while (!state_.testFinished) {
-        if (stopFlag_)
+        if (stopRequested())
             return false;
         if (!g_bDevExist || !g_isDeviceCommunicate) {
-            emit sendData(kDeviceLost);
+            emit sendData(kAdjustDeviceLost);
             return false;
         }
         delay::wait(kSensorTestPollMs);
@@ -65,16 +54,16 @@ bool CImagePreviewThread::waitForSensorTest()
 void CImagePreviewThread::run()
 {
     const auto report = [this](int code) { emit sendData(code); };
-    StepGuard guard(device_, state_, stopFlag_, report);
+    StepGuard guard(device_, state_, stopFlag(), report);
     ReadControl control;
-    control.stopRequested = [this] { return stopFlag_ != 0; };
+    control.stopRequested = [this] { return stopRequested(); };
     control.stepGuard = [&guard] { return guard(); };
     control.report = report;
     ImageAdjusting adjusting(device_, config_, control, &state_);
 
     if (config_.TestSensor && state_.loadFlag) {
         state_.testFinished = 0;
-        report(kRunSensorTest);
+        report(kAdjustRunSensorTest);
         if (!waitForSensorTest())
             return;
     }
@@ -98,7 +87,7 @@ void CImagePreviewThread::run()
         if (!guard())
             return;
         if (state_.loadFlag)
-            report(kStoredValuesShown);
+            report(kAdjustStoredValuesShown);
         bool guardStopped = false;
         const bool read = readPreviewFrame(device_, previewLineCount, [&] {
             guardStopped = !guard();
@@ -106,12 +95,12 @@ void CImagePreviewThread::run()
         });
         if (!read) {
             if (!guardStopped)
-                report(kImageReadFailed);
+                report(kAdjustReadFailed);
             return;
         }
         if (!guard())
             return;
         state_.frameReady = 1;
-        report(kNewFrame);
+        report(kAdjustNewFrame);
     }
 }

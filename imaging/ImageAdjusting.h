@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AdjustScreenCodes.h"
 #include "AdjustScreenState.h"
 #include "Device.h"
 #include "FlashBlocks.h"
@@ -13,15 +14,15 @@
 // column results of SearchState.h.
 class ImageAdjusting {
 public:
-    // Outcome codes of runSearch, the worker codes the window knows.
+    // Outcome codes of runSearch, the worker codes the window knows (kHalted aside).
     static constexpr int kHalted = 0; // the guard ended it (its own code 6 stands)
-    static constexpr int kStartLineFailed = 1;
-    static constexpr int kConfigStartLineFailed = 3;
-    static constexpr int kSucceeded = 4;
-    static constexpr int kOptimumLineFailed = 7;
-    static constexpr int kColumnSearchFailed = 8;
-    static constexpr int kExposureFailed = 14;
-    static constexpr int kEvaluating = 15; // reported when the evaluation starts
+    static constexpr int kStartLineFailed = kAdjustStartLineFailed;
+    static constexpr int kConfigStartLineFailed = kAdjustConfigStartLineFailed;
+    static constexpr int kSucceeded = kAdjustSearchDone;
+    static constexpr int kOptimumLineFailed = kAdjustOptimumLineFailed;
+    static constexpr int kColumnSearchFailed = kAdjustReadFailed;
+    static constexpr int kExposureFailed = kAdjustExposureFailed;
+    static constexpr int kEvaluating = kAdjustEvaluating; // reported when the evaluation starts
 
     // state may be null (no window): then there is no search-done mark to set.
     ImageAdjusting(Device& device, const LevelingConfig& config, const ReadControl& control,

@@ -11,10 +11,6 @@
 
 namespace {
 
-constexpr int kDeviceLost = 0;
-constexpr int kPassStarted = 3;
-constexpr int kImageDiffers = 10;
-constexpr int kRegistersDiffer = 11;
 constexpr uint8_t kPatternSelect = 0x38;
 constexpr uint8_t kPatternRamp = 0x07;
 constexpr uint8_t kOutputMode = 0x84;
@@ -25,18 +21,17 @@ constexpr int kReferenceDump = 1;
 
 ImageSensorTestThread::ImageSensorTestThread(Device& device, SensorTestState& state,
                                              QString dumpPrefix, QObject* parent)
-    : QThread(parent), device_(device), state_(state), dumpPrefix_(std::move(dumpPrefix))
+    : WorkerThread(parent), device_(device), state_(state), dumpPrefix_(std::move(dumpPrefix))
 {
 }
 
 ImageSensorTestThread::~ImageSensorTestThread()
 {
-    stopTest();
+    stopAndWait();
 }
 
-bool ImageSensorTestThread::startTest()
+bool ImageSensorTestThread::prepare()
 {
-    stopFlag_ = 0;
     state_.passCount = 0;
     if (state_.imageMode) {
         buffers_.emplace();
@@ -45,27 +40,22 @@ bool ImageSensorTestThread::startTest()
             return false;
         }
     }
-    start(QThread::InheritPriority);
     return true;
 }
 
-// The buffers go only once the worker has stopped reading into them.
-void ImageSensorTestThread::stopTest()
+void ImageSensorTestThread::cleanUp()
 {
-    stopFlag_ = 1;
-    quit();
-    wait();
     buffers_.reset();
 }
 
 bool ImageSensorTestThread::mayAccess()
 {
-    if (stopFlag_)
+    if (stopRequested())
         return false;
     if (g_bDevExist && g_isDeviceCommunicate)
         return true;
     emit sendData(kDeviceLost);
-    stopFlag_ = 1;
+    requestStop();
     return false;
 }
 

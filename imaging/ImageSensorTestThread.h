@@ -2,9 +2,9 @@
 
 #include "Device.h"
 #include "LineImages.h"
+#include "WorkerThread.h"
 
 #include <QString>
-#include <QThread>
 
 #include <array>
 #include <atomic>
@@ -20,12 +20,17 @@ struct SensorTestState {
 // The endurance test of both sensor paths, pass after pass until stopped or a
 // difference is found. Image mode: both sensors show their test pattern and every pass's
 // pictures must equal the first pass's. Sensor mode: registers 0..31 are written with
-// their index and every pass must read the first pass's values. sendData(int):
-// 0 the frame was lost, 3 a pass started, 10 the pictures differ (both pairs dumped),
-// 11 the registers differ (both readings logged).
-class ImageSensorTestThread : public QThread {
+// their index and every pass must read the first pass's values. Reports with
+// sendData(int).
+class ImageSensorTestThread : public WorkerThread {
     Q_OBJECT
 public:
+    enum Code {
+        kDeviceLost = 0,
+        kPassStarted = 3,
+        kImageDiffers = 10,    // both pairs of pictures were dumped
+        kRegistersDiffer = 11, // both readings were logged
+    };
     static constexpr int kRegisters = 32;
     using Readings = std::array<uint8_t, kRegisters>;
 
@@ -36,9 +41,9 @@ public:
 
     // Clears the stop flag and the pass counter; in image mode allocates the frame
     // buffers first and does not start when that fails.
-    bool startTest();
+    bool startTest() { return startWorker(); }
     // Sets the stop flag, waits for the worker and (image mode) frees the buffers.
-    void stopTest();
+    void stopTest() { stopAndWait(); }
 
     // Sensor mode: the first pass's readings and the current pass's (read them once the
     // worker has ended).
@@ -56,6 +61,9 @@ signals:
 
 protected:
     void run() override;
+    bool prepare() override;
+    // The buffers go only once the worker has stopped reading into them.
+    void cleanUp() override;
 
 private:
     // Before every device access: false to end (stop flag, or code 0 for a lost frame).
@@ -69,7 +77,6 @@ private:
     Device& device_;
     SensorTestState& state_;
     QString dumpPrefix_;
-    std::atomic<int> stopFlag_{0};
     std::optional<FrameBuffers> buffers_;
     Readings L_First{};
     Readings R_First{};

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kFrameReady = 10;
-constexpr int kPreviewStopped = 11;
 constexpr int kPreviewLines = 8;
 
 bool deviceUsable()
@@ -18,28 +16,19 @@ bool deviceUsable()
 } // namespace
 
 PreviewThread::PreviewThread(Device& device, EngineeringPreviewState& state, QObject* parent)
-    : QThread(parent), device_(device), state_(state)
+    : WorkerThread(parent), device_(device), state_(state)
 {
 }
 
 PreviewThread::~PreviewThread()
 {
-    if (isRunning()) {
-        stopWorker();
-        wait();
-    }
-}
-
-void PreviewThread::startWorker()
-{
-    stopFlag_ = 0;
-    start(QThread::InheritPriority);
+    stopAndWait();
 }
 
 void PreviewThread::endPreview()
 {
     emit sendData(kPreviewStopped);
-    stopFlag_ = 1;
+    requestStop();
     state_.previewSwitch = 0;
 }
 
@@ -48,12 +37,12 @@ void PreviewThread::run()
     setDefaultOptics();
     if (device_.blocks.ReadCalibInfo(block_))
         loadStoredOptics(block_, {.loadExposure = true, .checkTables = false});
-    if (stopFlag_)
+    if (stopRequested())
         return;
-    while (deviceUsable() && state_.previewSwitch && !stopFlag_) {
+    while (deviceUsable() && state_.previewSwitch && !stopRequested()) {
         bool interrupted = false;
         const bool read = readPreviewFrame(device_, kPreviewLines, [&] {
-            interrupted = stopFlag_ || !deviceUsable();
+            interrupted = stopRequested() || !deviceUsable();
             return !interrupted;
         });
         if (!read && !interrupted) {

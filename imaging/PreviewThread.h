@@ -2,8 +2,7 @@
 
 #include "Device.h"
 #include "FlashBlocks.h"
-
-#include <QThread>
+#include "WorkerThread.h"
 
 #include <atomic>
 
@@ -15,18 +14,19 @@ struct EngineeringPreviewState {
 
 // The engineering edition's raw preview: loads the stored optical values (without
 // judging the stored tables), then reads 8 lines of both cameras over and over while
-// the preview switch is on. sendData(int): 10 a frame is ready, 11 the preview stopped
-// because an image read failed or the frame was lost.
-class PreviewThread : public QThread {
+// the preview switch is on, reporting with sendData(int).
+class PreviewThread : public WorkerThread {
     Q_OBJECT
 public:
+    enum Code {
+        kFrameReady = 10,     // a frame is in pFrameYA / pFrameYB
+        kPreviewStopped = 11, // an image read failed or the frame was lost
+    };
+
     PreviewThread(Device& device, EngineeringPreviewState& state, QObject* parent = nullptr);
     ~PreviewThread() override;
 
-    void startWorker();
-    // Sets the stop flag; the caller then waits for the thread.
-    void stopWorker() { stopFlag_ = 1; }
-    bool stopRequested() const { return stopFlag_ != 0; }
+    void stopWorker() { stopAndWait(); }
     // The sensor information block read at the start (when the read succeeded).
     const SensorBlock& storedBlock() const { return block_; }
 
@@ -41,6 +41,5 @@ private:
 
     Device& device_;
     EngineeringPreviewState& state_;
-    std::atomic<int> stopFlag_{0};
     SensorBlock block_{};
 };

@@ -1,13 +1,8 @@
 #include "StepGuard.h"
 
+#include "AdjustScreenCodes.h"
 #include "DeviceState.h"
 #include "ModeSwitch.h"
-
-namespace {
-
-constexpr int kDeviceLost = 6;
-
-} // namespace
 
 StepGuard::StepGuard(Device& device, AdjustScreenState& state, const std::atomic<int>& stopFlag,
                      std::function<void(int)> report)
@@ -26,7 +21,7 @@ bool StepGuard::operator()()
         }
         return true;
     }
-    report_(kDeviceLost);
+    report_(kAdjustDeviceLost);
     return false;
 }
 

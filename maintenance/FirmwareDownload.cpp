@@ -170,30 +170,18 @@ int FirmwareDownload::downloadPart(Part part)
 
 CFirmwareUpdateThread::CFirmwareUpdateThread(Device& device, QString path, FirmwareHeader header,
                                              QObject* parent)
-    : QThread(parent), device_(device), path_(std::move(path)), header_(header)
+    : WorkerThread(parent), device_(device), path_(std::move(path)), header_(header)
 {
 }
 
 CFirmwareUpdateThread::~CFirmwareUpdateThread()
 {
-    stop();
-}
-
-void CFirmwareUpdateThread::startUpdate()
-{
-    stopFlag = 0;
-    start(QThread::InheritPriority);
-}
-
-void CFirmwareUpdateThread::stop()
-{
-    stopFlag = 1;
-    wait();
+    stopAndWait();
 }
 
 void CFirmwareUpdateThread::run()
 {
-    FirmwareDownload(device_, path_, header_, stopFlag, [this](int code) {
+    FirmwareDownload(device_, path_, header_, stopFlag(), [this](int code) {
         emit sendData(code);
     }).run();
 }

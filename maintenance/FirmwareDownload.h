@@ -2,8 +2,8 @@
 
 #include "Device.h"
 #include "FirmwareImage.h"
+#include "WorkerThread.h"
 
-#include <QThread>
 
 #include <atomic>
 #include <functional>
@@ -56,17 +56,17 @@ private:
     int streamState_ = kStreamIdle;
 };
 
-// The update worker: a thread around FirmwareDownload that reports with sendData(int).
-class CFirmwareUpdateThread : public QThread {
+// The update worker: a thread around FirmwareDownload that reports its FirmwareCode
+// values with sendData(int).
+class CFirmwareUpdateThread : public WorkerThread {
     Q_OBJECT
 public:
     CFirmwareUpdateThread(Device& device, QString path, FirmwareHeader header,
                           QObject* parent = nullptr);
     ~CFirmwareUpdateThread() override;
 
-    void startUpdate();
-    void stop();
-    std::atomic<int> stopFlag{0};
+    void startUpdate() { startWorker(); }
+    void stop() { stopAndWait(); }
 
 signals:
     void sendData(int code);

@@ -280,7 +280,7 @@ TEST_F(KeyTest, TheTestEndsByItselfWhenTheFrameIsGone)
     polls(2);
     g_bDevExist = 0;
     ASSERT_TRUE(worker.wait(10000)) << "the worker did not end";
-    EXPECT_EQ(worker.stopFlag, 1);
+    EXPECT_TRUE(worker.stopRequested());
     std::lock_guard lock(mutex);
     EXPECT_EQ(codes.back(), KeyTestThread::kPolled);
 }

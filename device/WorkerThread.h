@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QThread>
+
+#include <atomic>
+
+// The one contract of every worker thread of the tool (the presence monitor, the
+// imaging, calibration and key workers, the firmware update):
+//
+// - startWorker() starts the run at the creator's priority. It refuses, and starts
+//   nothing, when the thread runs already or when the worker cannot make its run
+//   ready (prepare(): buffers, run state); a worker never starts half-ready.
+// - requestStop() asks the run to end at its next safe point; stopAndWait() asks and
+//   waits for the thread, then lets the worker release what the run used (cleanUp()).
+// - The stop flag is the worker's own; the run reads it through stopRequested().
+// - Each worker reports through one queued signal carrying one int, and names its
+//   codes in an enum beside that signal.
+//
+// The names the windows know a worker by (startTest, begin, stop, ...) forward here.
+class WorkerThread : public QThread {
+    Q_OBJECT
+public:
+    // Stops and joins the thread. A worker whose run uses its own members calls
+    // stopAndWait() in its own destructor, before those members go.
+    ~WorkerThread() override;
+
+    bool startWorker();
+    // Safe from any thread, the worker's own included.
+    void requestStop() { stopFlag_ = 1; }
+    // Waits without a time limit: every run reaches a safe point. From the worker's
+    // own thread it only asks.
+    void stopAndWait();
+    bool stopRequested() const { return stopFlag_ != 0; }
+
+protected:
+    explicit WorkerThread(QObject* parent = nullptr) : QThread(parent) {}
+
+    // Called by startWorker() before the thread starts; false refuses the start.
+    virtual bool prepare() { return true; }
+    // Called by stopAndWait() once the thread has ended.
+    virtual void cleanUp() {}
+    // For engines that watch the flag themselves.
+    const std::atomic<int>& stopFlag() const { return stopFlag_; }
+
+private:
+    std::atomic<int> stopFlag_{0};
+};
