@@ -143,7 +143,7 @@ bool CalibrationWorker::saveImages(int n)
 bool CalibrationWorker::initialise(const QTime& start)
 {
     const int ok = device_.commands.trigger();
-    if (!ok && device_.link.linkStatus == DeviceLink::kLinkHidFailed)
+    if (!ok && device_.link.lastCallLostTheFrame())
         markDeviceLost();
     g_CalDataInitSuc = ok;
     const QTime end = QTime::currentTime();

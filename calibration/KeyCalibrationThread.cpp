@@ -116,7 +116,7 @@ void KeyCalibrationThread::run()
         }
         if (cycle == 0) {
             const int ok = device_.commands.trigger();
-            if (!ok && device_.link.linkStatus == DeviceLink::kLinkHidFailed)
+            if (!ok && device_.link.lastCallLostTheFrame())
                 markDeviceLost();
             g_CalDataInitSuc = ok;
             if (!ok) {

@@ -9,11 +9,7 @@ namespace {
 
 QString linkText(Device& device)
 {
-    if (device.link.linkStatus == DeviceLink::kLinkHidFailed)
-        return QStringLiteral("the frame stopped answering");
-    if (device.link.replyTimedOut)
-        return QStringLiteral("the frame did not answer in time");
-    return QStringLiteral("the frame refused it");
+    return QString::fromLatin1(failureText(device.link.lastOutcome()));
 }
 
 RegisterRequest sensorBlockSectors()

@@ -59,11 +59,5 @@ Device* openFrame(const CliContext& context, uint16_t* productId)
 
 QString lastFailure(Device& device)
 {
-    if (device.link.linkStatus == DeviceLink::kLinkHidFailed)
-        return QStringLiteral("the frame stopped answering (link lost)");
-    if (device.link.replyTimedOut)
-        return QStringLiteral("the frame did not answer in time");
-    if (device.link.linkStatus == DeviceLink::kLinkRefused)
-        return QStringLiteral("the frame refused the command");
-    return QStringLiteral("the frame reported a failure");
+    return QString::fromLatin1(failureText(device.link.lastOutcome()));
 }

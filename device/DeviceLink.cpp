@@ -5,17 +5,57 @@
 #include <algorithm>
 #include <cstring>
 
-int DeviceLink::Transact(uint8_t command, const uint8_t* payload, size_t payloadLength,
-                         uint8_t* reply, size_t replyLength)
+namespace {
+
+// The calling thread's last outcome, and the link it was on.
+struct ThreadOutcome {
+    const DeviceLink* link = nullptr;
+    LinkOutcome outcome = LinkOutcome::Done;
+};
+thread_local ThreadOutcome lastOfThisThread;
+
+} // namespace
+
+const char* failureText(LinkOutcome outcome)
 {
-    auto fail = [&] {
+    switch (outcome) {
+    case LinkOutcome::TransportFailed:
+        return "the frame stopped answering (link lost)";
+    case LinkOutcome::NoAnswer:
+        return "the frame did not answer in time";
+    case LinkOutcome::Refused:
+        return "the frame refused the command";
+    case LinkOutcome::NotSent:
+        return "the request was malformed and not sent";
+    case LinkOutcome::OtherStatus:
+    case LinkOutcome::Done:
+        break;
+    }
+    return "the frame reported a failure";
+}
+
+LinkOutcome DeviceLink::record(LinkOutcome outcome)
+{
+    lastOfThisThread = {this, outcome};
+    return outcome;
+}
+
+LinkOutcome DeviceLink::lastOutcome() const
+{
+    return lastOfThisThread.link == this ? lastOfThisThread.outcome : LinkOutcome::Done;
+}
+
+LinkOutcome DeviceLink::transact(uint8_t command, const uint8_t* payload, size_t payloadLength,
+                                 uint8_t* reply, size_t replyLength)
+{
+    auto fail = [&](LinkOutcome outcome) {
         if (reply && replyLength > 0)
             std::memset(reply, 0xFF, replyLength);
-        return 0;
+        return record(outcome);
     };
     if (command == 0xFF || payloadLength > kMaxPayload || (payloadLength > 0 && !payload) ||
         (replyLength > 0 && !reply))
-        return fail();
+        return fail(LinkOutcome::NotSent);
 
     uint8_t request[HidTransport::kReportSize] = {};
     request[0] = kRequestReportId;
@@ -28,20 +68,25 @@ int DeviceLink::Transact(uint8_t command, const uint8_t* payload, size_t payload
     // reply: a failed send fails the command like a failed read.
     if (!transport_.setFeature64(request)) {
         linkStatus = kLinkHidFailed;
-        return fail();
+        return fail(LinkOutcome::TransportFailed);
     }
 
-    if (replyLength <= kReplyData)
-        return PollReply(command, reply, replyLength) ? 1 : fail();
-
-    for (size_t offset = 0; offset < replyLength; offset += kReplyData) {
-        if (!PollReply(command, reply + offset, std::min(kReplyData, replyLength - offset)))
-            return fail();
+    for (size_t offset = 0; offset == 0 || offset < replyLength; offset += kReplyData) {
+        const LinkOutcome outcome =
+            poll(command, reply ? reply + offset : nullptr,
+                 std::min(kReplyData, replyLength - std::min(offset, replyLength)));
+        if (outcome != LinkOutcome::Done)
+            return fail(outcome);
     }
-    return 1;
+    return record(LinkOutcome::Done);
 }
 
 int DeviceLink::PollReply(uint8_t command, uint8_t* reply, size_t length)
+{
+    return record(poll(command, reply, length)) == LinkOutcome::Done ? 1 : 0;
+}
+
+LinkOutcome DeviceLink::poll(uint8_t command, uint8_t* reply, size_t length)
 {
     const uint8_t code = command & 0x3F;
     const double busyWaitMs = (code == 0 || code == 1) ? 5.0 : 40.0;
@@ -56,11 +101,11 @@ int DeviceLink::PollReply(uint8_t command, uint8_t* reply, size_t length)
         report[0] = kReplyReportId;
         if (!transport_.getFeature64(report)) {
             linkStatus = kLinkHidFailed;
-            return 0;
+            return LinkOutcome::TransportFailed;
         }
         if (attempt == kMaxEvaluatedReplies) {
             replyTimedOut = 1;
-            return 0;
+            return LinkOutcome::NoAnswer;
         }
         const uint8_t echo = report[1];
         const uint8_t status = report[2];
@@ -69,11 +114,13 @@ int DeviceLink::PollReply(uint8_t command, uint8_t* reply, size_t length)
                 linkStatus = kLinkOk;
                 if (length > 0 && reply)
                     std::memcpy(reply, report + 3, length);
-                return 1;
+                return LinkOutcome::Done;
             }
-            if (status == kStatusRefused)
+            if (status == kStatusRefused) {
                 linkStatus = kLinkRefused;
-            return 0;
+                return LinkOutcome::Refused;
+            }
+            return LinkOutcome::OtherStatus;
         }
         delay::wait(busyWaitMs);
     }

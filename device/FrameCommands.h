@@ -8,7 +8,7 @@
 #include <cstdint>
 
 // Every command of the frame, with its wire payload. Results: 1 success, 0 failure
-// (causes in the link's linkStatus / replyTimedOut). Reads that fail leave 0xFF in
+// (the cause in the link's lastOutcome() for the calling thread). Reads that fail leave 0xFF in
 // their destination.
 class FrameCommands {
 public:

@@ -24,7 +24,7 @@ int sendMode(Device& device, uint8_t mode)
 
 int failedSwitch(Device& device)
 {
-    if (device.link.linkStatus == DeviceLink::kLinkHidFailed)
+    if (device.link.lastCallLostTheFrame())
         markDeviceLost();
     return 0;
 }
@@ -62,7 +62,8 @@ int SwitchMode(Device& device, uint8_t mode, ModeSwitchObserver* observer)
         return 1;
     if (!g_isDeviceCommunicate)
         return 1;
-    if (device.link.replyTimedOut || (mode != WorkMode && mode != SaveMode)) {
+    if (device.link.lastOutcome() == LinkOutcome::NoAnswer ||
+        (mode != WorkMode && mode != SaveMode)) {
         log.logf("Switch to wrok mode failed! g_isSwitchMode=%d\n", g_isSwitchMode.load());
         return 0;
     }

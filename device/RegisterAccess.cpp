@@ -10,7 +10,7 @@ namespace aw = address_word;
 
 int RegisterAccess::finish(int ok)
 {
-    if (!ok && commands_.link().linkStatus == DeviceLink::kLinkHidFailed)
+    if (!ok && commands_.link().lastCallLostTheFrame())
         markDeviceLost();
     return ok;
 }

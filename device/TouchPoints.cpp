@@ -60,7 +60,7 @@ int GetTouchPoints(Device& device,
     report = CandidateReport{};
     std::array<uint8_t, FrameCommands::kTouchPointsReply> reply{};
     if (!device.commands.touchPoints(request, reply)) {
-        if (device.link.linkStatus == DeviceLink::kLinkHidFailed)
+        if (device.link.lastCallLostTheFrame())
             markDeviceLost();
         sideStatus = kSidesNone;
         return kQueryFailed;

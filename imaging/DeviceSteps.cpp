@@ -6,7 +6,7 @@ namespace device_steps {
 
 int checked(Device& device, int ok)
 {
-    if (!ok && device.link.linkStatus == DeviceLink::kLinkHidFailed)
+    if (!ok && device.link.lastCallLostTheFrame())
         markDeviceLost();
     return ok;
 }

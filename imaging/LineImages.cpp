@@ -50,7 +50,7 @@ int readOneSide(Device& device, Side side, const ImageReadRequest& r, uint8_t* b
 void noteFailure(Device& device)
 {
     g_PreviewSucFlag = 0;
-    if (device.link.linkStatus == DeviceLink::kLinkHidFailed)
+    if (device.link.lastCallLostTheFrame())
         markDeviceLost();
 }
 
@@ -106,7 +106,7 @@ int readEdgeSample(Device& device, Side side, EdgeSample& sample, const ReadCont
             const auto offset = static_cast<uint16_t>(lineStart + half * kHalf);
             if (!device.commands.GetPreviewData(side, cmd::kFlagFirst, offset, kHalf,
                                                 sample.data() + kEdgeColumns * k + half * kHalf)) {
-                if (device.link.linkStatus == DeviceLink::kLinkHidFailed)
+                if (device.link.lastCallLostTheFrame())
                     markDeviceLost();
                 return 0;
             }

@@ -86,7 +86,7 @@ bool FirmwareUpdateSession::eraseSensorBlockOfOldImages()
     erase.length = flash_map::kSensorBlockSectors;
     if (device_.access.erase(erase))
         return true;
-    if (device_.link.linkStatus == DeviceLink::kLinkHidFailed)
+    if (device_.link.lastCallLostTheFrame())
         markDeviceLost();
     abandon(kTextCheckConnection);
     return false;
@@ -138,7 +138,7 @@ FirmwareUpdateSession::Next FirmwareUpdateSession::prepare(const QString& chosen
     imageVersion_ = versions.image;
     delay::wait(1000.0);
     if (!device_.commands.jump(cmd::kJumpBootLoader)) {
-        if (device_.link.linkStatus == DeviceLink::kLinkHidFailed)
+        if (device_.link.lastCallLostTheFrame())
             markDeviceLost();
         if (!frameLost())
             abandon(kTextCheckConnection);

@@ -214,7 +214,7 @@ int MainWindowLogic::equipmentTest()
         if (std::find(std::begin(fpga), std::end(fpga), 0) != std::end(fpga))
             result = texts[static_cast<int>(side)][1];
     }
-    if (device_.link.linkStatus == DeviceLink::kLinkHidFailed)
+    if (device_.link.lastCallLostTheFrame())
         markDeviceLost();
     // A frame left out of work mode has touch off: the test has not ended well.
     if (!switchMode(WorkMode)) {

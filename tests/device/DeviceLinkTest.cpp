@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <thread>
 
 namespace {
 
@@ -125,6 +126,31 @@ TEST_F(DeviceLinkTest, StatusFFSetsLinkStatusOne)
     EXPECT_EQ(link.linkStatus, DeviceLink::kLinkRefused);
 }
 
+TEST_F(DeviceLinkTest, EachThreadKeepsTheCauseOfItsOwnLastCall)
+{
+    transport.setResponder([](const auto& req, int, uint8_t* reply) {
+        reply[1] = req[1] & 0x3F;
+        reply[2] = req[1] == 0x0E ? 0xFF : 0x22;
+        return true;
+    });
+    EXPECT_EQ(link.transact(0x0E, nullptr, 0, nullptr, 0), LinkOutcome::Refused);
+    // Another thread's command succeeds in between: the shared linkStatus follows it,
+    // the cause of this thread's failure stays this thread's.
+    std::thread other([&] {
+        EXPECT_EQ(link.lastOutcome(), LinkOutcome::Done) << "no call of its own yet";
+        EXPECT_EQ(link.transact(0x06, nullptr, 0, nullptr, 0), LinkOutcome::Done);
+    });
+    other.join();
+    EXPECT_EQ(link.linkStatus, DeviceLink::kLinkOk);
+    EXPECT_EQ(link.lastOutcome(), LinkOutcome::Refused);
+    EXPECT_STREQ(failureText(link.lastOutcome()), "the frame refused the command");
+
+    transport.failSends = 1;
+    EXPECT_EQ(link.transact(0x06, nullptr, 0, nullptr, 0), LinkOutcome::TransportFailed);
+    EXPECT_TRUE(link.lastCallLostTheFrame());
+    EXPECT_EQ(link.transact(0xFF, nullptr, 0, nullptr, 0), LinkOutcome::NotSent);
+}
+
 TEST_F(DeviceLinkTest, NeverEchoingFrameFailsAfterOneHundredEvaluatedReplies)
 {
     transport.setResponder([](const auto&, int, uint8_t* reply) {
@@ -136,6 +162,7 @@ TEST_F(DeviceLinkTest, NeverEchoingFrameFailsAfterOneHundredEvaluatedReplies)
     EXPECT_EQ(transport.reads, 101); // the 101st read is made but not looked at
     EXPECT_EQ(link.replyTimedOut, 1);
     EXPECT_EQ(link.linkStatus, DeviceLink::kLinkOk);
+    EXPECT_EQ(link.lastOutcome(), LinkOutcome::NoAnswer);
     EXPECT_EQ(out[0], 0xFF);
 
     transport.setResponder(answerAtOnce());
