@@ -23,7 +23,11 @@ namespace sim {
 // next call fails; one that comes back gets its socket again.
 //
 // One thread serves all sockets. It calls the bus and its collections, so they must
-// bear calls from it while other threads plug and unplug frames. One server per folder.
+// bear calls from it while other threads plug and unplug frames.
+//
+// One server per folder: start() refuses a folder that another server holds or where
+// any socket answers; sockets nobody answers on any more are an earlier run's and are
+// replaced. The server removes only socket files it created itself.
 class FrameServer {
 public:
     static constexpr int kRescanMs = 50;
@@ -37,7 +41,8 @@ public:
     FrameServer& operator=(const FrameServer&) = delete;
 
     // Publishes the collections present now and starts serving. False, with a one-line
-    // reason in error when given, when the folder cannot hold the sockets.
+    // reason in error when given, when the folder cannot hold the sockets or is served
+    // already.
     bool start(std::string* error = nullptr);
     // Closes every connection and removes the sockets. Serving can be started again.
     void stop();
@@ -52,8 +57,11 @@ private:
     struct Listener;
     struct Connection;
 
+    bool claimFolder(std::string* error);
     void run();
     void reconcile();
+    static bool listenAt(Listener& listener);
+    static void removeSocketFile(const Listener& listener);
     void acceptOn(Listener& listener);
     bool receive(Connection& connection);
     bool serve(Connection& connection);
@@ -68,6 +76,7 @@ private:
     std::thread thread_;
     std::atomic<bool> running_{false};
     int wakeFd_ = -1;
+    int folderLock_ = -1; // the folder, open and locked while serving
     // Rescan requests from other threads and the server thread's progress on them.
     std::mutex mutex_;
     std::condition_variable rescanned_;

@@ -31,7 +31,8 @@ const char* const kUsage =
     "  --help         this text\n"
     "\n"
     "SIGUSR1 unplugs the frame, SIGUSR2 plugs it back in; SIGINT or SIGTERM ends the\n"
-    "program and removes the sockets.\n";
+    "program and removes its sockets. It refuses a folder where another server runs\n"
+    "or any socket answers.\n";
 
 struct Options {
     std::string dir;

@@ -299,6 +299,32 @@ TEST_F(FrameServerTest, SocketsLeftByAnEarlierRunAreReplaced)
     EXPECT_EQ(transport.open(product), 1);
 }
 
+TEST_F(FrameServerTest, AFolderWhereAnotherDeviceAnswersIsRefused)
+{
+    const int other = bindAt(folder() + "/00-other");
+    FakeFrameBus bus({makeFrame(0xCB12, 0x41)});
+    sim::FrameServer server(bus, folder());
+    std::string error;
+    EXPECT_FALSE(server.start(&error));
+    EXPECT_NE(error.find("00-other"), std::string::npos) << error;
+    EXPECT_EQ(socketNames(), std::vector<std::string>{"00-other"});
+    ::close(other);
+}
+
+TEST_F(FrameServerTest, StopRemovesOnlyTheSocketsItCreated)
+{
+    FakeFrameBus bus({makeFrame(0xCB12, 0x41)});
+    sim::FrameServer server(bus, folder());
+    ASSERT_TRUE(server.start());
+    // Someone else's socket now stands under one of the server's names.
+    const std::string taken = folder() + "/01-fake_0_1";
+    ::unlink(taken.c_str());
+    const int other = bindAt(taken);
+    server.stop();
+    EXPECT_EQ(socketNames(), std::vector<std::string>{"01-fake_0_1"});
+    ::close(other);
+}
+
 // The server's side of the messages, spoken by hand.
 class FrameServerWireTest : public FrameServerTest {
 protected:

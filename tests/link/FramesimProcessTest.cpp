@@ -89,6 +89,26 @@ TEST_F(FramesimProcessTest, ServesTheFrameAndPlugsItOnSignals)
         << err.toStdString();
 }
 
+TEST_F(FramesimProcessTest, ASecondServerOnTheSameFolderIsRefused)
+{
+    const QString folder = QString::fromStdString(sockets());
+    process.start(kProgram, {QStringLiteral("--dir"), folder, QStringLiteral("--blank")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    ASSERT_TRUE(eventually([&] { return socketCount() == 3; }));
+
+    const Finished second = runToEnd({QStringLiteral("--dir"), folder, QStringLiteral("--blank")});
+    EXPECT_NE(second.exitCode, 0);
+    EXPECT_NE(second.exitCode, -1) << "it must not serve the folder too";
+    EXPECT_EQ(second.err.count(QLatin1Char('\n')), 1) << second.err.toStdString();
+
+    EXPECT_EQ(socketCount(), 3u);
+    SocketTransport transport(sockets(), 500);
+    uint16_t product = 0;
+    EXPECT_EQ(transport.open(product), 1) << "the first server is still reachable";
+    signal(SIGTERM);
+    EXPECT_TRUE(process.waitForFinished(5000));
+}
+
 TEST_F(FramesimProcessTest, InterruptEndsItCleanlyAndTheFlashStaysInItsFile)
 {
     const QString flash = dir.file(QStringLiteral("kept.flash"));
