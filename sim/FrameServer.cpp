@@ -40,8 +40,6 @@ struct FrameServer::Connection {
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr size_t kMaxSocketPath = sizeof(sockaddr_un{}.sun_path) - 1;
 // Room for the position prefix and a little of the collection's name.
 constexpr size_t kMinNameRoom = 8;
@@ -147,7 +145,15 @@ void closeFd(int& fd)
 
 } // namespace
 
-FrameServer::FrameServer(HidBus& bus, std::string dir) : bus_(bus), dir_(std::move(dir)) {}
+FrameServer::FrameServer(HidBus& bus, std::string dir, size_t maxConnections)
+    : bus_(bus), dir_(std::move(dir)), maxConnections_(maxConnections)
+{
+}
+
+void FrameServer::setNoticeHandler(std::function<void(const std::string&)> handler)
+{
+    notice_ = std::move(handler);
+}
 
 FrameServer::~FrameServer()
 {
@@ -173,10 +179,16 @@ bool FrameServer::start(std::string* error)
     if (!claimFolder(error))
         return false;
     wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd_ < 0) {
+    spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (wakeFd_ < 0 || spareFd_ < 0) {
+        const std::string why = std::strerror(errno);
+        closeFd(wakeFd_);
+        closeFd(spareFd_);
         closeFd(folderLock_);
-        return fail(std::string("eventfd: ") + std::strerror(errno));
+        return fail("cannot start serving: " + why);
     }
+    acceptPausedUntil_ = {};
+    turningAway_ = false;
     reconcile();
     stopping_ = false;
     running_ = true;
@@ -229,6 +241,7 @@ void FrameServer::stop()
     thread_.join();
     closeAll();
     closeFd(wakeFd_);
+    closeFd(spareFd_);
     closeFd(folderLock_);
     {
         std::lock_guard lock(mutex_);
@@ -262,8 +275,11 @@ void FrameServer::run()
     for (;;) {
         polled.clear();
         polled.push_back({wakeFd_, POLLIN, 0});
-        for (const auto& l : listeners_)
-            polled.push_back({l->fd, POLLIN, 0});
+        // While accepting is paused the listeners are left out, or poll would report
+        // their waiting connections again at once.
+        const size_t listenerCount = Clock::now() >= acceptPausedUntil_ ? listeners_.size() : 0;
+        for (size_t i = 0; i < listenerCount; ++i)
+            polled.push_back({listeners_[i]->fd, POLLIN, 0});
         for (const auto& c : connections_)
             polled.push_back({c->fd, POLLIN, 0});
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(nextScan - Clock::now());
@@ -287,7 +303,6 @@ void FrameServer::run()
 
         // Events first, against the lists as they were polled; new connections join
         // the next round and closed ones leave after it.
-        const size_t listenerCount = listeners_.size();
         const size_t connectionCount = connections_.size();
         if (n > 0) {
             for (size_t i = 0; i < listenerCount; ++i)
@@ -401,7 +416,20 @@ void FrameServer::acceptOn(Listener& listener)
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            return; // EAGAIN: backlog empty; anything else: try at the next event
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return; // the queue is empty
+            if ((errno == EMFILE || errno == ENFILE) && turnAwayOne(listener))
+                continue;
+            // Out of descriptors or memory: stop taking connections for a while rather
+            // than hear the same at once, again and again.
+            acceptPausedUntil_ = Clock::now() + std::chrono::milliseconds(kAcceptPauseMs);
+            return;
+        }
+        if (connections_.size() >= maxConnections_) {
+            ::close(fd);
+            notice("serving " + std::to_string(maxConnections_) +
+                   " connections, the most it takes; closing new ones until a host lets go");
+            continue;
         }
         auto c = std::make_unique<Connection>();
         c->busPath = listener.busPath;
@@ -412,7 +440,34 @@ void FrameServer::acceptOn(Listener& listener)
             continue;
         }
         connections_.push_back(std::move(c));
+        turningAway_ = false;
     }
+}
+
+// Out of descriptors, a waiting connection is taken in the spare descriptor's place
+// and closed at once, so that its host hears "no" instead of waiting for nothing.
+// False when there is no spare to give up or nothing was taken.
+bool FrameServer::turnAwayOne(Listener& listener)
+{
+    if (spareFd_ < 0)
+        return false;
+    closeFd(spareFd_);
+    const int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0)
+        ::close(fd);
+    spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    notice("out of file descriptors; closing new connections until some are closed");
+    return fd >= 0;
+}
+
+// One line for each run of connections turned away.
+void FrameServer::notice(const std::string& text)
+{
+    if (turningAway_)
+        return;
+    turningAway_ = true;
+    if (notice_)
+        notice_(text);
 }
 
 bool FrameServer::receive(Connection& connection)

@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 
 using namespace link_test;
 using frame_identity::kNoProductId;
@@ -323,6 +324,49 @@ TEST_F(FrameServerTest, StopRemovesOnlyTheSocketsItCreated)
     server.stop();
     EXPECT_EQ(socketNames(), std::vector<std::string>{"01-fake_0_1"});
     ::close(other);
+}
+
+TEST_F(FrameServerTest, ConnectionsBeyondTheLimitAreClosedAtOnce)
+{
+    FakeFrameBus bus({makeFrame(0xCB12, 0x41)});
+    sim::FrameServer server(bus, folder(), 2);
+    std::mutex mutex;
+    std::vector<std::string> notices;
+    server.setNoticeHandler([&](const std::string& notice) {
+        std::lock_guard lock(mutex);
+        notices.push_back(notice);
+    });
+    ASSERT_TRUE(server.start());
+    const std::string vendor = folder() + "/02-fake_0_2";
+    auto answersIdentity = [](int fd) {
+        const Bytes answer = fd >= 0 && writeBytes(fd, message('I')) ? readMessage(fd) : Bytes{};
+        return !answer.empty() && answer[0] == 'i';
+    };
+    const int first = connectTo(vendor);
+    const int second = connectTo(vendor);
+    EXPECT_TRUE(answersIdentity(first));
+    EXPECT_TRUE(answersIdentity(second));
+    for (int i = 0; i < 3; ++i) {
+        const int excess = connectTo(vendor);
+        EXPECT_TRUE(closedByPeer(excess));
+        ::close(excess);
+    }
+    EXPECT_TRUE(answersIdentity(second)) << "the connections it has are still served";
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(notices.size(), 1u) << "one line when the limit is reached";
+        EXPECT_NE(notices[0].find("2 connections"), std::string::npos) << notices[0];
+    }
+
+    ::close(first);
+    int later = -1;
+    EXPECT_TRUE(eventually([&] {
+        ::close(later);
+        later = connectTo(vendor);
+        return answersIdentity(later);
+    })) << "room again once a host lets go";
+    ::close(later);
+    ::close(second);
 }
 
 // The server's side of the messages, spoken by hand.
