@@ -14,6 +14,12 @@ namespace sim {
 // can only clear bits. Either held in memory or mapped from a file, so that what the
 // frame programs outlives the process (even a killed one) like a real frame's flash.
 // Not thread-safe: the frame serialises access.
+//
+// Frames in several processes may use one file at the same time: they share one flash,
+// and each sees what the others program at once. Every erase, program and overwrite
+// holds the file's lock (flock, exclusive; a read holds it shared), so no operation
+// sees or undoes half of another; a sequence of them (erase, then write) is not kept
+// together. bytes() is a view without the lock.
 class FlashMemory {
 public:
     static constexpr uint32_t kSize = flash_map::kFlashSize;
@@ -22,7 +28,8 @@ public:
 
     // image must hold kSize bytes.
     static std::unique_ptr<FlashMemory> inMemory(const std::vector<uint8_t>& image);
-    // Maps the file at path; a missing file is created holding initialImage. nullptr and a
+    // Maps the file at path; a missing file is created holding initialImage (a file that
+    // another process creates at the same moment is used as it is). nullptr and a
     // message in error when the file cannot be used (wrong size, not writable, ...).
     static std::unique_ptr<FlashMemory> mappedFile(const std::string& path,
                                                    const std::vector<uint8_t>& initialImage,
@@ -52,6 +59,7 @@ private:
     std::vector<uint8_t> owned_;
     uint8_t* bytes_ = nullptr;
     bool mapped_ = false;
+    int fd_ = -1; // the mapped file, open for its lock
 };
 
 } // namespace sim

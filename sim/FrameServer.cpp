@@ -9,8 +9,10 @@
 #include <cstring>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -24,6 +26,9 @@ struct FrameServer::Listener {
     std::string busPath;
     std::string file; // full path of the socket
     int fd = -1;
+    // The socket file this server bound, so that it never removes someone else's.
+    dev_t device = 0;
+    ino_t inode = 0;
 };
 
 struct FrameServer::Connection {
@@ -34,8 +39,6 @@ struct FrameServer::Connection {
 };
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 constexpr size_t kMaxSocketPath = sizeof(sockaddr_un{}.sun_path) - 1;
 // Room for the position prefix and a little of the collection's name.
@@ -55,6 +58,25 @@ bool isSocket(const std::string& file)
     return ::lstat(file.c_str(), &info) == 0 && S_ISSOCK(info.st_mode);
 }
 
+enum class Peer { Answers, Stale, Unknown };
+
+// Whether anybody accepts on the socket file: a connection that is taken or queued
+// (even on a full queue) means a live device; a refused one, a file left behind.
+Peer peerAt(const std::string& file)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return Peer::Unknown;
+    const sockaddr_un address = addressOf(file);
+    Peer peer = Peer::Answers;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0)
+        peer = errno == ECONNREFUSED ? Peer::Stale
+               : errno == EAGAIN     ? Peer::Answers
+                                     : Peer::Unknown;
+    ::close(fd);
+    return peer;
+}
+
 // "<position>-<bus path with only file-name-safe characters>", short enough that the
 // whole path fits a socket address.
 std::string socketName(size_t position, size_t width, const std::string& busPath, size_t room)
@@ -72,47 +94,19 @@ std::string socketName(size_t position, size_t width, const std::string& busPath
     return name;
 }
 
-int listenAt(const std::string& file)
+// The sockets of dir, by name (the host lists nothing else).
+std::vector<std::string> socketsIn(const std::string& dir)
 {
-    // A socket file of an earlier run that was not cleaned up would block the name.
-    if (isSocket(file))
-        ::unlink(file.c_str());
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0)
-        return -1;
-    const sockaddr_un address = addressOf(file);
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(fd, 16) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// Sockets in dir that look like ours and that nobody accepts on any more.
-void removeStaleSockets(const std::string& dir)
-{
+    std::vector<std::string> names;
     DIR* folder = ::opendir(dir.c_str());
     if (!folder)
-        return;
-    std::vector<std::string> stale;
-    while (const dirent* entry = ::readdir(folder)) {
-        const std::string name = entry->d_name;
-        const std::string file = dir + "/" + name;
-        if (name.empty() || name[0] < '0' || name[0] > '9' || !isSocket(file))
-            continue;
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        const sockaddr_un address = addressOf(file);
-        if (fd >= 0 &&
-            ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 &&
-            errno == ECONNREFUSED)
-            stale.push_back(file);
-        if (fd >= 0)
-            ::close(fd);
-    }
+        return names;
+    while (const dirent* entry = ::readdir(folder))
+        if (isSocket(dir + "/" + entry->d_name))
+            names.push_back(entry->d_name);
     ::closedir(folder);
-    for (const std::string& file : stale)
-        ::unlink(file.c_str());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // Answers are small and the host reads each before it asks again, so a send that
@@ -151,7 +145,15 @@ void closeFd(int& fd)
 
 } // namespace
 
-FrameServer::FrameServer(HidBus& bus, std::string dir) : bus_(bus), dir_(std::move(dir)) {}
+FrameServer::FrameServer(HidBus& bus, std::string dir, size_t maxConnections)
+    : bus_(bus), dir_(std::move(dir)), maxConnections_(maxConnections)
+{
+}
+
+void FrameServer::setNoticeHandler(std::function<void(const std::string&)> handler)
+{
+    notice_ = std::move(handler);
+}
 
 FrameServer::~FrameServer()
 {
@@ -174,14 +176,56 @@ bool FrameServer::start(std::string* error)
         return fail("cannot create sockets in " + dir_);
     if (dir_.size() + 1 + kMinNameRoom > kMaxSocketPath)
         return fail("folder path too long for sockets: " + dir_);
+    if (!claimFolder(error))
+        return false;
     wakeFd_ = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd_ < 0)
-        return fail(std::string("eventfd: ") + std::strerror(errno));
-    removeStaleSockets(dir_);
+    spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (wakeFd_ < 0 || spareFd_ < 0) {
+        const std::string why = std::strerror(errno);
+        closeFd(wakeFd_);
+        closeFd(spareFd_);
+        closeFd(folderLock_);
+        return fail("cannot start serving: " + why);
+    }
+    acceptPausedUntil_ = {};
+    turningAway_ = false;
     reconcile();
     stopping_ = false;
     running_ = true;
     thread_ = std::thread(&FrameServer::run, this);
+    return true;
+}
+
+// One server per folder: a second one would take the first one's socket names over.
+// The lock on the folder keeps out another server like this one, even one starting at
+// the same moment; a socket that answers shows any other device living there. Sockets
+// that nobody accepts on any more and that look like this server's are an earlier
+// run's, and go.
+bool FrameServer::claimFolder(std::string* error)
+{
+    auto fail = [&](const std::string& why) {
+        closeFd(folderLock_);
+        if (error)
+            *error = why;
+        return false;
+    };
+    folderLock_ = ::open(dir_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderLock_ < 0)
+        return fail("cannot open " + dir_ + ": " + std::strerror(errno));
+    // A file system without locks leaves only the check of the sockets below.
+    if (::flock(folderLock_, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
+        return fail("another frame server is serving " + dir_);
+    std::vector<std::string> stale;
+    for (const std::string& name : socketsIn(dir_)) {
+        const std::string file = dir_ + "/" + name;
+        const Peer peer = peerAt(file);
+        if (peer == Peer::Answers)
+            return fail("a device answers on " + file + "; another server is serving " + dir_);
+        if (peer == Peer::Stale && name[0] >= '0' && name[0] <= '9')
+            stale.push_back(file);
+    }
+    for (const std::string& file : stale)
+        ::unlink(file.c_str());
     return true;
 }
 
@@ -197,6 +241,8 @@ void FrameServer::stop()
     thread_.join();
     closeAll();
     closeFd(wakeFd_);
+    closeFd(spareFd_);
+    closeFd(folderLock_);
     {
         std::lock_guard lock(mutex_);
         running_ = false;
@@ -229,8 +275,11 @@ void FrameServer::run()
     for (;;) {
         polled.clear();
         polled.push_back({wakeFd_, POLLIN, 0});
-        for (const auto& l : listeners_)
-            polled.push_back({l->fd, POLLIN, 0});
+        // While accepting is paused the listeners are left out, or poll would report
+        // their waiting connections again at once.
+        const size_t listenerCount = Clock::now() >= acceptPausedUntil_ ? listeners_.size() : 0;
+        for (size_t i = 0; i < listenerCount; ++i)
+            polled.push_back({listeners_[i]->fd, POLLIN, 0});
         for (const auto& c : connections_)
             polled.push_back({c->fd, POLLIN, 0});
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(nextScan - Clock::now());
@@ -254,7 +303,6 @@ void FrameServer::run()
 
         // Events first, against the lists as they were polled; new connections join
         // the next round and closed ones leave after it.
-        const size_t listenerCount = listeners_.size();
         const size_t connectionCount = connections_.size();
         if (n > 0) {
             for (size_t i = 0; i < listenerCount; ++i)
@@ -313,20 +361,52 @@ void FrameServer::reconcile()
         });
         if (same != wanted.end()) {
             (*same)->fd = old->fd;
+            (*same)->device = old->device;
+            (*same)->inode = old->inode;
             old->fd = -1;
         } else {
             closeFd(old->fd);
-            ::unlink(old->file.c_str());
+            removeSocketFile(*old);
         }
     }
     listeners_.clear();
     for (auto& w : wanted) {
-        if (w->fd < 0)
-            w->fd = listenAt(w->file);
         // A name that cannot be bound now is tried again at the next look.
-        if (w->fd >= 0)
+        if (w->fd >= 0 || listenAt(*w))
             listeners_.push_back(std::move(w));
     }
+}
+
+// Binds and listens at the listener's file, noting which socket file it made. A socket
+// file that nobody accepts on any more gives way; a live one keeps its name.
+bool FrameServer::listenAt(Listener& listener)
+{
+    const std::string& file = listener.file;
+    if (isSocket(file) && peerAt(file) == Peer::Stale)
+        ::unlink(file.c_str());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const sockaddr_un address = addressOf(file);
+    struct stat made {};
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::lstat(file.c_str(), &made) != 0 || ::listen(fd, 16) != 0) {
+        ::close(fd);
+        return false;
+    }
+    listener.fd = fd;
+    listener.device = made.st_dev;
+    listener.inode = made.st_ino;
+    return true;
+}
+
+// Removes the listener's socket file if it is still the one the listener bound.
+void FrameServer::removeSocketFile(const Listener& listener)
+{
+    struct stat info {};
+    if (::lstat(listener.file.c_str(), &info) == 0 && info.st_dev == listener.device &&
+        info.st_ino == listener.inode)
+        ::unlink(listener.file.c_str());
 }
 
 void FrameServer::acceptOn(Listener& listener)
@@ -336,7 +416,20 @@ void FrameServer::acceptOn(Listener& listener)
         if (fd < 0) {
             if (errno == EINTR || errno == ECONNABORTED)
                 continue;
-            return; // EAGAIN: backlog empty; anything else: try at the next event
+            if (errno == EAGAIN || errno == EWOULDBLOCK)
+                return; // the queue is empty
+            if ((errno == EMFILE || errno == ENFILE) && turnAwayOne(listener))
+                continue;
+            // Out of descriptors or memory: stop taking connections for a while rather
+            // than hear the same at once, again and again.
+            acceptPausedUntil_ = Clock::now() + std::chrono::milliseconds(kAcceptPauseMs);
+            return;
+        }
+        if (connections_.size() >= maxConnections_) {
+            ::close(fd);
+            notice("serving " + std::to_string(maxConnections_) +
+                   " connections, the most it takes; closing new ones until a host lets go");
+            continue;
         }
         auto c = std::make_unique<Connection>();
         c->busPath = listener.busPath;
@@ -347,7 +440,34 @@ void FrameServer::acceptOn(Listener& listener)
             continue;
         }
         connections_.push_back(std::move(c));
+        turningAway_ = false;
     }
+}
+
+// Out of descriptors, a waiting connection is taken in the spare descriptor's place
+// and closed at once, so that its host hears "no" instead of waiting for nothing.
+// False when there is no spare to give up or nothing was taken.
+bool FrameServer::turnAwayOne(Listener& listener)
+{
+    if (spareFd_ < 0)
+        return false;
+    closeFd(spareFd_);
+    const int fd = ::accept4(listener.fd, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd >= 0)
+        ::close(fd);
+    spareFd_ = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    notice("out of file descriptors; closing new connections until some are closed");
+    return fd >= 0;
+}
+
+// One line for each run of connections turned away.
+void FrameServer::notice(const std::string& text)
+{
+    if (turningAway_)
+        return;
+    turningAway_ = true;
+    if (notice_)
+        notice_(text);
 }
 
 bool FrameServer::receive(Connection& connection)
@@ -430,7 +550,7 @@ void FrameServer::closeAll()
     connections_.clear();
     for (auto& l : listeners_) {
         closeFd(l->fd);
-        ::unlink(l->file.c_str());
+        removeSocketFile(*l);
     }
     listeners_.clear();
 }

@@ -3,8 +3,10 @@
 #include "HidBus.h"
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -23,21 +25,38 @@ namespace sim {
 // next call fails; one that comes back gets its socket again.
 //
 // One thread serves all sockets. It calls the bus and its collections, so they must
-// bear calls from it while other threads plug and unplug frames. One server per folder.
+// bear calls from it while other threads plug and unplug frames.
+//
+// One server per folder: start() refuses a folder that another server holds or where
+// any socket answers; sockets nobody answers on any more are an earlier run's and are
+// replaced. The server removes only socket files it created itself.
+//
+// It serves at most maxConnections connections at once; more are closed as soon as
+// they arrive. When the process runs out of file descriptors, new connections are
+// closed at once too (or, failing that, left waiting for kAcceptPauseMs at a time),
+// while the connections it has are served on. Either gives one notice per run of
+// connections turned away.
 class FrameServer {
 public:
     static constexpr int kRescanMs = 50;
     // The longest report a request may carry or ask for.
     static constexpr size_t kMaxReport = 64;
+    static constexpr size_t kMaxConnections = 256;
+    static constexpr int kAcceptPauseMs = 100;
 
-    FrameServer(HidBus& bus, std::string dir);
+    FrameServer(HidBus& bus, std::string dir, size_t maxConnections = kMaxConnections);
     // Stops serving and removes the sockets.
     ~FrameServer();
     FrameServer(const FrameServer&) = delete;
     FrameServer& operator=(const FrameServer&) = delete;
 
+    // Called on the server's thread with a one-line notice (no newline) when it starts
+    // turning connections away. Set it before start().
+    void setNoticeHandler(std::function<void(const std::string&)> handler);
+
     // Publishes the collections present now and starts serving. False, with a one-line
-    // reason in error when given, when the folder cannot hold the sockets.
+    // reason in error when given, when the folder cannot hold the sockets or is served
+    // already.
     bool start(std::string* error = nullptr);
     // Closes every connection and removes the sockets. Serving can be started again.
     void stop();
@@ -52,22 +71,35 @@ private:
     struct Listener;
     struct Connection;
 
+    bool claimFolder(std::string* error);
     void run();
     void reconcile();
+    static bool listenAt(Listener& listener);
+    static void removeSocketFile(const Listener& listener);
     void acceptOn(Listener& listener);
+    bool turnAwayOne(Listener& listener);
+    void notice(const std::string& text);
     bool receive(Connection& connection);
     bool serve(Connection& connection);
     void closeAll();
     void wake();
 
+    using Clock = std::chrono::steady_clock;
+
     HidBus& bus_;
     std::string dir_;
+    size_t maxConnections_;
+    std::function<void(const std::string&)> notice_;
     std::vector<std::unique_ptr<Listener>> listeners_;
     std::vector<std::unique_ptr<Connection>> connections_;
 
     std::thread thread_;
     std::atomic<bool> running_{false};
     int wakeFd_ = -1;
+    int folderLock_ = -1; // the folder, open and locked while serving
+    int spareFd_ = -1;    // given up to turn a connection away when out of descriptors
+    Clock::time_point acceptPausedUntil_{};
+    bool turningAway_ = false; // noticed since the last connection taken
     // Rescan requests from other threads and the server thread's progress on them.
     std::mutex mutex_;
     std::condition_variable rescanned_;

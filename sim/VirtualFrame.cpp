@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace sim {
 namespace {
@@ -217,10 +218,16 @@ void VirtualFrame::setCollectionUsage(int collection, uint16_t usagePage, uint16
 
 // --- Fault injection -------------------------------------------------------------
 
+// While the frame restarts it is off the bus already: unplugging or plugging it in
+// then waits for the restart to end, which it neither cuts short nor undoes.
 void VirtualFrame::unplug()
 {
     std::lock_guard lock(mutex_);
-    leaveBusLocked();
+    settleLocked();
+    if (restart_)
+        pluggedAfterRestart_ = false;
+    else
+        leaveBusLocked();
 }
 
 void VirtualFrame::leaveBusLocked()
@@ -234,12 +241,15 @@ void VirtualFrame::leaveBusLocked()
 void VirtualFrame::plug()
 {
     std::lock_guard lock(mutex_);
-    if (restart_) {
-        inBootLoader_ = restart_->toBootLoader;
-        productId_ =
-            inBootLoader_ ? frame_identity::kBootLoaderProductId : state_.factory.productId;
-        restart_.reset();
-    }
+    settleLocked();
+    if (restart_)
+        pluggedAfterRestart_ = true;
+    else
+        plugLocked();
+}
+
+void VirtualFrame::plugLocked()
+{
     if (plugged_)
         return;
     plugged_ = true;
@@ -250,6 +260,13 @@ void VirtualFrame::settleLocked()
 {
     if (!restart_ || delay::nowMs() < restart_->dueMs)
         return;
+    completeRestartLocked();
+    if (const std::optional<bool> plugged = std::exchange(pluggedAfterRestart_, std::nullopt))
+        *plugged ? plugLocked() : leaveBusLocked();
+}
+
+void VirtualFrame::completeRestartLocked()
+{
     inBootLoader_ = restart_->toBootLoader;
     productId_ = inBootLoader_ ? frame_identity::kBootLoaderProductId : state_.factory.productId;
     restart_.reset();

@@ -31,7 +31,9 @@ namespace sim {
 //                            call on an open collection fails (attributes and usage
 //                            included). plug() is a power-up: registers, mode and
 //                            pending replies restart; the flash keeps its contents; a
-//                            collection opened before the unplug stays dead.
+//                            collection opened before the unplug stays dead. During a
+//                            restart (below) either waits for the restart to end: the
+//                            last one given then decides whether the frame is back.
 //   setBusyPolls(n)          every answer comes after n busy polls (default 0: the
 //   setBusyPolls(code, n)    first poll answers); per command code, overriding it.
 //   neverAnswer(code)        the command is never carried out nor answered (busy forever).
@@ -247,8 +249,11 @@ private:
     };
 
     bool isOpenLocked(int collection, uint64_t connection) const;
-    // Applies a restart whose time has come (the frame comes back on the bus).
+    // Applies a restart whose time has come (the frame comes back on the bus), then an
+    // unplug or plug-in that came while it ran.
     void settleLocked();
+    void completeRestartLocked();
+    void plugLocked();
     void leaveBusLocked();
     void handleRequest(const uint8_t* report);
     void powerOnLocked();
@@ -264,6 +269,8 @@ private:
     };
     std::optional<Restart> restart_;
     bool stayAway_ = false;
+    // Unplugged (false) or plugged in (true) during the restart: applied when it ends.
+    std::optional<bool> pluggedAfterRestart_;
     ReplyChannel reply_;
     std::array<Collection, kCollectionCount> collections_;
     uint16_t vendorId_;

@@ -30,8 +30,13 @@ const char* const kUsage =
     "  --blank        a frame without sensor information, its flash in memory only\n"
     "  --help         this text\n"
     "\n"
-    "SIGUSR1 unplugs the frame, SIGUSR2 plugs it back in; SIGINT or SIGTERM ends the\n"
-    "program and removes the sockets.\n";
+    "SIGUSR1 unplugs the frame, SIGUSR2 plugs it back in (while the frame restarts\n"
+    "after a jump, when the restart is over); SIGINT or SIGTERM ends the program and\n"
+    "removes its sockets.\n"
+    "\n"
+    "It refuses a folder where another server runs or any socket answers. It serves\n"
+    "at most %zu connections at a time; further ones are closed as they arrive, with\n"
+    "a line on stderr.\n";
 
 struct Options {
     std::string dir;
@@ -124,7 +129,7 @@ int main(int argc, char** argv)
         return 2;
     }
     if (options.help) {
-        std::fputs(kUsage, stdout);
+        std::printf(kUsage, sim::FrameServer::kMaxConnections);
         return 0;
     }
 
@@ -149,6 +154,9 @@ int main(int argc, char** argv)
         return fail(error);
     sim::SimBus bus({frame});
     sim::FrameServer server(bus, options.dir);
+    server.setNoticeHandler([](const std::string& notice) {
+        std::fprintf(stderr, "%s: %s\n", kProgram, notice.c_str());
+    });
     if (!server.start(&error))
         return fail(error);
 

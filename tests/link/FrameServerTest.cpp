@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <mutex>
 
 using namespace link_test;
 using frame_identity::kNoProductId;
@@ -297,6 +298,75 @@ TEST_F(FrameServerTest, SocketsLeftByAnEarlierRunAreReplaced)
     SocketTransport transport(folder());
     uint16_t product = 0;
     EXPECT_EQ(transport.open(product), 1);
+}
+
+TEST_F(FrameServerTest, AFolderWhereAnotherDeviceAnswersIsRefused)
+{
+    const int other = bindAt(folder() + "/00-other");
+    FakeFrameBus bus({makeFrame(0xCB12, 0x41)});
+    sim::FrameServer server(bus, folder());
+    std::string error;
+    EXPECT_FALSE(server.start(&error));
+    EXPECT_NE(error.find("00-other"), std::string::npos) << error;
+    EXPECT_EQ(socketNames(), std::vector<std::string>{"00-other"});
+    ::close(other);
+}
+
+TEST_F(FrameServerTest, StopRemovesOnlyTheSocketsItCreated)
+{
+    FakeFrameBus bus({makeFrame(0xCB12, 0x41)});
+    sim::FrameServer server(bus, folder());
+    ASSERT_TRUE(server.start());
+    // Someone else's socket now stands under one of the server's names.
+    const std::string taken = folder() + "/01-fake_0_1";
+    ::unlink(taken.c_str());
+    const int other = bindAt(taken);
+    server.stop();
+    EXPECT_EQ(socketNames(), std::vector<std::string>{"01-fake_0_1"});
+    ::close(other);
+}
+
+TEST_F(FrameServerTest, ConnectionsBeyondTheLimitAreClosedAtOnce)
+{
+    FakeFrameBus bus({makeFrame(0xCB12, 0x41)});
+    sim::FrameServer server(bus, folder(), 2);
+    std::mutex mutex;
+    std::vector<std::string> notices;
+    server.setNoticeHandler([&](const std::string& notice) {
+        std::lock_guard lock(mutex);
+        notices.push_back(notice);
+    });
+    ASSERT_TRUE(server.start());
+    const std::string vendor = folder() + "/02-fake_0_2";
+    auto answersIdentity = [](int fd) {
+        const Bytes answer = fd >= 0 && writeBytes(fd, message('I')) ? readMessage(fd) : Bytes{};
+        return !answer.empty() && answer[0] == 'i';
+    };
+    const int first = connectTo(vendor);
+    const int second = connectTo(vendor);
+    EXPECT_TRUE(answersIdentity(first));
+    EXPECT_TRUE(answersIdentity(second));
+    for (int i = 0; i < 3; ++i) {
+        const int excess = connectTo(vendor);
+        EXPECT_TRUE(closedByPeer(excess));
+        ::close(excess);
+    }
+    EXPECT_TRUE(answersIdentity(second)) << "the connections it has are still served";
+    {
+        std::lock_guard lock(mutex);
+        ASSERT_EQ(notices.size(), 1u) << "one line when the limit is reached";
+        EXPECT_NE(notices[0].find("2 connections"), std::string::npos) << notices[0];
+    }
+
+    ::close(first);
+    int later = -1;
+    EXPECT_TRUE(eventually([&] {
+        ::close(later);
+        later = connectTo(vendor);
+        return answersIdentity(later);
+    })) << "room again once a host lets go";
+    ::close(later);
+    ::close(second);
 }
 
 // The server's side of the messages, spoken by hand.

@@ -1,4 +1,5 @@
 #include "FrameIdentity.h"
+#include "LinkTestSupport.h"
 #include "SocketBus.h"
 #include "TempDir.h"
 
@@ -9,8 +10,12 @@
 
 #include <chrono>
 #include <csignal>
+#include <fstream>
 #include <functional>
+#include <sstream>
 #include <thread>
+
+#include <sys/resource.h>
 
 namespace {
 
@@ -27,6 +32,23 @@ bool eventually(const std::function<bool()>& cond)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
     return true;
+}
+
+// The processor time a process has used so far, in clock ticks (user and system).
+long cpuTicks(qint64 pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    // Fields after the command name, which is in parentheses: state is field 3,
+    // user time 14 and system time 15.
+    std::istringstream fields(line.substr(std::min(line.size(), line.rfind(')') + 2)));
+    std::string field;
+    long ticks = 0;
+    for (int n = 3; n <= 15 && fields >> field; ++n)
+        if (n >= 14)
+            ticks += std::stol(field);
+    return ticks;
 }
 
 // Runs the program to its end; its exit code and what it wrote.
@@ -87,6 +109,98 @@ TEST_F(FramesimProcessTest, ServesTheFrameAndPlugsItOnSignals)
     const QString err = QString::fromUtf8(process.readAllStandardError());
     EXPECT_TRUE(err.contains(QStringLiteral("unix:") + QString::fromStdString(sockets())))
         << err.toStdString();
+}
+
+TEST_F(FramesimProcessTest, ASecondServerOnTheSameFolderIsRefused)
+{
+    const QString folder = QString::fromStdString(sockets());
+    process.start(kProgram, {QStringLiteral("--dir"), folder, QStringLiteral("--blank")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    ASSERT_TRUE(eventually([&] { return socketCount() == 3; }));
+
+    const Finished second = runToEnd({QStringLiteral("--dir"), folder, QStringLiteral("--blank")});
+    EXPECT_NE(second.exitCode, 0);
+    EXPECT_NE(second.exitCode, -1) << "it must not serve the folder too";
+    EXPECT_EQ(second.err.count(QLatin1Char('\n')), 1) << second.err.toStdString();
+
+    EXPECT_EQ(socketCount(), 3u);
+    SocketTransport transport(sockets(), 500);
+    uint16_t product = 0;
+    EXPECT_EQ(transport.open(product), 1) << "the first server is still reachable";
+    signal(SIGTERM);
+    EXPECT_TRUE(process.waitForFinished(5000));
+}
+
+// Under a small descriptor limit, a flood of connections must neither make the server
+// spin nor leave clients waiting: it serves what it can, closes the rest at once and
+// keeps serving the hosts it has.
+TEST_F(FramesimProcessTest, OutOfDescriptorsItClosesNewConnectionsAndKeepsServing)
+{
+    process.setChildProcessModifier([] {
+        rlimit limit{};
+        if (::getrlimit(RLIMIT_NOFILE, &limit) == 0) {
+            limit.rlim_cur = 24;
+            ::setrlimit(RLIMIT_NOFILE, &limit);
+        }
+    });
+    process.start(kProgram, {QStringLiteral("--dir"), QString::fromStdString(sockets()),
+                             QStringLiteral("--blank")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    ASSERT_TRUE(eventually([&] { return socketCount() == 3; }));
+    SocketTransport kept(sockets(), 500);
+    uint16_t product = 0;
+    ASSERT_EQ(kept.open(product), 1);
+
+    const sockaddr_un vendor = link_test::addressOf(sockets() + "/02-sim_0_2");
+    // More than it can hold; a full queue of waiting connections is retried until the
+    // server takes them off it (or the test gives up).
+    std::vector<pollfd> flood;
+    const auto enough = Clock::now() + std::chrono::seconds(2);
+    while (flood.size() < 60 && Clock::now() < enough) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (::connect(fd, reinterpret_cast<const sockaddr*>(&vendor), sizeof vendor) == 0) {
+            link_test::writeBytes(fd, link_test::message('I')); // fails if already closed
+            flood.push_back({fd, POLLIN, 0});
+        } else {
+            ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    EXPECT_EQ(flood.size(), 60u) << "waiting connections are not taken off the queue";
+    // Every connection gets its answer or is closed; none is left waiting.
+    size_t settled = 0;
+    size_t closed = 0;
+    const auto giveUp = Clock::now() + std::chrono::seconds(3);
+    while (settled < flood.size() && Clock::now() < giveUp) {
+        ::poll(flood.data(), flood.size(), 50);
+        for (pollfd& p : flood) {
+            if (p.fd < 0 || !p.revents)
+                continue;
+            uint8_t byte = 0;
+            if (::recv(p.fd, &byte, 1, MSG_PEEK) <= 0)
+                ++closed;
+            ++settled;
+            p.fd = -p.fd - 1; // poll skips it from now on
+        }
+    }
+    EXPECT_EQ(settled, flood.size()) << "connections left hanging";
+    EXPECT_GT(closed, 0u);
+
+    const long before = cpuTicks(process.processId());
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const long busy = cpuTicks(process.processId()) - before;
+    EXPECT_LT(busy, ::sysconf(_SC_CLK_TCK) / 10) << "it keeps the processor busy while idle";
+    EXPECT_EQ(kept.probe(product), HidTransport::kProbeFrame);
+
+    for (const pollfd& p : flood)
+        ::close(p.fd < 0 ? -p.fd - 1 : p.fd);
+    SocketTransport later(sockets(), 500);
+    EXPECT_TRUE(eventually([&] { return later.open(product) == 1; }));
+
+    signal(SIGTERM);
+    ASSERT_TRUE(process.waitForFinished(5000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(err.count(QStringLiteral("out of file descriptors")), 1) << err.toStdString();
 }
 
 TEST_F(FramesimProcessTest, InterruptEndsItCleanlyAndTheFlashStaysInItsFile)

@@ -2,6 +2,10 @@
 
 #include "FlashMap.h"
 
+#include <chrono>
+#include <functional>
+#include <thread>
+
 namespace {
 
 using namespace simtest;
@@ -15,6 +19,18 @@ protected:
     }
     int jump(uint8_t target) { return host.device.commands.jump(target); }
     bool reopen(uint16_t& pid) { return host.device.transport().open(pid) == 1; }
+
+    // Polls cond until it holds; a restart of the frame is over well within the bound.
+    static bool eventually(const std::function<bool()>& cond)
+    {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!cond()) {
+            if (std::chrono::steady_clock::now() > giveUp)
+                return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        return true;
+    }
 
     HostOnFrame host;
 };
@@ -87,6 +103,52 @@ TEST_F(BootLoaderTest, AFrameThatNeverComesBackStaysAwayUntilPluggedIn)
     host.frame->plug();
     ASSERT_TRUE(reopen(pid));
     EXPECT_EQ(pid, 0xCB11) << "plugged in again, it is in its boot loader";
+}
+
+// Unplugging or plugging the frame in while it restarts neither cuts the restart short
+// nor is lost: it takes effect when the restart is over.
+TEST_F(BootLoaderTest, UnplugAndPlugDuringARestartTakeEffectWhenItEnds)
+{
+    // What the version block reads after an undisturbed jump back to the application.
+    auto versionsAfterJumpBack = [this](const std::function<void()>& duringRestart) {
+        delay::setTimeScale(0.0);
+        ModuleVersions versions;
+        uint16_t pid = 0;
+        const uint8_t image[4] = {0x09, 0x00, 0x04, 0x01}; // 1.4.9 alone, as an update leaves it
+        if (!reopen(pid) || host.device.commands.flashErase(flash_map::kVersionBlock, 1) != 1 ||
+            host.device.commands.flashWrite(flash_map::kVersionBlock, image, 4) != 1) {
+            ADD_FAILURE() << "cannot set up the version block";
+            return versions;
+        }
+        delay::setTimeScale(0.2); // a restart of 300 ms
+        EXPECT_EQ(jump(cmd::kJumpApplication), 1);
+        duringRestart();
+        EXPECT_TRUE(host.frame->inBootLoader()) << "the restart is not cut short";
+        EXPECT_TRUE(eventually([&] { return !host.frame->inBootLoader(); }));
+        delay::setTimeScale(0.0);
+        EXPECT_TRUE(reopen(pid));
+        EXPECT_EQ(pid, 0xCB12);
+        EXPECT_EQ(host.device.blocks.readVersions(Side::Master, versions), 1);
+        return versions;
+    };
+
+    delay::setTimeScale(0.2);
+    ASSERT_EQ(jump(cmd::kJumpBootLoader), 1);
+    host.frame->unplug();
+    ASSERT_TRUE(eventually([&] { return host.frame->inBootLoader(); }));
+    EXPECT_FALSE(host.frame->isPlugged()) << "unplugged while restarting, it stays away";
+    uint16_t pid = 0;
+    EXPECT_FALSE(reopen(pid));
+    host.frame->plug();
+    ASSERT_TRUE(reopen(pid));
+    EXPECT_EQ(pid, 0xCB11);
+
+    const ModuleVersions undisturbed = versionsAfterJumpBack([] {});
+    ASSERT_EQ(jump(cmd::kJumpBootLoader), 1);
+    const ModuleVersions replugged = versionsAfterJumpBack([this] { host.frame->plug(); });
+    EXPECT_EQ(replugged.image, 0x01040009u);
+    EXPECT_EQ(replugged.bootLoader, undisturbed.bootLoader);
+    EXPECT_TRUE(host.frame->isPlugged());
 }
 
 TEST_F(BootLoaderTest, FaultsOfADownload)

@@ -139,6 +139,44 @@ TEST_F(FlashFileTest, WritesSurviveAKilledProcess)
     EXPECT_EQ(frame->readFlash(0x01E020, data.size()), data);
 }
 
+// Two processes that find the file missing at the same moment both create it; the one
+// that comes second must not replace the file the first is already erasing in.
+TEST_F(FlashFileTest, ProcessesCreatingTheFileAtOnceKeepEachOthersErase)
+{
+    const std::vector<uint8_t> programmed(FlashMemory::kSize, 0x00);
+    for (int round = 0; round < 20; ++round) {
+        ::unlink(path().c_str());
+        int go[2];
+        ASSERT_EQ(::pipe(go), 0);
+        pid_t children[2];
+        for (int c = 0; c < 2; ++c) {
+            children[c] = ::fork();
+            ASSERT_GE(children[c], 0);
+            if (children[c] == 0) {
+                ::close(go[1]);
+                char byte;
+                if (::read(go[0], &byte, 1) != 0)
+                    ::_exit(4);
+                std::string error;
+                auto flash = FlashMemory::mappedFile(path(), programmed, error);
+                ::_exit(!flash ? 2 : c == 0 && !flash->eraseSectors(0, 1) ? 3 : 0);
+            }
+        }
+        ::close(go[0]);
+        ::close(go[1]); // both start now
+        for (pid_t child : children) {
+            int status = 0;
+            ASSERT_EQ(::waitpid(child, &status, 0), child);
+            ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+        }
+        const QByteArray bytes = dir.read("frame.flash");
+        ASSERT_EQ(bytes.size(), 0x20000);
+        ASSERT_EQ(bytes.left(0x1000), QByteArray(0x1000, '\xFF')) << "round " << round;
+        ASSERT_EQ(bytes.at(0x1000), 0x00);
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 1) << "temporary files left";
+    }
+}
+
 TEST_F(FlashFileTest, FileOfTheWrongSizeIsRefusedAndLeftAlone)
 {
     dir.write("frame.flash", QByteArray(1000, 'x'));
