@@ -7,6 +7,7 @@
 #include "ProgramFolder.h"
 #include "SingleInstance.h"
 #include "StartupWarning.h"
+#include "TextIds.h"
 #include "TransportFactory.h"
 #include "Vireto.h"
 
@@ -38,11 +39,11 @@ int main(int argc, char* argv[])
 
     SingleInstanceGuard guard;
     if (!guard.acquire()) {
-        showStartupWarning(app.text(52));
+        showStartupWarning(app.text(kTextAlreadyRunning));
         return 0;
     }
     if (!QDir(app.skinDirectory).exists()) {
-        showStartupWarning(app.text(23));
+        showStartupWarning(app.text(kTextNoSkin));
         return 0;
     }
 

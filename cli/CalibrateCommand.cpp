@@ -8,6 +8,7 @@
 #include "DeviceState.h"
 #include "SettingsFile.h"
 #include "StoredRecord.h"
+#include "TextIds.h"
 #include "ToolSession.h"
 #include "WorkerDriver.h"
 #include "VirtualFrame.h"
@@ -28,7 +29,6 @@ constexpr const char* kUsage =
     "the computation and the fitted model. Vireto_Config/CalibTime sets how long a\n"
     "touch must be steady; Vireto_Debug/GetImageData keeps the line images.";
 
-constexpr int kTextFirst16Point = 155; // "Please first 16 point calibration!"
 // The virtual operator touches within half a pixel of each target.
 constexpr double kAimError = 0.5;
 

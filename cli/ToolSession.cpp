@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "CliSupport.h"
+#include "TextIds.h"
 
 ToolSession::~ToolSession()
 {
@@ -39,7 +40,7 @@ int ToolSession::finish(int exit, const QString& done)
 
 void ToolSession::deviceNotDetected()
 {
-    note(appContext().text(17));
+    note(appContext().text(kTextNoFrame));
 }
 
 void ToolSession::showText(int textIndex)

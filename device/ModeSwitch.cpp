@@ -4,10 +4,9 @@
 #include "ByteOrder.h"
 #include "Delay.h"
 #include "DeviceState.h"
+#include "TextIds.h"
 
 namespace {
-
-constexpr int kTextCheckConnection = 14;
 
 void show(ModeSwitchObserver* observer, int text)
 {

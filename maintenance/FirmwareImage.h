@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TextIds.h"
+
 #include <QString>
 
 #include <array>
@@ -32,14 +34,9 @@ struct FirmwareHeader {
     const FirmwareEntry& partBEntry() const { return entries[4]; }
 };
 
-// Language texts of the file checks.
-enum FirmwareFileText {
-    kTextFileFine = 0,
-    kTextBadImageFile = 34,    // "The configuration file is incorrect, please re-open."
-    kTextNothingToUpdate = 35, // "There is no item to be updated, please exit!"
-    kTextCannotOpen = 38,      // "Failed to open the file, ..."
-    kTextNoFileChosen = 152,   // "Please open the image file first(.bin)!"
-};
+// The file checks answer with kTextFileFine or the text to show: kTextBadImageFile,
+// kTextNothingToUpdate, kTextCannotOpen or kTextNoFileChosen.
+constexpr int kTextFileFine = 0;
 
 // Opens the file and checks its header: all flags 0 is a bad file (34), no flag 1 is
 // nothing to update (35). A file shorter than its header, or one whose parts reach

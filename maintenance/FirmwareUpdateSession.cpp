@@ -8,18 +8,12 @@
 #include "ModeSwitch.h"
 #include "PresenceMonitor.h"
 #include "SettingsFile.h"
+#include "TextIds.h"
 
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
-
-constexpr int kTextPreparing = 22;
-constexpr int kTextCheckConnection = 14;
-constexpr int kTextNotReady = 16;
-constexpr int kTextNoFrame = 17;
-constexpr int kTextUpdateFailed = 36;
-constexpr int kTextConfigFailed = 37;
 
 bool hasCharacterAbove160(const QString& path)
 {
@@ -166,7 +160,7 @@ FirmwareUpdateSession::Next FirmwareUpdateSession::workerCode(int code)
         view_.showProgress(g_UpdateProgress);
         return Next::StartWorker;
     case kFwFirstPacket:
-        view_.showText(39);
+        view_.showText(kTextBurning);
         return Next::StartWorker;
     case kFwStepFailed:
         abandon(kTextUpdateFailed);
@@ -188,7 +182,7 @@ FirmwareUpdateSession::Next FirmwareUpdateSession::workerCode(int code)
                                      chosenPath_);
         view_.showText(kTextPreparing);
         if (!device_.commands.jump(cmd::kJumpApplication))
-            view_.showText(kTextConfigFailed);
+            view_.showText(kTextPlugAgain);
         updatePending = 0;
         retryCount = 0;
         checkState = WAIT_APPLICATION;

@@ -4,6 +4,7 @@
 #include "DeviceState.h"
 #include "FirmwareDownload.h"
 #include "PresenceMonitor.h"
+#include "TextIds.h"
 
 HeadlessFirmwareUpdate::HeadlessFirmwareUpdate(Device& device,
                                                std::function<void(const QString&)> note)
@@ -54,7 +55,7 @@ int HeadlessFirmwareUpdate::run(const QString& imagePath)
         if (code != kCodeBootLoader) {
             updatePending = 0;
             checkState = FIRST_OPEN_TOOL;
-            showText(17);
+            showText(kTextNoFrame);
             return fail(QStringLiteral("the frame did not come back in its boot loader"));
         }
         next = session_.bootLoaderFound();

@@ -2,6 +2,7 @@
 
 #include "Device.h"
 #include "ModeSwitch.h"
+#include "PresenceMonitor.h"
 
 #include <QString>
 
@@ -14,6 +15,23 @@ class FirmwareUpdateSession;
 extern std::atomic<int> g_WriteDeviceInfo;
 extern std::atomic<int> g_AmendDeviceInfo;
 extern std::atomic<int> g_IsReProduction;
+
+// The codes a main window's recvShowData(int) handles: from its device-check worker
+// (the MonitorCode values) and from the secondary windows it opens.
+enum MainWindowCode {
+    kShowLeveled = 1,                                  // image-adjusting window: saved
+    kShowWindowClosed = 2,                             // a secondary window closed
+    kShowAbsentDuringUpdate = kCodeAbsentDuringUpdate, // monitor, or a settings window closing
+    kShowReset = 4,                                    // a secondary window asks for a reset
+    kShowLeftToCalibration = 5,                        // a secondary window was left ...
+    kShowLeftToWork = 6,                               // ... in calibration or in work mode
+    kShowCheckStarted = kCodeCheckStarted,
+    kShowInvalidCalibration = 8, // the monitor found invalid calibration data
+    kShowCalibrated = 9,         // calibration window: the run was stored
+    kShowReady = kCodeReady,
+    kShowBootLoader = kCodeBootLoader,
+    kShowNoFrame = kCodeNoFrame,
+};
 
 // What a main window shows and enables; the window implements it and stays thin.
 class MainWindowView {
@@ -53,6 +71,9 @@ public:
     int reset();
     // AboutButSlot(): the about text, empty when the guard or the switch refused.
     QString aboutText();
+    // FingerIntoButSlot() (GetStatus): asks the frame for its status and returns the
+    // line for the log area (also logged), empty when the guard refused.
+    QString getStatus();
 
     enum class CloseStep { CloseNow, RefuseUpdating, Ask };
     // What closeEvent does first.
@@ -79,6 +100,19 @@ private:
     void frameGone(bool logOpenFailure);
     void frameReady();
     void storeCalibrationType();
+
+    // One handler per code of recvShowData(int).
+    void onLeveled(int code);
+    void onWindowClosed(int code);
+    void onAbsentDuringUpdate(int code);
+    void onReset(int code);
+    void onWindowLeft(int code);
+    void onCheckStarted(int code);
+    void onInvalidCalibration(int code);
+    void onCalibrated(int code);
+    void onReady(int code);
+    void onBootLoader(int code);
+    void onNoFrame(int code);
 
     Device& device_;
     MainWindowView& view_;

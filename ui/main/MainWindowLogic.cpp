@@ -7,25 +7,17 @@
 #include "FirmwareUpdateSession.h"
 #include "PresenceMonitor.h"
 #include "SettingsFile.h"
+#include "StatusCheck.h"
+#include "TextIds.h"
 
 #include <algorithm>
+#include <map>
 
 std::atomic<int> g_WriteDeviceInfo{0};
 std::atomic<int> g_AmendDeviceInfo{0};
 std::atomic<int> g_IsReProduction{1};
 
 namespace {
-
-constexpr int kTextChecking = 0;
-constexpr int kTextCheckConnection = 14;
-constexpr int kTextReady = 15;
-constexpr int kTextNotReady = 16;
-constexpr int kTextNoFrame = 17;
-constexpr int kTextInvalidCalibration = 19;
-constexpr int kTextTesting = 24;
-constexpr int kTextEnvironmentFailure = 71;
-constexpr int kTextLeveled = 106;
-constexpr int kTextCalibrated = 107;
 
 const QString kConfig = QStringLiteral("Vireto_Config");
 
@@ -44,7 +36,7 @@ void MainWindowLogic::showText(int textIndex)
 
 void MainWindowLogic::deviceNotDetected()
 {
-    handleStatusCode(kCodeNoFrame);
+    handleStatusCode(kShowNoFrame);
 }
 
 int MainWindowLogic::switchMode(uint8_t mode)
@@ -59,7 +51,7 @@ bool MainWindowLogic::guard(bool requiresCommunication)
         return false;
     }
     if (!g_bDevExist) {
-        handleStatusCode(kCodeNoFrame);
+        handleStatusCode(kShowNoFrame);
         return false;
     }
     if (toolMode_ == 2)
@@ -123,72 +115,107 @@ void MainWindowLogic::storeCalibrationType()
 
 void MainWindowLogic::handleStatusCode(int code)
 {
-    LogWriter& log = appContext().log;
-    switch (code) {
-    case 1:
-        showText(kTextLeveled);
-        if (!switchMode(SaveMode)) {
-            showText(kTextCheckConnection);
-            log.logf("Switch to work mode failed! g_isSwitchMode=%d\n", g_isSwitchMode.load());
-        }
-        break;
-    case 2:
-        if (!switchMode(WorkMode)) {
-            showText(kTextEnvironmentFailure);
-            log.logf("Switch to work mode failed! g_isSwitchMode=%d\n", g_isSwitchMode.load());
-        }
-        break;
-    case kCodeAbsentDuringUpdate:
-        if (!g_bDevExist) {
-            delay::wait(200.0);
-            frameGone(false);
-        }
-        break;
-    case 4:
-        reset();
-        break;
-    case 5:
-    case 6:
-        if (g_bDevExist && g_isDeviceCommunicate &&
-            !switchMode(code == 5 ? CalibrationMode : WorkMode)) {
-            showText(kTextEnvironmentFailure);
-            log.logf("Leveling exit:Switch to work mode failed! g_isSwitchMode=%d\n",
-                     g_isSwitchMode.load());
-        }
-        break;
-    case kCodeCheckStarted:
-        showText(kTextChecking);
-        break;
-    case 8:
-        updatePending = 0;
-        showText(kTextInvalidCalibration);
-        break;
-    case 9:
-        storeCalibrationType();
-        break;
-    case kCodeReady:
-        if (!updatePending)
-            frameReady();
-        break;
-    case kCodeBootLoader:
-        bootLoaderSeen = 1;
-        if (updatePending) {
-            if (firmware_ &&
-                firmware_->bootLoaderFound() == FirmwareUpdateSession::Next::StartWorker)
-                view_.startFirmwareWorker();
-        } else {
-            showText(kTextNotReady);
-            view_.clearSelection();
-        }
-        break;
-    case kCodeNoFrame:
-        if (!updatePending) {
-            g_bDevExist = 0;
-            frameGone(true);
-        }
-        break;
-    default:
-        break;
+    using Handler = void (MainWindowLogic::*)(int);
+    static const std::map<int, Handler> handlers = {
+        {kShowLeveled, &MainWindowLogic::onLeveled},
+        {kShowWindowClosed, &MainWindowLogic::onWindowClosed},
+        {kShowAbsentDuringUpdate, &MainWindowLogic::onAbsentDuringUpdate},
+        {kShowReset, &MainWindowLogic::onReset},
+        {kShowLeftToCalibration, &MainWindowLogic::onWindowLeft},
+        {kShowLeftToWork, &MainWindowLogic::onWindowLeft},
+        {kShowCheckStarted, &MainWindowLogic::onCheckStarted},
+        {kShowInvalidCalibration, &MainWindowLogic::onInvalidCalibration},
+        {kShowCalibrated, &MainWindowLogic::onCalibrated},
+        {kShowReady, &MainWindowLogic::onReady},
+        {kShowBootLoader, &MainWindowLogic::onBootLoader},
+        {kShowNoFrame, &MainWindowLogic::onNoFrame},
+    };
+    const auto it = handlers.find(code);
+    if (it != handlers.end())
+        (this->*(it->second))(code);
+}
+
+void MainWindowLogic::onLeveled(int)
+{
+    showText(kTextLeveled);
+    if (!switchMode(SaveMode)) {
+        showText(kTextCheckConnection);
+        appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
+                              g_isSwitchMode.load());
+    }
+}
+
+void MainWindowLogic::onWindowClosed(int)
+{
+    if (!switchMode(WorkMode)) {
+        showText(kTextEnvironmentFailure);
+        appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
+                              g_isSwitchMode.load());
+    }
+}
+
+void MainWindowLogic::onAbsentDuringUpdate(int)
+{
+    if (!g_bDevExist) {
+        delay::wait(200.0);
+        frameGone(false);
+    }
+}
+
+void MainWindowLogic::onReset(int)
+{
+    reset();
+}
+
+void MainWindowLogic::onWindowLeft(int code)
+{
+    if (g_bDevExist && g_isDeviceCommunicate &&
+        !switchMode(code == kShowLeftToCalibration ? CalibrationMode : WorkMode)) {
+        showText(kTextEnvironmentFailure);
+        appContext().log.logf("Leveling exit:Switch to work mode failed! g_isSwitchMode=%d\n",
+                              g_isSwitchMode.load());
+    }
+}
+
+void MainWindowLogic::onCheckStarted(int)
+{
+    showText(kTextDeviceChecking);
+}
+
+void MainWindowLogic::onInvalidCalibration(int)
+{
+    updatePending = 0;
+    showText(kTextInvalidCalibration);
+}
+
+void MainWindowLogic::onCalibrated(int)
+{
+    storeCalibrationType();
+}
+
+void MainWindowLogic::onReady(int)
+{
+    if (!updatePending)
+        frameReady();
+}
+
+void MainWindowLogic::onBootLoader(int)
+{
+    bootLoaderSeen = 1;
+    if (updatePending) {
+        if (firmware_ && firmware_->bootLoaderFound() == FirmwareUpdateSession::Next::StartWorker)
+            view_.startFirmwareWorker();
+    } else {
+        showText(kTextNotReady);
+        view_.clearSelection();
+    }
+}
+
+void MainWindowLogic::onNoFrame(int)
+{
+    if (!updatePending) {
+        g_bDevExist = 0;
+        frameGone(true);
     }
 }
 
@@ -199,8 +226,9 @@ int MainWindowLogic::equipmentTest()
     if (!switchMode(CalibrationMode))
         return 0;
     showText(kTextTesting);
-    int result = 31;
-    const int texts[2][2] = {{26, 27}, {29, 30}}; // sensor, FPGA; left, right
+    int result = kTextTestPassed;
+    const int texts[2][2] = {{kTextLeftSensorBad, kTextLeftFpgaBad},
+                             {kTextRightSensorBad, kTextRightFpgaBad}};
     for (Side side : {Side::Master, Side::Slave}) {
         FrameCommands& c = device_.commands;
         uint8_t v = 0;
@@ -230,7 +258,7 @@ int MainWindowLogic::reset()
 {
     if (!guard(true))
         return 0;
-    const int text = switchMode(ResetMode) ? 33 : 32;
+    const int text = switchMode(ResetMode) ? kTextResetDone : kTextResetFailed;
     showText(text);
     return text;
 }
@@ -252,15 +280,27 @@ QString MainWindowLogic::aboutText()
     auto fill = [](const QString& t, uint32_t word) {
         return QString(t).arg(word >> 24).arg((word >> 16) & 0xFF).arg(word & 0xFFFF);
     };
-    const QString text = app.text(41) + toolVersionText(app.subVersion) + QStringLiteral("\n") +
-                         QStringLiteral("(M)") + fill(app.text(42), v.image) +
-                         fill(app.text(43), v.bootLoader);
+    const QString text = app.text(kTextToolId) + toolVersionText(app.subVersion) +
+                         QStringLiteral("\n") + QStringLiteral("(M)") +
+                         fill(app.text(kTextFirmwareId), v.image) +
+                         fill(app.text(kTextBootLoaderId), v.bootLoader);
     if (!switchMode(WorkMode)) {
         appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
                               g_isSwitchMode.load());
         showText(kTextEnvironmentFailure);
     }
     return text;
+}
+
+QString MainWindowLogic::getStatus()
+{
+    if (!guard(true))
+        return QString();
+    TestCommunication(device_);
+    const QByteArray line = QByteArray("GetStatus! g_ErrorCode = 0x") +
+                            QByteArray::number(g_ErrorCode.load(), 16) + "\n";
+    appContext().log.log(line.constData());
+    return QString::fromLatin1(line);
 }
 
 MainWindowLogic::CloseStep MainWindowLogic::closeStep() const

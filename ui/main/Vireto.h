@@ -12,6 +12,9 @@
 class Button;
 class DeviceArrivalWatcher;
 class DeviceMonitorThread;
+class EngineeringPanel;
+class LanguagePanel;
+class LogPanel;
 class QComboBox;
 class QLabel;
 class QTextEdit;
@@ -34,8 +37,8 @@ public:
     int selectedButton() const { return selected_; }
     QPoint dragOffset() const { return dragOffset_; }
     DeviceMonitorThread* monitor() const { return monitor_.get(); }
-    QTextEdit* logArea() const { return logArea_; }
-    QComboBox* languageBox() const { return languageBox_; }
+    QTextEdit* logArea() const;
+    QComboBox* languageBox() const;
     // The last about text shown (empty before the first).
     const QString& lastAboutText() const { return lastAbout_; }
 
@@ -87,7 +90,6 @@ private:
     void select(int index);
     // A mouse move over anything but a menu button: no selection, and a drag moves.
     void moveOutsideMenu(const QPoint& globalPosition);
-    void appendLog(const QString& line);
     QRect scaled(int x, int y, int w, int h) const;
     void startMonitor();
 
@@ -108,8 +110,10 @@ private:
     Button* updatePush_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* version_ = nullptr;
-    QTextEdit* logArea_ = nullptr;
-    QComboBox* languageBox_ = nullptr;
+    // The engineering layout's panels, in the order they are placed.
+    std::vector<EngineeringPanel*> panels_;
+    LogPanel* logPanel_ = nullptr;
+    LanguagePanel* languagePanel_ = nullptr;
     int selected_ = 0;
     QPoint dragOffset_{-1, -1};
     QString imagePath_;

@@ -1,6 +1,7 @@
 #include "EditionPlaceholder.h"
 
 #include "AppContext.h"
+#include "TextIds.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -49,10 +50,10 @@ EditionPlaceholder::EditionPlaceholder(QWidget* parent) : QWidget(parent, Qt::Fr
         QStringLiteral("Language %1\nSkin %2").arg(app.languageIndex).arg(app.skinDirectory), this);
     details->setObjectName(QStringLiteral("details"));
     details->setFont(app.skin.text.font());
-    auto* status = new QLabel(app.text(17), this);
+    auto* status = new QLabel(app.text(kTextNoFrame), this);
     status->setObjectName(QStringLiteral("status"));
     status->setFont(app.skin.text.font());
-    auto* quit = new QPushButton(app.text(11), this);
+    auto* quit = new QPushButton(app.text(kTextExitTitle), this);
     connect(quit, &QPushButton::clicked, this, &QWidget::close);
     for (QWidget* w : {static_cast<QWidget*>(title), static_cast<QWidget*>(edition),
                        static_cast<QWidget*>(details), static_cast<QWidget*>(status),

@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "Button.h"
+#include "TextIds.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -56,9 +57,9 @@ MyMessageBox::MyMessageBox(QWidget* parent, const QString& title, const QString&
                    QStringLiteral("quit2.png"), QString());
     connect(quit_, &Button::clicked, this, &MyMessageBox::QuitButSlot);
 
-    const QString ok = app.text(116).isEmpty() ? QStringLiteral("OK") : app.text(116);
-    QStringList names = mode_ == 3   ? QStringList{QString(), ok, app.text(13)}
-                        : mode_ == 2 ? QStringList{ok, app.text(13)}
+    const QString ok = app.text(kTextOk).isEmpty() ? QStringLiteral("OK") : app.text(kTextOk);
+    QStringList names = mode_ == 3   ? QStringList{QString(), ok, app.text(kTextCancel)}
+                        : mode_ == 2 ? QStringList{ok, app.text(kTextCancel)}
                                      : QStringList{ok};
     for (int i = 0; i < names.size() && i < captions.size(); ++i)
         names[i] = captions[i];

@@ -3,22 +3,25 @@
 #include "AppContext.h"
 #include "Button.h"
 #include "DeviceArrivalWatcher.h"
-#include "DeviceState.h"
-#include "LanguageTable.h"
+#include "FirmwarePanel.h"
+#include "FlashPanel.h"
+#include "FpgaDownloadPanel.h"
+#include "LanguagePanel.h"
 #include "LineImages.h"
+#include "LogPanel.h"
 #include "MyMessageBox.h"
 #include "PresenceMonitor.h"
+#include "PreviewPanel.h"
+#include "RegisterPanel.h"
+#include "ScriptPanel.h"
 #include "SettingsFile.h"
-#include "StatusCheck.h"
+#include "SkinnedParts.h"
+#include "TextIds.h"
 
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
-#include <QScreen>
 #include <QTextEdit>
 
 namespace {
@@ -29,10 +32,7 @@ constexpr int kDesignHeight = 600;
 constexpr int kPanelWidth = 1344;
 constexpr int kPanelHeight = 900;
 
-constexpr int kTextStatusInitial = 0;
-constexpr int kTextUpdating = 10;
-
-const char* const kLabelStyle = "color:rgb(225,236,248)";
+using skinned_parts::kLabelStyle;
 const char* const kStatusStyle = "color:rgb(255,255,255)";
 const char* const kPanelStyle =
     "QLineEdit, QTextEdit, QComboBox { background: rgba(255,255,255,225); color: rgb(0,38,102);"
@@ -83,7 +83,7 @@ Vireto::Vireto(Device& device, QWidget* parent)
     // The user and production menus wait for a checked frame; the other layouts guard
     // each function instead.
     setMenuButtonsEnabled(toolMode_ != 0 && toolMode_ != 1);
-    showStatusText(kTextStatusInitial);
+    showStatusText(kTextDeviceChecking);
 
     previewLineCount = 8;
     app.log.startRun(toolMode_, app.subFunction);
@@ -109,16 +109,7 @@ QRect Vireto::scaled(int x, int y, int w, int h) const
 
 Button* Vireto::makeButton(int text, const QRect& geometry, bool small)
 {
-    auto* b = new Button(this);
-    b->setGeometry(geometry);
-    if (small)
-        b->setSkin(QStringLiteral("button_Normal2.png"), QStringLiteral("button_Focus2.png"),
-                   QStringLiteral("button_Press2.png"), QStringLiteral("button_Enabled.png"));
-    else
-        b->setSkin(QStringLiteral("button_Normal.png"), QStringLiteral("button_Focus.png"),
-                   QStringLiteral("button_Press.png"), QStringLiteral("button_Enabled.png"));
-    b->setColors(255, 255, 255, 255, 255, 255, 220, 232, 245, 120, 120, 120);
-    b->setCaptionFont(appContext().skin.text.font());
+    Button* b = skinned_parts::pushButton(this, geometry, small);
     if (text >= 0)
         captioned_.emplace_back(b, text);
     return b;
@@ -131,7 +122,7 @@ void Vireto::buildCommon()
     title->setGeometry(scaled(24, 8, 520, 44));
     title->setFont(app.skin.title.font());
     title->setStyleSheet(QString::fromLatin1(kLabelStyle));
-    labels_.emplace_back(title, 160);
+    labels_.emplace_back(title, kTextToolTitle);
 
     version_ = new QLabel(QStringLiteral("V") + toolVersionText(app.subVersion), this);
     version_->setObjectName(QStringLiteral("version"));
@@ -169,16 +160,18 @@ void Vireto::buildCommon()
         panels ? right - 24 - 3 * 136 : (right - (keyTestEnabled_ ? 3 : 2) * 184 + 24) / 2;
     const int w = panels ? 120 : 160;
     const int step = panels ? 136 : 184;
-    testButton_ = makeButton(8, scaled(rowX, rowY, w, panels ? 40 : 48), panels);
+    testButton_ = makeButton(kTextTest, scaled(rowX, rowY, w, panels ? 40 : 48), panels);
     connect(testButton_, &Button::clicked, this, &Vireto::TestButSlot);
-    resetButton_ = makeButton(9, scaled(rowX + step, rowY, w, panels ? 40 : 48), panels);
+    resetButton_ =
+        makeButton(kTextReconnect, scaled(rowX + step, rowY, w, panels ? 40 : 48), panels);
     connect(resetButton_, &Button::clicked, this, &Vireto::ResetButSlot);
     if (keyTestEnabled_) {
-        Button* keyTest = makeButton(7, scaled(rowX + 2 * step, rowY, w, panels ? 40 : 48), panels);
+        Button* keyTest =
+            makeButton(kTextKeyTest, scaled(rowX + 2 * step, rowY, w, panels ? 40 : 48), panels);
         keyTest->setButtonEnabled(false); // the key test window comes with the shortcut keys
     }
     if (toolMode_ == 5) {
-        updatePush_ = makeButton(5, scaled((right - 200) / 2, 520, 200, 48), false);
+        updatePush_ = makeButton(kTextUpdateTitle, scaled((right - 200) / 2, 520, 200, 48), false);
         updatePush_->setButtonEnabled(false);
     }
 
@@ -187,7 +180,7 @@ void Vireto::buildCommon()
     maker->setStyleSheet(QStringLiteral("color:rgba(225,236,248,150)"));
     maker->setGeometry(panels ? scaled(24, bottom - 16 - 24, 400, 24)
                               : scaled(24, bottom - 40, 400, 28));
-    labels_.emplace_back(maker, 168);
+    labels_.emplace_back(maker, kTextMaker);
 }
 
 std::vector<Vireto::MenuEntry> Vireto::menuEntries() const
@@ -258,90 +251,21 @@ void Vireto::buildMenu(const std::vector<MenuEntry>& entries, const QRect& area)
 
 void Vireto::buildEngineeringPanels()
 {
-    const AppContext& app = appContext();
-    auto label = [&](int text, const QRect& r) {
-        auto* l = new QLabel(this);
-        l->setGeometry(r);
-        l->setFont(app.skin.text.font());
-        l->setStyleSheet(QString::fromLatin1(kLabelStyle));
-        labels_.emplace_back(l, text);
-        return l;
+    // Left column: downloads, scripts, the raw preview; right column: registers, flash,
+    // firmware, language and the log area.
+    panels_ = {
+        new FpgaDownloadPanel(this, QRect(24, 298, 612, 40), scale_),
+        new ScriptPanel(this, QRect(24, 348, 612, 40), scale_),
+        new PreviewPanel(this, QRect(24, 402, 612, 322), scale_),
+        new RegisterPanel(this, QRect(672, 300, 610, 86), scale_),
+        new FlashPanel(this, QRect(672, 402, 602, 40), scale_),
+        new FirmwarePanel(this, QRect(672, 452, 602, 40), scale_),
+        languagePanel_ = new LanguagePanel(this, QRect(672, 506, 380, 36), scale_),
+        logPanel_ = new LogPanel(this, QRect(672, 558, 602, 214), scale_),
     };
-    auto field = [&](const QRect& r, bool enabled) {
-        auto* e = new QLineEdit(this);
-        e->setGeometry(r);
-        e->setFont(app.skin.text.font());
-        e->setEnabled(enabled);
-        return e;
-    };
-    auto laterButton = [&](int text, const QRect& r) {
-        Button* b = makeButton(text, r, true);
-        b->setButtonEnabled(false); // arrives with the maintenance tools
-        return b;
-    };
-
-    // Left column: downloads, scripts, the raw preview.
-    label(124, scaled(24, 300, 170, 36));
-    field(scaled(200, 300, 300, 36), false);
-    laterButton(126, scaled(516, 298, 120, 40));
-    label(125, scaled(24, 350, 170, 36));
-    field(scaled(200, 350, 300, 36), false);
-    laterButton(127, scaled(516, 348, 120, 40));
-    laterButton(128, scaled(24, 402, 180, 40));
-    laterButton(129, scaled(220, 402, 220, 40));
-    auto* preview = new QLabel(this);
-    preview->setObjectName(QStringLiteral("previewArea"));
-    preview->setGeometry(scaled(24, 454, 612, 270));
-    preview->setStyleSheet(QStringLiteral(
-        "background: rgba(0,0,0,90); border: 1px solid rgb(120,160,200); border-radius: 4px;"));
-
-    // Right column: registers, status, flash, firmware, language.
-    const int x = 672;
-    auto* address = new QLabel(QStringLiteral("Reg Addr(HEX)"), this);
-    address->setGeometry(scaled(x, 300, 150, 36));
-    address->setFont(app.skin.text.font());
-    address->setStyleSheet(QString::fromLatin1(kLabelStyle));
-    field(scaled(x + 150, 300, 130, 36), false);
-    auto* value = new QLabel(QStringLiteral("Value"), this);
-    value->setGeometry(scaled(x + 300, 300, 70, 36));
-    value->setFont(app.skin.text.font());
-    value->setStyleSheet(QString::fromLatin1(kLabelStyle));
-    field(scaled(x + 370, 300, 110, 36), false);
-    auto* sensor = new QCheckBox(QStringLiteral("Sensor"), this);
-    sensor->setGeometry(scaled(x + 500, 300, 110, 36));
-    sensor->setEnabled(false);
-    auto* slave = new QCheckBox(QStringLiteral("Slave"), this);
-    slave->setGeometry(scaled(x + 500, 340, 110, 36));
-    slave->setEnabled(false);
-    laterButton(132, scaled(x, 346, 120, 40));
-    laterButton(133, scaled(x + 136, 346, 120, 40));
-    Button* status = makeButton(-1, scaled(x + 272, 346, 120, 40), true);
-    status->setCaption(QStringLiteral("GetStatus"));
-    connect(status, &Button::clicked, this, &Vireto::FingerIntoButSlot);
-
-    laterButton(120, scaled(x, 402, 190, 40));
-    laterButton(121, scaled(x + 206, 402, 190, 40));
-    laterButton(122, scaled(x + 412, 402, 190, 40));
-
-    label(153, scaled(x, 454, 80, 36));
-    field(scaled(x + 80, 454, 300, 36), false);
-    laterButton(108, scaled(x + 396, 452, 206, 40));
-
-    label(84, scaled(x, 506, 120, 36));
-    languageBox_ = new QComboBox(this);
-    languageBox_->setGeometry(scaled(x + 120, 506, 260, 36));
-    languageBox_->setFont(app.skin.text.font());
-    languageBox_->addItems(LanguageTable::selectorEntries(SettingsFile::languagePack()));
-    languageBox_->setCurrentIndex(std::min(app.languageIndex, languageBox_->count() - 1));
-    connect(languageBox_, &QComboBox::currentIndexChanged, this, &Vireto::LanguageCBoxSlot);
-
-    logArea_ = new QTextEdit(this);
-    logArea_->setObjectName(QStringLiteral("logArea"));
-    logArea_->setReadOnly(true);
-    logArea_->setGeometry(scaled(x, 558, 602, 166));
-    logArea_->setFont(app.skin.text.font());
-    Button* clear = makeButton(130, scaled(x + 482, 732, 120, 40), true);
-    connect(clear, &Button::clicked, this, &Vireto::ClearButSlot);
+    connect(static_cast<RegisterPanel*>(panels_[3]), &RegisterPanel::getStatusRequested, this,
+            &Vireto::FingerIntoButSlot);
+    connect(languagePanel_, &LanguagePanel::languageChosen, this, &Vireto::LanguageCBoxSlot);
 }
 
 void Vireto::refreshCaptions()
@@ -357,6 +281,8 @@ void Vireto::refreshCaptions()
     }
     for (auto& [label, text] : labels_)
         label->setText(app.text(text));
+    for (EngineeringPanel* panel : panels_)
+        panel->refreshTexts();
 }
 
 void Vireto::startMonitor()
@@ -367,6 +293,16 @@ void Vireto::startMonitor()
 QString Vireto::statusText() const
 {
     return status_->text();
+}
+
+QTextEdit* Vireto::logArea() const
+{
+    return logPanel_ ? logPanel_->area() : nullptr;
+}
+
+QComboBox* Vireto::languageBox() const
+{
+    return languagePanel_ ? languagePanel_->selector() : nullptr;
 }
 
 // --- MainWindowView ------------------------------------------------------------
@@ -398,7 +334,11 @@ void Vireto::clearSelection()
 
 void Vireto::startFirmwareWorker() {}
 
-void Vireto::stopPanelWorkers() {}
+void Vireto::stopPanelWorkers()
+{
+    for (EngineeringPanel* panel : panels_)
+        panel->stopWorkers();
+}
 
 // --- Slots ------------------------------------------------------------------------
 
@@ -410,9 +350,7 @@ void Vireto::FindHidDevice()
 
 void Vireto::recvShowData(int code)
 {
-    if (code < 1 || code > 15)
-        return;
-    logic_.handleStatusCode(code);
+    logic_.handleStatusCode(code); // codes it does not know are ignored
 }
 
 void Vireto::AboutButSlot()
@@ -421,7 +359,7 @@ void Vireto::AboutButSlot()
     if (text.isEmpty())
         return;
     lastAbout_ = text;
-    MyMessageBox box(this, appContext().text(3), text, 1, {QStringLiteral("OK")});
+    MyMessageBox box(this, appContext().text(kTextVersions), text, 1, {QStringLiteral("OK")});
     box.run();
 }
 
@@ -447,25 +385,15 @@ void Vireto::MinimizeButSlot()
 
 void Vireto::ClearButSlot()
 {
-    if (logArea_)
-        logArea_->clear();
-}
-
-void Vireto::appendLog(const QString& line)
-{
-    if (logArea_)
-        logArea_->append(line.trimmed());
+    if (logPanel_)
+        logPanel_->clear();
 }
 
 void Vireto::FingerIntoButSlot()
 {
-    if (!logic_.guard(true))
-        return;
-    TestCommunication(device_);
-    const QByteArray line = QByteArray("GetStatus! g_ErrorCode = 0x") +
-                            QByteArray::number(g_ErrorCode.load(), 16) + "\n";
-    appContext().log.log(line.constData());
-    appendLog(QString::fromLatin1(line));
+    const QString line = logic_.getStatus();
+    if (!line.isEmpty() && logPanel_)
+        logPanel_->append(line);
 }
 
 void Vireto::LanguageCBoxSlot(int index)
@@ -575,7 +503,8 @@ void Vireto::closeEvent(QCloseEvent* event)
         break;
     }
     const AppContext& app = appContext();
-    MyMessageBox box(this, app.text(11), app.text(12), 2, {app.text(11), app.text(13)});
+    MyMessageBox box(this, app.text(kTextExitTitle), app.text(kTextConfirmExit), 2,
+                     {app.text(kTextExitTitle), app.text(kTextCancel)});
     if (box.run() != MyMessageBox::kOk) {
         event->ignore();
         return;

@@ -1,0 +1,11 @@
+#include "ScriptPanel.h"
+
+#include "TextIds.h"
+
+ScriptPanel::ScriptPanel(QWidget* parent, const QRect& designRect, double scale)
+    : EngineeringPanel(parent, designRect, scale)
+{
+    addLabel(kTextScript, QRect(0, 2, 170, 36));
+    addField(QRect(176, 2, 300, 36), false);
+    addUnavailableButton(kTextRunScript, QRect(492, 0, 120, 40));
+}

@@ -1,0 +1,55 @@
+#include "EngineeringPanel.h"
+
+#include "AppContext.h"
+#include "Button.h"
+#include "SkinnedParts.h"
+
+#include <QLabel>
+
+EngineeringPanel::EngineeringPanel(QWidget* parent, const QRect& designRect, double scale)
+    : QWidget(parent), scale_(scale)
+{
+    setGeometry(scaled(designRect.x(), designRect.y(), designRect.width(), designRect.height()));
+}
+
+QRect EngineeringPanel::scaled(int x, int y, int w, int h) const
+{
+    return QRect(qRound(x * scale_), qRound(y * scale_), qRound(w * scale_), qRound(h * scale_));
+}
+
+Button* EngineeringPanel::addButton(int text, const QRect& r)
+{
+    Button* b = skinned_parts::pushButton(this, scaled(r.x(), r.y(), r.width(), r.height()), true);
+    if (text >= 0)
+        captioned_.emplace_back(b, text);
+    return b;
+}
+
+Button* EngineeringPanel::addUnavailableButton(int text, const QRect& r)
+{
+    Button* b = addButton(text, r);
+    b->setButtonEnabled(false);
+    return b;
+}
+
+QLabel* EngineeringPanel::addLabel(int text, const QRect& r)
+{
+    QLabel* l = skinned_parts::label(this, scaled(r.x(), r.y(), r.width(), r.height()));
+    if (text >= 0)
+        labels_.emplace_back(l, text);
+    return l;
+}
+
+QLineEdit* EngineeringPanel::addField(const QRect& r, bool enabled)
+{
+    return skinned_parts::field(this, scaled(r.x(), r.y(), r.width(), r.height()), enabled);
+}
+
+void EngineeringPanel::refreshTexts()
+{
+    const AppContext& app = appContext();
+    for (auto& [button, text] : captioned_)
+        button->setCaption(app.text(text));
+    for (auto& [label, text] : labels_)
+        label->setText(app.text(text));
+}

@@ -1,0 +1,46 @@
+#include "SkinnedParts.h"
+
+#include "AppContext.h"
+#include "Button.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+namespace skinned_parts {
+
+const char* const kLabelStyle = "color:rgb(225,236,248)";
+
+Button* pushButton(QWidget* parent, const QRect& geometry, bool small)
+{
+    auto* b = new Button(parent);
+    b->setGeometry(geometry);
+    if (small)
+        b->setSkin(QStringLiteral("button_Normal2.png"), QStringLiteral("button_Focus2.png"),
+                   QStringLiteral("button_Press2.png"), QStringLiteral("button_Enabled.png"));
+    else
+        b->setSkin(QStringLiteral("button_Normal.png"), QStringLiteral("button_Focus.png"),
+                   QStringLiteral("button_Press.png"), QStringLiteral("button_Enabled.png"));
+    b->setColors(255, 255, 255, 255, 255, 255, 220, 232, 245, 120, 120, 120);
+    b->setCaptionFont(appContext().skin.text.font());
+    return b;
+}
+
+QLabel* label(QWidget* parent, const QRect& geometry)
+{
+    auto* l = new QLabel(parent);
+    l->setGeometry(geometry);
+    l->setFont(appContext().skin.text.font());
+    l->setStyleSheet(QString::fromLatin1(kLabelStyle));
+    return l;
+}
+
+QLineEdit* field(QWidget* parent, const QRect& geometry, bool enabled)
+{
+    auto* e = new QLineEdit(parent);
+    e->setGeometry(geometry);
+    e->setFont(appContext().skin.text.font());
+    e->setEnabled(enabled);
+    return e;
+}
+
+} // namespace skinned_parts

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QRect>
+
+class Button;
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+// The look shared by the windows' pushbuttons, labels and fields.
+namespace skinned_parts {
+
+// Colours of captions and labels on the skin's dark background.
+extern const char* const kLabelStyle;
+
+// A skinned push button: the small picture set of the panels or the large one of
+// the menus' second row, white captions in the text font.
+Button* pushButton(QWidget* parent, const QRect& geometry, bool small);
+QLabel* label(QWidget* parent, const QRect& geometry);
+QLineEdit* field(QWidget* parent, const QRect& geometry, bool enabled);
+
+} // namespace skinned_parts
