@@ -2,6 +2,7 @@
 
 #include "CalibrationTargets.h"
 #include "CaptureSteps.h"
+#include "KeyCalibrationState.h"
 #include "SettingsFile.h"
 
 std::atomic<int> g_CalDataInitSuc{0};
@@ -14,6 +15,17 @@ int readWaitFrameCount(const SettingsFile& settings)
         settings.readInt(QStringLiteral("Vireto_Config"), QStringLiteral("CalibTime"), 40));
     g_WaitFrameCount = frames;
     return frames;
+}
+
+void resetCalibrationState()
+{
+    g_CalDataInitSuc = 0;
+    g_CalibrationProcessSuc = 0;
+    g_WaitFrameCount = 40;
+    CalibrationRunState& run = calibrationRunState();
+    run.fastMode = 0;
+    run.reset();
+    keyCalibrationState().reset(0);
 }
 
 void CalibrationRunState::reset()

@@ -18,6 +18,10 @@ extern std::atomic<int> g_WaitFrameCount;
 // Vireto_Config/CalibTime (default 40), clamped to 20..120, into g_WaitFrameCount.
 int readWaitFrameCount(const SettingsFile& settings);
 
+// Puts every process-wide value of calibration back as at program start: the flags
+// above, the calibration run (of 16 points) and the key calibration.
+void resetCalibrationState();
+
 // The state of a calibration run, shared by the worker (which collects and computes)
 // and the window (which draws it and steps back). The counters and flags are atomics
 // the window may read at any time; the positions fixed so far and the per-target

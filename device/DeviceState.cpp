@@ -1,5 +1,7 @@
 #include "DeviceState.h"
 
+#include "PresenceMonitor.h"
+
 std::atomic<int> g_bDevExist{0};
 std::atomic<int> g_isDeviceCommunicate{1};
 std::atomic<int> g_isSwitchMode{0};
@@ -13,4 +15,9 @@ void resetDeviceState()
     g_isSwitchMode = 0;
     g_ErrorCode = 0;
     g_getStatusError = 0;
+    checkState = FIRST_OPEN_TOOL;
+    openResult = 0;
+    retryCount = 0;
+    updatePending = 0;
+    bootLoaderSeen = 0;
 }

@@ -17,5 +17,7 @@ inline void markDeviceLost()
     g_isDeviceCommunicate = 0;
 }
 
-// Back to the values at program start (used between independent runs, e.g. tests).
+// Every process-wide value of the device layer back to its value at program start:
+// these flags and the presence monitor's state (used between independent runs, e.g.
+// tests).
 void resetDeviceState();

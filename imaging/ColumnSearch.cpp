@@ -155,14 +155,30 @@ void ColumnSearch::sample(Side side, EdgeSample& out)
     out = buffer;
 }
 
-void ColumnSearch::takeEndColumns()
+ColumnResult ColumnResult::current()
 {
-    appContext().log.logf("Left_End=%d, Right_End=%d\n", Left_End.load(), Right_End.load());
-    opticalParams(Side::Master).endColumn = Left_End;
-    opticalParams(Side::Slave).endColumn = Right_End;
+    return {false,
+            Left_Start,
+            Left_End,
+            Right_Start,
+            Right_End,
+            ::leftQualified != 0,
+            ::rightQualified != 0};
 }
 
-bool ColumnSearch::runNormal()
+void ColumnResult::store() const
+{
+    Left_Start = leftStart;
+    Left_End = leftEnd;
+    Right_Start = rightStart;
+    Right_End = rightEnd;
+    ::leftQualified = leftQualified ? 1 : 0;
+    ::rightQualified = rightQualified ? 1 : 0;
+    opticalParams(Side::Master).endColumn = leftEnd;
+    opticalParams(Side::Slave).endColumn = rightEnd;
+}
+
+bool ColumnSearch::runNormal(ColumnResult& result)
 {
     g_EdgeSample = {};
     Emitters kept;
@@ -205,9 +221,9 @@ bool ColumnSearch::runNormal()
     if (config_.SensorType == 0) {
         // The bezel ends where the lit picture is no brighter than the dark one.
         if (const auto c = firstDarkColumn(leftMax, left4))
-            Left_End = static_cast<uint16_t>(kFirstColumn + *c);
+            result.leftEnd = static_cast<uint16_t>(kFirstColumn + *c);
         if (const auto c = firstDarkColumn(rightMax, right4))
-            Right_End = static_cast<uint16_t>(kFirstColumn + *c);
+            result.rightEnd = static_cast<uint16_t>(kFirstColumn + *c);
     } else {
         // A four-lights frame: with its own emitters dark a camera sees the opposite
         // corner's lamps from where its bezel ends.
@@ -215,18 +231,19 @@ bool ColumnSearch::runNormal()
         const Projection right = projection(rightB);
         logBlock("ProjectImg:\n", left, kLineValuesPerRow);
         if (const auto c = firstColumnAbove(left, kProjectionThreshold))
-            Left_End = static_cast<uint16_t>(kFirstColumn + *c);
+            result.leftEnd = static_cast<uint16_t>(kFirstColumn + *c);
         logBlock("ProjectImg:\n", right, kLineValuesPerRow);
         if (const auto c = firstColumnAbove(right, kProjectionThreshold))
-            Right_End = static_cast<uint16_t>(kFirstColumn + *c);
+            result.rightEnd = static_cast<uint16_t>(kFirstColumn + *c);
     }
-    Left_Start = 0;
-    Right_Start = 0;
-    takeEndColumns();
+    result.leftStart = 0;
+    result.rightStart = 0;
+    appContext().log.logf("Left_End=%d, Right_End=%d\n", result.leftEnd, result.rightEnd);
+    result.found = true;
     return writeEmitters(kept);
 }
 
-bool ColumnSearch::runPenMode()
+bool ColumnSearch::runPenMode(ColumnResult& result)
 {
     g_EdgeSample = {};
     Emitters kept;
@@ -268,21 +285,20 @@ bool ColumnSearch::runPenMode()
     imaging_log::rows(right.data(), right.size(), kPenSumsPerRow);
     imaging_log::raw("\n");
     if (const auto c = firstColumnAbove(left, kPenThreshold))
-        Left_End = static_cast<uint16_t>(kPenFirstColumn + *c);
+        result.leftEnd = static_cast<uint16_t>(kPenFirstColumn + *c);
     if (const auto c = firstColumnAbove(right, kPenThreshold))
-        Right_End = static_cast<uint16_t>(kPenFirstColumn + *c);
-    appContext().log.logf("Left_End=%d, Right_End=%d\n", Left_End.load(), Right_End.load());
-    if (Left_End < kPenSmallestEnd) {
-        Left_End = kPenSmallestEnd;
+        result.rightEnd = static_cast<uint16_t>(kPenFirstColumn + *c);
+    appContext().log.logf("Left_End=%d, Right_End=%d\n", result.leftEnd, result.rightEnd);
+    if (result.leftEnd < kPenSmallestEnd) {
+        result.leftEnd = kPenSmallestEnd;
         if (config_.QualityEvaluation)
-            leftQualified = 0;
+            result.leftQualified = false;
     }
-    if (Right_End < kPenSmallestEnd) {
-        Right_End = kPenSmallestEnd;
+    if (result.rightEnd < kPenSmallestEnd) {
+        result.rightEnd = kPenSmallestEnd;
         if (config_.QualityEvaluation)
-            rightQualified = 0;
+            result.rightQualified = false;
     }
-    opticalParams(Side::Master).endColumn = Left_End;
-    opticalParams(Side::Slave).endColumn = Right_End;
+    result.found = true;
     return writeEmitters(kept);
 }

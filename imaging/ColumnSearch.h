@@ -7,18 +7,36 @@
 
 #include <cstdint>
 
+// What a column search found: the columns of both cameras (a column the search could
+// not find keeps the value it had) and, in pen mode, a side judged unqualified.
+// `found` is set once the search got as far as computing the columns.
+struct ColumnResult {
+    bool found = false;
+    uint16_t leftStart = 0;
+    uint16_t leftEnd = 0;
+    uint16_t rightStart = 0;
+    uint16_t rightEnd = 0;
+    bool leftQualified = true;
+    bool rightQualified = true;
+
+    // The values the process holds now (Left_Start .. Right_End, leftQualified, ...).
+    static ColumnResult current();
+    // Stores the result in those values and in the working end columns.
+    void store() const;
+};
+
 // The column searches of image-adjusting: pictures of the right edge taken with each
 // module's emitters switched off and on in turns tell where each camera's bezel ends.
-// Results go to Left_Start/Left_End/Right_Start/Right_End and the working end columns.
+// The search starts from and updates a ColumnResult; the caller stores it.
 class ColumnSearch {
 public:
     ColumnSearch(Device& device, GuardedSteps& steps, const LevelingConfig& config);
 
     // The normal search (InfraredPenMode 0): register phases with read-back checks, five
     // captures per phase, end columns by difference (SensorType 0) or projection.
-    bool runNormal();
+    bool runNormal(ColumnResult& result);
     // The pen-mode search: one capture per phase, end columns from the 8-line sums.
-    bool runPenMode();
+    bool runPenMode(ColumnResult& result);
 
 private:
     struct Emitters {
@@ -42,10 +60,6 @@ private:
     void sample(Side side, EdgeSample& out);
     // Puts the kept emitter values back after a failed search, as far as the frame lets.
     void restoreAfterFailure(const Emitters& kept);
-    void endColumnsByDifference(const EdgeSample& leftA, const EdgeSample& rightB,
-                                const EdgeSample& leftB, const EdgeSample& rightA);
-    void endColumnsByProjection(const EdgeSample& leftA, const EdgeSample& rightB);
-    void takeEndColumns();
 
     Device& device_;
     GuardedSteps& steps_;

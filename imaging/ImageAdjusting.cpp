@@ -130,7 +130,12 @@ int ImageAdjusting::OptimalizeLines()
 int ImageAdjusting::SearchColumns()
 {
     ColumnSearch search(device_, steps_, config_);
-    return config_.InfraredPenMode ? search.runPenMode() : search.runNormal();
+    ColumnResult columns = ColumnResult::current();
+    const bool ok =
+        config_.InfraredPenMode ? search.runPenMode(columns) : search.runNormal(columns);
+    if (columns.found)
+        columns.store();
+    return ok;
 }
 
 bool ImageAdjusting::readEvaluationFrame()

@@ -14,6 +14,11 @@
 
 std::atomic<int> g_UpdateProgress{0};
 
+void resetMaintenanceState()
+{
+    g_UpdateProgress = 0;
+}
+
 namespace {
 
 namespace aw = address_word;

@@ -4,7 +4,6 @@
 #include "FirmwareImage.h"
 #include "WorkerThread.h"
 
-
 #include <atomic>
 #include <functional>
 
@@ -23,6 +22,9 @@ enum StreamState { kStreamIdle = 0, kStreamFirst = 1, kStreamMiddle = 2, kStream
 
 // Progress shown by the update window's progress bar (1, 8, 24, 32, 48, 80).
 extern std::atomic<int> g_UpdateProgress;
+
+// Puts every process-wide value of the maintenance tools back as at program start.
+void resetMaintenanceState();
 
 // The transfer into a frame that runs its boot loader: part A on download stream A
 // followed by its image descriptor, part B on stream B followed by the new version

@@ -158,11 +158,13 @@ TEST_F(ImageAdjustingTest, DarkStretchMakesOnlyThatSideNotQualified)
     EXPECT_TRUE(logText().contains("count = 10; i = 309;"));
 
     resetImagingState();
+    previewLineCount = 8;
     frame->darkenBezel(Side::Slave, 300, 9);
     ASSERT_EQ(search(), ImageAdjusting::kSucceeded);
     EXPECT_EQ(rightQualified, 1) << "nine dark columns pass";
 
     resetImagingState();
+    previewLineCount = 8;
     harness->config.QualityEvaluation = 0;
     frame->darkenBezel(Side::Master, 200, 50);
     harness->codes.clear();

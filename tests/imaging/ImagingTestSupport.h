@@ -7,6 +7,7 @@
 #include "Device.h"
 #include "DeviceState.h"
 #include "FlashMap.h"
+#include "ImagingState.h"
 #include "LevelingConfig.h"
 #include "LineImages.h"
 #include "OpticalParams.h"
@@ -27,26 +28,6 @@
 
 namespace imagingtest {
 
-// The process-wide imaging values as at program start.
-inline void resetImagingState()
-{
-    for (Side side : {Side::Master, Side::Slave}) {
-        OpticalParams& p = opticalParams(side);
-        p.startLine = p.startColumn = p.endColumn = OpticalParams::kUnset;
-        p.exposureGain = p.exposureTime = OpticalParams::kUnset;
-        p.setOptimumLines({});
-    }
-    resetSearchFlags();
-    clearColumnResults();
-    leftQualified = 1;
-    rightQualified = 1;
-    g_isExposureSuc = 0;
-    g_StartLineSearchLow = 200;
-    g_StartLineSearchHigh = 300;
-    g_EdgeSample = {};
-    previewLineCount = 8;
-}
-
 // The tool's device stack on a virtual frame, waits off, the run's log in a scratch
 // folder.
 class ImagingTest : public ::testing::Test {
@@ -56,6 +37,7 @@ protected:
         delay::setTimeScale(0.0);
         resetDeviceState();
         resetImagingState();
+        previewLineCount = 8; // as the image-adjusting window sets it
         frame = std::make_shared<sim::VirtualFrame>();
         device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
         uint16_t pid = 0;

@@ -17,6 +17,13 @@ std::atomic<int> g_WriteDeviceInfo{0};
 std::atomic<int> g_AmendDeviceInfo{0};
 std::atomic<int> g_IsReProduction{1};
 
+void resetMainWindowState()
+{
+    g_WriteDeviceInfo = 0;
+    g_AmendDeviceInfo = 0;
+    g_IsReProduction = 1;
+}
+
 namespace {
 
 const QString kConfig = QStringLiteral("Vireto_Config");

@@ -15,6 +15,8 @@ class FirmwareUpdateSession;
 extern std::atomic<int> g_WriteDeviceInfo;
 extern std::atomic<int> g_AmendDeviceInfo;
 extern std::atomic<int> g_IsReProduction;
+// Puts those back as at program start.
+void resetMainWindowState();
 
 // The codes a main window's recvShowData(int) handles: from its device-check worker
 // (the MonitorCode values) and from the secondary windows it opens.
