@@ -5,6 +5,7 @@
 #include "DeviceState.h"
 #include "ImageAdjusting.h"
 #include "LevelingConfig.h"
+#include "LevelingRun.h"
 #include "LineImages.h"
 #include "OpticalParams.h"
 #include "SearchState.h"
@@ -112,15 +113,11 @@ int runLevel(const CliContext& context)
     FrameBuffers buffers;
     if (!buffers.valid())
         return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));
-    clearColumnResults();
-    leftQualified = 1;
-    rightQualified = 1;
+    LevelingRun::clearResults();
     AdjustScreenState state;
-    std::atomic<int> stop{0};
-    StepGuard guard(*device, state, stop, [](int) {});
-    ReadControl control;
-    control.stepGuard = [&guard] { return guard(); };
-    ImageAdjusting adjusting(*device, config, control, &state);
+    const std::atomic<int> stop{0};
+    LevelingRun run(*device, state, config, stop, [](int) {});
+    ImageAdjusting& adjusting = run.adjusting();
     if (!adjusting.LoadStoredOptics())
         return fail(kExitFailed, QStringLiteral("cannot read the sensor information block: %1")
                                      .arg(lastFailure(*device)));

@@ -2,7 +2,7 @@
 
 #include "Delay.h"
 #include "DeviceState.h"
-#include "ImageAdjusting.h"
+#include "LevelingRun.h"
 #include "LineImages.h"
 #include "SearchState.h"
 #include "StepGuard.h"
@@ -54,12 +54,9 @@ bool CImagePreviewThread::waitForSensorTest()
 void CImagePreviewThread::run()
 {
     const auto report = [this](int code) { emit sendData(code); };
-    StepGuard guard(device_, state_, stopFlag(), report);
-    ReadControl control;
-    control.stopRequested = [this] { return stopRequested(); };
-    control.stepGuard = [&guard] { return guard(); };
-    control.report = report;
-    ImageAdjusting adjusting(device_, config_, control, &state_);
+    LevelingRun run(device_, state_, config_, stopFlag(), report);
+    ImageAdjusting& adjusting = run.adjusting();
+    const auto guard = [&run] { return run.guard(); };
 
     if (config_.TestSensor && state_.loadFlag) {
         state_.testFinished = 0;
