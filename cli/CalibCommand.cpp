@@ -9,7 +9,7 @@
 #include "KeyRectangles.h"
 #include "StoredRecord.h"
 #include "ToolSession.h"
-#include "VirtualFrame.h"
+#include "VirtualScene.h"
 
 #include <algorithm>
 #include <cmath>
@@ -88,8 +88,8 @@ int show(Device& device)
 
 int verify(Device& device, int points)
 {
-    sim::VirtualFrame* frame = calibration_cli::virtualFrameOf(device);
-    if (!frame)
+    VirtualScene* scene = frameScene();
+    if (!scene)
         return fail(kExitUsage,
                     QStringLiteral("calib verify needs the virtual frame (--device=sim)"));
     SensorBlock b{};
@@ -103,11 +103,11 @@ int verify(Device& device, int points)
     const int width = widthOf(b);
     const int height = heightOf(b);
     const int sensorType = calibration_cli::sensorTypeOf(device);
-    calibration_cli::putOperatorInFront(*frame, width, height, sensorType, 0.0);
+    scene->placeOperator(width, height, sensorType, 0.0);
     QString error;
     const auto figures = accuracy_check::measure(
         device, record, angle_table::forSensorType(sensorType), width, height, points, kVerifySeed,
-        calibration_cli::truthOf(*frame), error);
+        calibration_cli::truthOf(*scene), error);
     if (!figures)
         return fail(kExitFailed, QStringLiteral("verify: %1: %2").arg(error, lastFailure(device)));
     std::printf("%d touches on a %d x %d desktop\n", points, width, height);

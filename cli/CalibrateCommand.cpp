@@ -10,8 +10,8 @@
 #include "StoredRecord.h"
 #include "TextIds.h"
 #include "ToolSession.h"
+#include "VirtualScene.h"
 #include "WorkerDriver.h"
-#include "VirtualFrame.h"
 
 #include <cstdio>
 #include <memory>
@@ -100,12 +100,12 @@ int runCalibrate(const CliContext& context)
             return fail(kExitFailed, QStringLiteral("%1: %2").arg(
                                          appContext().text(kTextFirst16Point), problem));
     }
-    sim::VirtualFrame* frame = calibration_cli::virtualFrameOf(*device);
+    VirtualScene* scene = frameScene();
     if (o.width == 0) {
         if (o.fast && widthOf(block) != 0 && widthOf(block) != 0xFFFF) {
             o.width = widthOf(block);
             o.height = heightOf(block);
-        } else if (frame) {
+        } else if (scene) {
             o.width = 1920;
             o.height = 1080;
         } else {
@@ -113,8 +113,8 @@ int runCalibrate(const CliContext& context)
         }
     }
     const int sensorType = calibration_cli::sensorTypeOf(*device);
-    if (frame) {
-        calibration_cli::putOperatorInFront(*frame, o.width, o.height, sensorType, kAimError);
+    if (scene) {
+        scene->placeOperator(o.width, o.height, sensorType, kAimError);
         note(QStringLiteral("virtual frame: a virtual operator touches the targets"));
     }
     readWaitFrameCount(SettingsFile::vireto());

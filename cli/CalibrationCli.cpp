@@ -2,46 +2,24 @@
 
 #include "CalibrationTargets.h"
 #include "ConfigRecord.h"
-#include "SimTransport.h"
-#include "VirtualFrame.h"
+#include "VirtualScene.h"
 
 #include <cmath>
 #include <cstdio>
 
 namespace calibration_cli {
 
-sim::VirtualFrame* virtualFrameOf(Device& device)
-{
-    auto* transport = dynamic_cast<sim::SimTransport*>(&device.transport());
-    if (!transport || transport->simBus().frames().empty())
-        return nullptr;
-    return transport->simBus().frames().front().get();
-}
-
-void putOperatorInFront(sim::VirtualFrame& frame, int width, int height, int sensorType,
-                        double aimError)
-{
-    frame.setScreenSize(width, height);
-    sim::TouchScene scene = frame.touchScene();
-    scene.sensorType = sensorType;
-    frame.setTouchScene(scene);
-    sim::OperatorSettings op;
-    op.present = true;
-    op.aimError = aimError;
-    frame.setVirtualOperator(op);
-}
-
-accuracy_check::Truth truthOf(sim::VirtualFrame& frame)
+accuracy_check::Truth truthOf(VirtualScene& scene)
 {
     accuracy_check::Truth truth;
-    truth.touchedPoint = [&frame]() -> std::optional<camera_model::PointF> {
-        const auto p = frame.fingerPoint();
+    truth.touchedPoint = [&scene]() -> std::optional<camera_model::PointF> {
+        const auto p = scene.fingerPoint();
         if (!p)
             return std::nullopt;
         return camera_model::PointF{p->x, p->y};
     };
-    truth.exactLocate = [&frame](int left, int right) -> std::optional<camera_model::PointF> {
-        const auto p = frame.exactLocate(left, right);
+    truth.exactLocate = [&scene](int left, int right) -> std::optional<camera_model::PointF> {
+        const auto p = scene.exactLocate(left, right);
         if (!p)
             return std::nullopt;
         return camera_model::PointF{p->x, p->y};

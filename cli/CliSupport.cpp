@@ -36,10 +36,22 @@ bool wantsHelp(const QStringList& args)
     return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
 }
 
+namespace {
+
+std::shared_ptr<VirtualScene> openedScene;
+
+} // namespace
+
+VirtualScene* frameScene()
+{
+    return openedScene.get();
+}
+
 Device* openFrame(const CliContext& context, uint16_t* productId)
 {
     QString error;
-    std::unique_ptr<HidTransport> transport = makeTransport(context.deviceSpec, error);
+    ChosenFrame chosen = chooseFrame(context.deviceSpec, error);
+    std::unique_ptr<HidTransport>& transport = chosen.transport;
     if (!transport) {
         fail(kExitNoFrame, error);
         return nullptr;
@@ -52,6 +64,7 @@ Device* openFrame(const CliContext& context, uint16_t* productId)
     if (productId)
         *productId = pid;
     setCurrentDevice(std::make_unique<Device>(std::move(transport)));
+    openedScene = std::move(chosen.scene);
     g_bDevExist = 1;
     g_isDeviceCommunicate = 1;
     return &currentDevice();

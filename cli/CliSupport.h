@@ -7,6 +7,7 @@
 #include <optional>
 
 class Device;
+class VirtualScene;
 
 // What every subcommand gets: its own arguments and the frame it talks to.
 struct CliContext {
@@ -29,6 +30,9 @@ bool wantsHelp(const QStringList& args);
 // Opens the frame named by the context and marks it present. Prints the reason and
 // returns nullptr when there is none.
 Device* openFrame(const CliContext& context, uint16_t* productId = nullptr);
+// The scene of the frame openFrame opened when it is the virtual frame (a desktop, an
+// operator, printed keys); nullptr for any other frame.
+VirtualScene* frameScene();
 
 // A short name of why the last command failed: refused, timed out, link lost.
 QString lastFailure(Device& device);

@@ -9,12 +9,11 @@
 #include "FlashMap.h"
 #include "KeyCalibrationThread.h"
 #include "KeyLayout.h"
-#include "PrintedKeys.h"
 #include "SettingsFile.h"
 #include "StoredRecord.h"
 #include "ToolSession.h"
+#include "VirtualScene.h"
 #include "WorkerDriver.h"
-#include "VirtualFrame.h"
 
 #include <cstdio>
 
@@ -73,9 +72,9 @@ int show(Device& device)
     return kExitOk;
 }
 
-sim::KeyGroups groupsOf(const shortcut_keys::KeyLayout& layout)
+VirtualScene::KeyGroups groupsOf(const shortcut_keys::KeyLayout& layout)
 {
-    sim::KeyGroups groups{};
+    VirtualScene::KeyGroups groups{};
     for (int side : shortcut_keys::kSideOrder) {
         const shortcut_keys::SideLayout& s = layout.of(side);
         for (int g = 0; g < s.groupCnt && g < shortcut_keys::kMaxGroups; ++g)
@@ -109,11 +108,9 @@ int calibrate(Device& device)
     const int width = widthOf(block);
     const int height = heightOf(block);
     const int sensorType = calibration_cli::sensorTypeOf(device);
-    if (sim::VirtualFrame* frame = calibration_cli::virtualFrameOf(device)) {
-        calibration_cli::putOperatorInFront(*frame, width, height, sensorType, 0.0);
-        sim::TouchScene scene = frame->touchScene();
-        scene.keys = sim::printedKeysFor(groupsOf(layout), width, height);
-        frame->setTouchScene(scene);
+    if (VirtualScene* scene = frameScene()) {
+        scene->placeOperator(width, height, sensorType, 0.0);
+        scene->printKeys(groupsOf(layout), width, height);
         note(QStringLiteral("virtual frame: keys printed to match the layout; a virtual operator "
                             "touches their corners"));
     }

@@ -16,8 +16,9 @@ namespace {
 TEST(TransportFactoryTest, HidIsTheSystemsHidDevices)
 {
     QString error = QStringLiteral("stale");
-    auto transport = makeTransport(QStringLiteral("hid"), error);
-    EXPECT_NE(dynamic_cast<HidapiTransport*>(transport.get()), nullptr);
+    ChosenFrame chosen = chooseFrame(QStringLiteral("hid"), error);
+    EXPECT_NE(dynamic_cast<HidapiTransport*>(chosen.transport.get()), nullptr);
+    EXPECT_EQ(chosen.scene, nullptr) << "a real frame has no scene to set up";
     EXPECT_TRUE(error.isEmpty());
 }
 
@@ -26,12 +27,17 @@ TEST(TransportFactoryTest, SimWithPathKeepsTheFlashThere)
     ScratchDir dir;
     const QString flash = dir.file(QStringLiteral("frame one.flash"));
     QString error;
-    auto transport = makeTransport(QStringLiteral("sim:") + flash, error);
-    ASSERT_NE(dynamic_cast<sim::SimTransport*>(transport.get()), nullptr) << error.toStdString();
+    ChosenFrame chosen = chooseFrame(QStringLiteral("sim:") + flash, error);
+    auto* transport = dynamic_cast<sim::SimTransport*>(chosen.transport.get());
+    ASSERT_NE(transport, nullptr) << error.toStdString();
     EXPECT_TRUE(QFileInfo::exists(flash));
     uint16_t product = 0;
     EXPECT_EQ(transport->open(product), 1);
     EXPECT_EQ(product, 0xCB12);
+    // Its scene is the same frame's: the operator it places touches that frame.
+    ASSERT_NE(chosen.scene, nullptr);
+    chosen.scene->placeOperator(1024, 768, 0, 0.0);
+    EXPECT_EQ(transport->simBus().frames().front()->touchScene().width, 1024);
 }
 
 TEST(TransportFactoryTest, PlainSimKeepsTheFlashInTheProgramFolder)
@@ -63,8 +69,10 @@ TEST(TransportFactoryTest, UnixIsTheSocketsOfTheFolder)
 {
     ScratchDir dir;
     QString error;
-    auto transport = makeTransport(QStringLiteral("unix:") + dir.path(), error);
-    ASSERT_NE(dynamic_cast<SocketTransport*>(transport.get()), nullptr);
+    ChosenFrame chosen = chooseFrame(QStringLiteral("unix:") + dir.path(), error);
+    auto* transport = dynamic_cast<SocketTransport*>(chosen.transport.get());
+    ASSERT_NE(transport, nullptr);
+    EXPECT_EQ(chosen.scene, nullptr);
     uint16_t product = 0;
     EXPECT_EQ(transport->open(product), 0);
     EXPECT_EQ(product, frame_identity::kNoProductId);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HidTransport.h"
+#include "VirtualScene.h"
 
 #include <QString>
 
@@ -14,6 +15,14 @@
 //   sim:PATH   the same, its flash kept in PATH
 //   unix:DIR   the frame-link sockets in DIR
 //
-// nullptr with a one-line reason in error for anything else, or when the virtual
+// The virtual frame comes with its scene; other frames have none.
+struct ChosenFrame {
+    std::unique_ptr<HidTransport> transport;
+    std::shared_ptr<VirtualScene> scene;
+};
+
+// No transport, with a one-line reason in error, for anything else or when the virtual
 // frame's flash file cannot be used.
+ChosenFrame chooseFrame(const QString& where, QString& error);
+// The transport alone.
 std::unique_ptr<HidTransport> makeTransport(const QString& where, QString& error);

@@ -2,6 +2,7 @@
 
 #include "HidapiBus.h"
 #include "ProgramFolder.h"
+#include "SimScene.h"
 #include "SimTransport.h"
 #include "SocketBus.h"
 #include "VirtualFrame.h"
@@ -23,25 +24,30 @@ std::string localPath(const QString& path)
     return QFile::encodeName(path).toStdString();
 }
 
-std::unique_ptr<HidTransport> virtualFrame(const QString& flashFile, QString& error)
+ChosenFrame virtualFrame(const QString& flashFile, QString& error)
 {
     std::string why;
     std::shared_ptr<sim::VirtualFrame> frame =
         sim::VirtualFrame::withFlashFile(localPath(flashFile), why);
     if (!frame) {
         error = QStringLiteral("virtual frame: %1").arg(QString::fromStdString(why));
-        return nullptr;
+        return {};
     }
-    return std::make_unique<sim::SimTransport>(std::move(frame));
+    return {std::make_unique<sim::SimTransport>(frame), std::make_shared<SimScene>(frame)};
 }
 
 } // namespace
 
 std::unique_ptr<HidTransport> makeTransport(const QString& where, QString& error)
 {
+    return chooseFrame(where, error).transport;
+}
+
+ChosenFrame chooseFrame(const QString& where, QString& error)
+{
     error.clear();
     if (where == QLatin1String("hid"))
-        return std::make_unique<HidapiTransport>();
+        return {std::make_unique<HidapiTransport>(), nullptr};
     if (where == QLatin1String("sim"))
         // Beside the program, so that the tool and vireto-cli share one virtual frame.
         return virtualFrame(QDir(programFolder()).filePath(QString::fromLatin1(kDefaultFlashFile)),
@@ -49,12 +55,12 @@ std::unique_ptr<HidTransport> makeTransport(const QString& where, QString& error
     if (where.startsWith(QLatin1String("sim:")) && where.size() > 4)
         return virtualFrame(where.mid(4), error);
     if (where.startsWith(QLatin1String("unix:")) && where.size() > 5)
-        return std::make_unique<SocketTransport>(localPath(where.mid(5)));
+        return {std::make_unique<SocketTransport>(localPath(where.mid(5))), nullptr};
     // Shown as given, but on one line.
     QString shown = where;
     for (QChar& c : shown)
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             c = QLatin1Char('?');
     error = QStringLiteral("unknown device \"%1\": %2").arg(shown, acceptedForms());
-    return nullptr;
+    return {};
 }

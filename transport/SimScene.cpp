@@ -1,0 +1,39 @@
+#include "SimScene.h"
+
+#include "PrintedKeys.h"
+#include "VirtualFrame.h"
+
+void SimScene::placeOperator(int width, int height, int sensorType, double aimError)
+{
+    frame_->setScreenSize(width, height);
+    sim::TouchScene scene = frame_->touchScene();
+    scene.sensorType = sensorType;
+    frame_->setTouchScene(scene);
+    sim::OperatorSettings op;
+    op.present = true;
+    op.aimError = aimError;
+    frame_->setVirtualOperator(op);
+}
+
+void SimScene::printKeys(const KeyGroups& groups, int width, int height)
+{
+    sim::TouchScene scene = frame_->touchScene();
+    scene.keys = sim::printedKeysFor(groups, width, height);
+    frame_->setTouchScene(scene);
+}
+
+std::optional<VirtualScene::Point> SimScene::fingerPoint() const
+{
+    const auto p = frame_->fingerPoint();
+    if (!p)
+        return std::nullopt;
+    return Point{p->x, p->y};
+}
+
+std::optional<VirtualScene::Point> SimScene::exactLocate(int leftPosition, int rightPosition) const
+{
+    const auto p = frame_->exactLocate(leftPosition, rightPosition);
+    if (!p)
+        return std::nullopt;
+    return Point{p->x, p->y};
+}
