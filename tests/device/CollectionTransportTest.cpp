@@ -1,4 +1,5 @@
 #include "CollectionTransport.h"
+#include "FrameIdentity.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,17 @@ TEST_F(CollectionTransportTest, IdentityRulesRejectOtherDevices)
     EXPECT_EQ(pid, 0x00FF);
     EXPECT_FALSE(transport->isOpen());
     EXPECT_EQ(bus->openHandles, 0);
+}
+
+// The virtual frame takes its product IDs from the same rules, so only numbers catch
+// a shifted range: 0xCB11 is the boot loader, 0xCB12..0xCB15 the application.
+TEST(FrameIdentity, TheFiveProductIdsSplitIntoBootLoaderAndApplication)
+{
+    for (uint16_t pid = 0xCB10; pid <= 0xCB16; ++pid) {
+        EXPECT_EQ(frame_identity::isAcceptedProduct(pid), pid >= 0xCB11 && pid <= 0xCB15) << pid;
+        EXPECT_EQ(frame_identity::isApplicationProduct(pid), pid >= 0xCB12 && pid <= 0xCB15)
+            << pid;
+    }
 }
 
 TEST_F(CollectionTransportTest, ProductIdIsReportedEvenWhenOnlyTheWrongCollectionsExist)
