@@ -91,7 +91,7 @@ TEST_F(CliTest, FlashReadWritesTheSensorBlockToAFileOrStdout)
 
 TEST_F(CliTest, FlashEraseWriteAndVerify)
 {
-    dir.write("data.bin", QByteArray("\x01\x02\x03\x04 written by a test", 25));
+    dir.write("data.bin", QByteArray("\x01\x02\x03\x04 written by a test"));
     CliRun r = cli({"flash", "write", "0x1E000", dir.file("data.bin")});
     EXPECT_EQ(r.exitCode, 0) << r.err.constData(); // the sector is erased in a factory frame
     EXPECT_EQ(flashOf(0x1E000, 4), (std::vector<uint8_t>{1, 2, 3, 4}));
