@@ -10,6 +10,7 @@
 #include "VirtualFrame.h"
 
 #include <QProcess>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -34,7 +35,11 @@ protected:
         p.setWorkingDirectory(dir.path());
         QStringList all = args;
         all.prepend("--device=" + (device.isEmpty() ? simDevice() : device));
+        if (!stdoutFile.isEmpty())
+            p.setStandardOutputFile(std::exchange(stdoutFile, {}));
         p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", all);
+        p.write(std::exchange(input, {}));
+        p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(30000));
         return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
     }
@@ -47,6 +52,8 @@ protected:
     }
 
     ScratchDir dir;
+    QByteArray input;   // the next run's standard input
+    QString stdoutFile; // where the next run's standard output goes, if not to the test
 };
 
 TEST(CliNumbers, HexAndDecimalWithinBounds)
@@ -125,6 +132,11 @@ TEST_F(CliTest, BadFlashArgumentsAreRefusedBeforeTouchingTheFrame)
     }
     dir.write("big.bin", QByteArray(32, 'x'));
     EXPECT_EQ(cli({"flash", "write", "0x1FFF0", dir.file("big.bin")}).exitCode, 2);
+    // A pipe has no size to look at beforehand: it is read whole first.
+    input = QByteArray(8192, '\0');
+    const CliRun piped = cli({"flash", "write", "0x1F000", "/dev/stdin"});
+    EXPECT_EQ(piped.exitCode, 2) << piped.err.constData();
+    EXPECT_TRUE(piped.err.contains("more than the 4096 bytes")) << piped.err.constData();
     EXPECT_EQ(flashOf(0, flash_map::kFlashSize), before);
 }
 
