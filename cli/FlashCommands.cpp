@@ -78,19 +78,17 @@ int flashRead(Device& device, const QStringList& a)
     std::vector<uint8_t> data;
     if (!readFlash(device, *address, *length, data))
         return fail(kExitFailed, QStringLiteral("flash read failed: %1").arg(lastFailure(device)));
-    if (target == QLatin1String("-")) {
-        std::fwrite(data.data(), 1, data.size(), stdout);
-    } else {
-        QFile file(target);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(reinterpret_cast<const char*>(data.data()),
-                       static_cast<qint64>(data.size())) != static_cast<qint64>(data.size()))
-            return fail(kExitFailed, QStringLiteral("cannot write %1").arg(target));
+    QString error;
+    if (!writeOutputFile(target,
+                         QByteArray(reinterpret_cast<const char*>(data.data()),
+                                    static_cast<qsizetype>(data.size())),
+                         error))
+        return fail(kExitFailed, error);
+    if (target != QLatin1String("-"))
         note(QStringLiteral("read %1 bytes at 0x%2 into %3")
                  .arg(data.size())
                  .arg(*address, 5, 16, QLatin1Char('0'))
                  .arg(target));
-    }
     return session.end() ? kExitOk : kExitFailed;
 }
 

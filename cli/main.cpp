@@ -74,5 +74,5 @@ int main(int argc, char* argv[])
         return fail(kExitUsage,
                     QStringLiteral("unknown subcommand \"%1\" (try --help)").arg(args.first()));
     context.args = args.mid(1);
-    return it->second(context);
+    return finishStandardOutput(it->second(context));
 }

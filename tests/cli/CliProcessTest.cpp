@@ -10,6 +10,7 @@
 #include "VirtualFrame.h"
 
 #include <QProcess>
+#include <unistd.h>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -138,6 +139,32 @@ TEST_F(CliTest, BadFlashArgumentsAreRefusedBeforeTouchingTheFrame)
     EXPECT_EQ(piped.exitCode, 2) << piped.err.constData();
     EXPECT_TRUE(piped.err.contains("more than the 4096 bytes")) << piped.err.constData();
     EXPECT_EQ(flashOf(0, flash_map::kFlashSize), before);
+}
+
+TEST_F(CliTest, OutputThatCannotBeWrittenFailsAndLeavesNoFile)
+{
+    stdoutFile = "/dev/full";
+    CliRun r = cli({"flash", "read", "0", "4096", "-"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("cannot write to standard output")) << r.err.constData();
+    stdoutFile = "/dev/full";
+    EXPECT_EQ(cli({"status"}).exitCode, 1) << "printed text is checked too";
+
+    r = cli({"flash", "read", "0", "4096", "/dev/full"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("cannot write /dev/full")) << r.err.constData();
+
+    QDir().mkpath(dir.file("folder.bin"));
+    r = cli({"flash", "read", "0", "16", dir.file("folder.bin")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("folder.bin")) << r.err.constData();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"frame.flash"}))
+        << "no temporary file is left behind";
+
+    ASSERT_EQ(::symlink("/dev/full", dir.file("g_Slave.raw").toLocal8Bit().constData()), 0);
+    r = cli({"image", "grab", dir.file("g")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("g_Slave.raw")) << r.err.constData();
 }
 
 TEST_F(CliTest, ModesAndTheirRefusal)
