@@ -3,6 +3,7 @@
 #include "CalibrationTargets.h"
 #include "CorrectionMaps.h"
 #include "FlashMap.h"
+#include "SensorBlockRewrite.h"
 #include "StoredRecord.h"
 
 namespace {
@@ -14,14 +15,6 @@ QString linkText(Device& device)
     if (device.link.replyTimedOut)
         return QStringLiteral("the frame did not answer in time");
     return QStringLiteral("the frame refused it");
-}
-
-RegisterRequest sensorBlockSectors()
-{
-    RegisterRequest r;
-    r.addressWord = flash_map::kSensorBlockWord;
-    r.length = flash_map::kSensorBlockSectors;
-    return r;
 }
 
 } // namespace
@@ -53,16 +46,19 @@ StoreOutcome StoreRecord(Device& device, const CalibrationRecord& record, int wi
     if (!device.blocks.ReadCalibInfo(block))
         return failed(QStringLiteral("reading the sensor information block"));
     control.progress(90);
+    const SensorBlock before = block;
     putCalibration(block, record, static_cast<uint16_t>(width), static_cast<uint16_t>(height),
                    table);
     if (stopped())
         return out;
-    if (!device.access.erase(sensorBlockSectors()))
-        return failed(QStringLiteral("erasing the sensor information block"));
-    if (stopped())
+    // Once the erase has begun the rewrite is seen through: a stop in between would
+    // leave the block erased.
+    const sensor_block_rewrite::Outcome rewritten =
+        sensor_block_rewrite::rewrite(device, before, block, control.stopRequested);
+    if (!rewritten.ok) {
+        out.error = rewritten.error;
         return out;
-    if (!device.blocks.writeSensorBlock(block))
-        return failed(QStringLiteral("writing the sensor information block (or its read-back)"));
+    }
     if (!device.blocks.ReadCalibInfo(out.stored))
         return failed(QStringLiteral("reading the stored block"));
     out.status = SolveStatus::Done;

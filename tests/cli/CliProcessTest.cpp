@@ -10,6 +10,8 @@
 #include "VirtualFrame.h"
 
 #include <QProcess>
+#include <QRegularExpression>
+
 #include <unistd.h>
 #include <utility>
 
@@ -253,6 +255,36 @@ TEST_F(CliFaultTest, RegistersOfBothModules)
     EXPECT_EQ(cli({"reg", "read", "--sensor", "0x100"}, link()).exitCode, 2);
     EXPECT_EQ(cli({"reg", "write", "0x35", "256"}, link()).exitCode, 2);
     EXPECT_EQ(cli({"reg", "poke", "0x35"}, link()).exitCode, 2);
+}
+
+TEST_F(CliFaultTest, AnInterruptedCalibDeleteLeavesACopyThatCalibRestoreWritesBack)
+{
+    const std::vector<uint8_t> original = frame->readFlash(flash_map::kSensorBlock, 1546);
+    frame->unplugAfterRequests(0x09, 20); // within the rewrite; no one plugs it back
+    CliRun r = cli({"calib", "delete"}, link());
+    EXPECT_EQ(r.exitCode, 1);
+    const QRegularExpressionMatch m =
+        QRegularExpression("calib restore (\\S+/backup/SensorBlock_\\S+\\.bin)\"").match(r.err);
+    ASSERT_TRUE(m.hasMatch()) << r.err.constData();
+    const QString copy = m.captured(1);
+    frame->plug();
+    server->rescan();
+    EXPECT_NE(frame->readFlash(flash_map::kSensorBlock, 4), std::vector<uint8_t>(original.begin(), original.begin() + 4));
+
+    QByteArray unflagged(1546, '\0');
+    dir.write("short.bin", QByteArray(1545, 'x'));
+    dir.write("unflagged.bin", unflagged);
+    frame->clearRequestLog();
+    for (const char* bad : {"short.bin", "unflagged.bin", "missing.bin"}) {
+        r = cli({"calib", "restore", dir.file(bad)}, link());
+        EXPECT_EQ(r.exitCode, 2) << bad;
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+    }
+    EXPECT_TRUE(frame->requestLog().empty()) << "refused before the frame hears of it";
+
+    r = cli({"calib", "restore", copy}, link());
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(frame->readFlash(flash_map::kSensorBlock, 1546), original);
 }
 
 TEST_F(CliFaultTest, UnpluggedFrameIsNoFrame)
