@@ -292,6 +292,7 @@ CalibrationWorker::Outcome CalibrationWorker::store()
 {
     SolveControl control;
     control.stopRequested = [this] { return stopRequested(); };
+    control.operatorStop = [this] { return stopFlag != 0; };
     if (fast_)
         setProgress(90);
     else

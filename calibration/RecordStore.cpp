@@ -6,19 +6,6 @@
 #include "SensorBlockRewrite.h"
 #include "StoredRecord.h"
 
-namespace {
-
-QString linkText(Device& device)
-{
-    if (device.link.linkStatus == DeviceLink::kLinkHidFailed)
-        return QStringLiteral("the frame stopped answering");
-    if (device.link.replyTimedOut)
-        return QStringLiteral("the frame did not answer in time");
-    return QStringLiteral("the frame refused it");
-}
-
-} // namespace
-
 StoreOutcome StoreRecord(Device& device, const CalibrationRecord& record, int width, int height,
                          const angle_table::Table& table, const SolveControl& control)
 {
@@ -31,7 +18,7 @@ StoreOutcome StoreRecord(Device& device, const CalibrationRecord& record, int wi
     };
     auto failed = [&](const QString& step) {
         out.status = SolveStatus::Failed;
-        out.error = QStringLiteral("%1 failed: %2").arg(step, linkText(device));
+        out.error = QStringLiteral("%1 failed: %2").arg(step, linkFailureText(device));
         return out;
     };
     if (width <= 0 || width > 0xFFFF || height <= 0 || height > 0xFFFF) {
@@ -54,7 +41,7 @@ StoreOutcome StoreRecord(Device& device, const CalibrationRecord& record, int wi
     // Once the erase has begun the rewrite is seen through: a stop in between would
     // leave the block erased.
     const sensor_block_rewrite::Outcome rewritten =
-        sensor_block_rewrite::rewrite(device, before, block, control.stopRequested);
+        sensor_block_rewrite::rewrite(device, before, block, control.operatorStop);
     if (!rewritten.ok) {
         out.error = rewritten.error;
         return out;
@@ -75,7 +62,7 @@ FastResult SolveFast(Device& device, const FastInputs& inputs, const SolveContro
     SensorBlock block{};
     if (!device.blocks.ReadCalibInfo(block)) {
         result.error =
-            QStringLiteral("reading the sensor information block failed: %1").arg(linkText(device));
+            QStringLiteral("reading the sensor information block failed: %1").arg(linkFailureText(device));
         return result;
     }
     if (!hasSensorInfoFlag(block)) {

@@ -22,3 +22,12 @@ void setCurrentDevice(std::unique_ptr<Device> device)
 {
     slot() = std::move(device);
 }
+
+QString linkFailureText(Device& device)
+{
+    if (device.link.linkStatus == DeviceLink::kLinkHidFailed)
+        return QStringLiteral("the frame stopped answering");
+    if (device.link.replyTimedOut)
+        return QStringLiteral("the frame did not answer in time");
+    return QStringLiteral("the frame refused it");
+}

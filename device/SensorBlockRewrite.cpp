@@ -22,15 +22,6 @@ bool flagged(const uint8_t* bytes)
     return le::u32(bytes) == flash_map::SENSORInfoFlag;
 }
 
-QString linkText(Device& device)
-{
-    if (device.link.linkStatus == DeviceLink::kLinkHidFailed)
-        return QStringLiteral("the frame stopped answering");
-    if (device.link.replyTimedOut)
-        return QStringLiteral("the frame did not answer in time");
-    return QStringLiteral("the frame refused it");
-}
-
 // Saves the block into a new file of the backup folder; the path, or empty with why.
 QString saveCopy(const SensorBlock& block, QString& error)
 {
@@ -144,7 +135,7 @@ Outcome rewrite(Device& device, const SensorBlock& before, const SensorBlock& af
                                       "rewritten and did not come back within %1 s")
                            .arg(kReturnWaitMs * delay::timeScale() / 1000.0, 0, 'f', 1)
                      : QStringLiteral("rewriting the sensor information block failed: %1")
-                           .arg(linkText(device));
+                           .arg(linkFailureText(device));
     if (!out.copyPath.isEmpty())
         out.error += QStringLiteral("; the block as it was before is saved in %1: write it back "
                                     "with \"vireto-cli calib restore %1\"")
