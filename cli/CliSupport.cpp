@@ -89,12 +89,10 @@ bool writeOutputFile(const QString& target, const QByteArray& bytes, QString& er
 int finishStandardOutput(int exitCode)
 {
     errno = 0;
-    if (std::fflush(stdout) == 0 && !std::ferror(stdout))
-        return exitCode;
-    const int cause = errno ? errno : EIO;
-    fail(kExitFailed, QStringLiteral("cannot write to standard output: %1")
-                          .arg(QString::fromLocal8Bit(std::strerror(cause))));
-    return exitCode == kExitOk ? kExitFailed : exitCode;
+    if ((std::fflush(stdout) == 0 && !std::ferror(stdout)) || exitCode != kExitOk)
+        return exitCode; // a failure has been reported already
+    return fail(kExitFailed, QStringLiteral("cannot write to standard output: %1")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno ? errno : EIO))));
 }
 
 Device* openFrame(const CliContext& context, uint16_t* productId)

@@ -33,7 +33,8 @@ bool wantsHelp(const QStringList& args);
 // failure error holds "cannot write TARGET: reason" and the result is false.
 bool writeOutputFile(const QString& target, const QByteArray& bytes, QString& error);
 // Flushes stdout at the end of a run: text that never reached its reader (a full disk,
-// a closed pipe) turns a success into a failure. Returns the exit code to use.
+// a closed pipe) turns a success into a failure (exit 1, with a message). Returns the
+// exit code to use.
 int finishStandardOutput(int exitCode);
 
 // Opens the frame named by the context and marks it present. Prints the reason and
