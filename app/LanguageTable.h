@@ -19,9 +19,12 @@ public:
     // never read.
     static QStringList load(const SettingsFile& pack, int languageIndex);
 
-    // LanguageCnt of group "Language" (0 when absent).
+    // LanguageCnt of group "Language" (0 when absent), held to the languages the pack
+    // really mentions (a name key or a text group "Language_<i>"), so that a huge
+    // count in a damaged pack cannot make anyone read billions of names.
     static int languageCount(const SettingsFile& pack);
-    // The display names "Language_0" .. "Language_<N-1>" of group "Language".
+    // The display names "Language_0" .. "Language_<N-1>" of group "Language", N as
+    // languageCount gives it; a name missing within N reads as "0".
     static QStringList languageNames(const SettingsFile& pack);
     // What the language selector lists: the pack's names, or "English" without a pack.
     static QStringList selectorEntries(const SettingsFile& pack);

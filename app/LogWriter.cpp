@@ -1,34 +1,53 @@
 #include "LogWriter.h"
 
 #include <QDir>
+#include <QRegularExpression>
 
 #include <cstdio>
 #include <filesystem>
-#include <sys/stat.h>
+#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-// Removes one entry of the log root: folders are emptied first, files are made
-// writable before they go, links are removed as links (never followed).
-void removeEntry(const fs::path& p, int& removed)
+// What the tool writes in a day folder: its log files and the files named after a
+// run's prefix (calibration images, flash-test dumps and the like).
+const QRegularExpression& toolFileName()
 {
+    static const QRegularExpression re(QStringLiteral("^Vireto_log_\\d{6}(\\.txt|_.+)$"));
+    return re;
+}
+
+// A day folder's name as dayFolderName writes it, for a real date.
+bool isDayFolderName(const QString& name)
+{
+    static const QRegularExpression re(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
+    const QRegularExpressionMatch m = re.match(name);
+    return m.hasMatch() &&
+           QDate(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt()).isValid();
+}
+
+// Removes the tool's own files from one old day folder (a real folder, never a link),
+// then the folder itself when nothing else is left in it.
+int removeDayFolder(const fs::path& folder)
+{
+    int removed = 0;
     std::error_code ec;
-    const fs::file_status st = fs::symlink_status(p, ec);
-    if (ec)
-        return;
-    if (fs::is_directory(st)) {
-        ::chmod(p.c_str(), static_cast<mode_t>(st.permissions()) | S_IRWXU);
-        for (fs::directory_iterator it(p, ec), end; !ec && it != end; it.increment(ec))
-            removeEntry(it->path(), removed);
-    } else if (!fs::is_symlink(st)) {
-        ::chmod(p.c_str(), st.permissions() == fs::perms::unknown
-                               ? 0600
-                               : static_cast<mode_t>(st.permissions()) | S_IWUSR);
+    std::vector<fs::path> files;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const QString name = QString::fromStdString(it->path().filename().string());
+        std::error_code statusError;
+        const fs::file_status st = fs::symlink_status(it->path(), statusError);
+        if (!statusError && fs::is_regular_file(st) && toolFileName().match(name).hasMatch())
+            files.push_back(it->path());
     }
-    if (fs::remove(p, ec))
+    for (const fs::path& f : files)
+        if (fs::remove(f, ec))
+            ++removed;
+    if (fs::is_empty(folder, ec) && !ec && fs::remove(folder, ec))
         ++removed;
+    return removed;
 }
 
 } // namespace
@@ -145,11 +164,13 @@ int LogWriter::cleanOldDays(const QString& root, const QDate& today)
     std::vector<fs::path> doomed;
     for (fs::directory_iterator it(rootPath, ec), end; !ec && it != end; it.increment(ec)) {
         const QString name = QString::fromStdString(it->path().filename().string());
-        if (!kept.contains(name))
+        std::error_code statusError;
+        const bool realFolder = fs::is_directory(fs::symlink_status(it->path(), statusError));
+        if (!statusError && realFolder && isDayFolderName(name) && !kept.contains(name))
             doomed.push_back(it->path());
     }
     for (const fs::path& p : doomed)
-        removeEntry(p, removed);
+        removed += removeDayFolder(p);
     return removed;
 }
 

@@ -42,8 +42,7 @@ public:
     void logRawf(const char* fmt, ...) VIRETO_PRINTF(2, 3);
 
     // Start of a run as a main window does it: make the root and today's folder,
-    // remove everything in the root except the last seven day folders, then write the
-    // start lines.
+    // clean up the day folders older than the last seven, then write the start lines.
     void startRun(int toolMode, int subFunction);
 
     // Full name of this run's file, and the prefix for other files of this run
@@ -52,9 +51,12 @@ public:
     QString runPrefix() const;
 
     static QString dayFolderName(const QDate& day);
-    // Removes every entry of root that is not one of the seven day folders ending at
-    // today. Symbolic links are removed as links and never followed, so nothing
-    // outside root is touched. Returns the number of entries removed.
+    // Cleans up the day folders of root ("2014-03-07") that are not among the seven
+    // ending at today: the tool's files in them ("Vireto_log_HHMMSS.txt" and the files
+    // named after a run's prefix, "Vireto_log_HHMMSS_...") are removed, and the folder
+    // when it is then empty. Nothing else is touched, whatever root is or points to:
+    // other files, sub-folders, links, and folders not named like a day. Returns the
+    // number of files and folders removed.
     static int cleanOldDays(const QString& root, const QDate& today);
 
 private:

@@ -1,5 +1,6 @@
 #include "SettingsFile.h"
 
+#include <QFileInfo>
 #include <QStringList>
 
 namespace {
@@ -70,8 +71,18 @@ void SettingsFile::Writer::set(const QString& group, const QString& key, const Q
     settings_->setValue(group + QLatin1Char('/') + key, value);
 }
 
-void SettingsFile::write(const QString& group, const QString& key, const QVariant& value) const
+bool SettingsFile::write(const QString& group, const QString& key, const QVariant& value) const
 {
-    Writer w(*this);
-    w.set(group, key, value);
+    QSettings s(path_, QSettings::IniFormat);
+    s.setValue(group + QLatin1Char('/') + key, value);
+    s.sync();
+    return s.status() == QSettings::NoError;
+}
+
+bool SettingsFile::isWritable() const
+{
+    // The file is replaced through a new file in its folder, so the folder counts too.
+    const QFileInfo folder(QFileInfo(path_).absolutePath());
+    return folder.isDir() && folder.isWritable() &&
+           QSettings(path_, QSettings::IniFormat).isWritable();
 }

@@ -44,7 +44,11 @@ public:
         std::unique_ptr<QSettings> settings_;
     };
     Writer writer() const { return Writer(*this); }
-    void write(const QString& group, const QString& key, const QVariant& value) const;
+    // Writes one key at once; false when the file could not be written.
+    bool write(const QString& group, const QString& key, const QVariant& value) const;
+    // Whether a write would reach the file: it can be opened for writing, or created
+    // in its folder.
+    bool isWritable() const;
 
 private:
     QString path_;

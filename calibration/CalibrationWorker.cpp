@@ -289,6 +289,7 @@ CalibrationWorker::Outcome CalibrationWorker::store()
 {
     SolveControl control;
     control.stopRequested = [this] { return mustEnd(); };
+    control.operatorStop = [this] { return stopRequested(); };
     if (fast_)
         setProgress(90);
     else

@@ -7,6 +7,7 @@
 #include "DeviceState.h"
 #include "FlashMap.h"
 #include "KeyCollector.h"
+#include "SensorBlockRewrite.h"
 #include "StoredRecord.h"
 
 #include <algorithm>
@@ -165,6 +166,7 @@ KeyCalibrationThread::Outcome KeyCalibrationThread::compute(const std::vector<ui
         fail(kKeyReadFailed, QStringLiteral("reading the sensor information block failed"));
         return Outcome::Failed;
     }
+    blockAsRead_ = block_;
     const CalibrationRecord record = recordOf(block_);
     QString problem = hasSensorInfoFlag(block_) ? stored_record::problemOf(record)
                                                 : QStringLiteral("the frame holds no calibration");
@@ -243,13 +245,17 @@ KeyCalibrationThread::Outcome KeyCalibrationThread::store()
         return Outcome::Failed;
     }
     setProgress(90);
-    RegisterRequest sectors =
-        flashRequest(flash_map::kSensorBlockWord, flash_map::kSensorBlockSectors);
+    const sensor_block_rewrite::Outcome rewritten = sensor_block_rewrite::rewrite(
+        device_, blockAsRead_, block_, [this] { return stopRequested(); });
+    if (!rewritten.ok) {
+        fail(kKeyProcessFailed,
+             QStringLiteral("storing the key rectangles failed: %1").arg(rewritten.error));
+        return Outcome::Failed;
+    }
     SensorBlock stored{};
-    if (!device_.access.erase(sectors) || !device_.blocks.writeSensorBlock(block_) ||
-        !device_.blocks.ReadCalibInfo(stored)) {
-        fail(kKeyProcessFailed, QStringLiteral("storing the key rectangles failed (erase, write or "
-                                               "read-back of the sensor information block)"));
+    if (!device_.blocks.ReadCalibInfo(stored)) {
+        fail(kKeyProcessFailed, QStringLiteral("storing the key rectangles failed (read-back of "
+                                               "the sensor information block)"));
         return Outcome::Failed;
     }
     logArea("CalInfo_Ltemp_", key_rectangles::keyAreaOf(stored));

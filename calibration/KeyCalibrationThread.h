@@ -72,6 +72,7 @@ private:
     KeyCalibrationState& state_;
     KeyCalibrationSetup setup_;
     SensorBlock block_{};
+    SensorBlock blockAsRead_{}; // kept on disk while block_ replaces it
 
     mutable std::mutex resultMutex_;
     std::vector<shortcut_keys::KeyTarget> targets_;

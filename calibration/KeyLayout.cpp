@@ -2,6 +2,9 @@
 
 #include "SettingsFile.h"
 
+#include <algorithm>
+#include <climits>
+
 namespace shortcut_keys {
 
 namespace {
@@ -47,10 +50,12 @@ const char* sideWordOf(int side)
 
 int SideLayout::keyCount() const
 {
-    int n = 0;
+    // Summed wide and held at the int range, so that counts near INT_MAX from a
+    // settings file cannot wrap round to a small number.
+    long long n = 0;
     for (int g = 0; g < groupCnt && g < kMaxGroups; ++g)
         n += groupNum[at(g)];
-    return n;
+    return static_cast<int>(std::clamp<long long>(n, INT_MIN, INT_MAX));
 }
 
 bool KeyLayout::hasKeys() const
@@ -76,10 +81,13 @@ QString problemOf(const KeyLayout& layout)
                     .arg(group)
                     .arg(g + 1)
                     .arg(s.groupNum[at(g)]);
-        if (s.keyCount() > maxKeysOn(side))
+        long long keys = 0;
+        for (int g = 0; g < s.groupCnt; ++g)
+            keys += s.groupNum[at(g)];
+        if (keys > maxKeysOn(side))
             return QStringLiteral("%1 has %2 keys: the frame holds at most %3 keys on that side")
                 .arg(group)
-                .arg(s.keyCount())
+                .arg(keys)
                 .arg(maxKeysOn(side));
     }
     return {};

@@ -3,24 +3,8 @@
 #include "CalibrationTargets.h"
 #include "CorrectionMaps.h"
 #include "FlashMap.h"
+#include "SensorBlockRewrite.h"
 #include "StoredRecord.h"
-
-namespace {
-
-QString linkText(Device& device)
-{
-    return QString::fromLatin1(failureText(device.link.lastOutcome()));
-}
-
-RegisterRequest sensorBlockSectors()
-{
-    RegisterRequest r;
-    r.addressWord = flash_map::kSensorBlockWord;
-    r.length = flash_map::kSensorBlockSectors;
-    return r;
-}
-
-} // namespace
 
 StoreOutcome StoreRecord(Device& device, const CalibrationRecord& record, int width, int height,
                          const angle_table::Table& table, const SolveControl& control)
@@ -34,7 +18,7 @@ StoreOutcome StoreRecord(Device& device, const CalibrationRecord& record, int wi
     };
     auto failed = [&](const QString& step) {
         out.status = SolveStatus::Failed;
-        out.error = QStringLiteral("%1 failed: %2").arg(step, linkText(device));
+        out.error = QStringLiteral("%1 failed: %2").arg(step, linkFailureText(device));
         return out;
     };
     if (width <= 0 || width > 0xFFFF || height <= 0 || height > 0xFFFF) {
@@ -49,16 +33,19 @@ StoreOutcome StoreRecord(Device& device, const CalibrationRecord& record, int wi
     if (!device.blocks.ReadCalibInfo(block))
         return failed(QStringLiteral("reading the sensor information block"));
     control.progress(90);
+    const SensorBlock before = block;
     putCalibration(block, record, static_cast<uint16_t>(width), static_cast<uint16_t>(height),
                    table);
     if (stopped())
         return out;
-    if (!device.access.erase(sensorBlockSectors()))
-        return failed(QStringLiteral("erasing the sensor information block"));
-    if (stopped())
+    // Once the erase has begun the rewrite is seen through: a stop in between would
+    // leave the block erased.
+    const sensor_block_rewrite::Outcome rewritten =
+        sensor_block_rewrite::rewrite(device, before, block, control.operatorStop);
+    if (!rewritten.ok) {
+        out.error = rewritten.error;
         return out;
-    if (!device.blocks.writeSensorBlock(block))
-        return failed(QStringLiteral("writing the sensor information block (or its read-back)"));
+    }
     if (!device.blocks.ReadCalibInfo(out.stored))
         return failed(QStringLiteral("reading the stored block"));
     out.status = SolveStatus::Done;
@@ -75,7 +62,7 @@ FastResult SolveFast(Device& device, const FastInputs& inputs, const SolveContro
     SensorBlock block{};
     if (!device.blocks.ReadCalibInfo(block)) {
         result.error =
-            QStringLiteral("reading the sensor information block failed: %1").arg(linkText(device));
+            QStringLiteral("reading the sensor information block failed: %1").arg(linkFailureText(device));
         return result;
     }
     if (!hasSensorInfoFlag(block)) {

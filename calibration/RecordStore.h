@@ -20,8 +20,9 @@ struct StoreOutcome {
 
 // Reads the block, puts "FIWF", the record, the desktop size and the angle table into
 // it, erases the two sectors and writes it flag last with the read-back of bytes
-// 4..1545, then reads it once more. Progress 70 before, 90 after the first read. The
-// stop request (which also covers a lost frame) is tested between the steps.
+// 4..1545 (guarded by a saved copy of the block, sensor_block_rewrite), then reads it
+// once more. Progress 70 before, 90 after the first read. The stop request (which also
+// covers a lost frame) is tested between the steps before the erase.
 StoreOutcome StoreRecord(Device& device, const CalibrationRecord& record, int width, int height,
                          const angle_table::Table& table, const SolveControl& control = {});
 

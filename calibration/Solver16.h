@@ -24,6 +24,9 @@ struct SolveInputs {
 struct SolveControl {
     std::function<void(int)> progress = [](int) {};
     std::function<bool()> stopRequested = [] { return false; };
+    // The stop request alone, without the lost frame that stopRequested may count: a
+    // rewrite of the sensor information block waits for a lost frame until this says.
+    std::function<bool()> operatorStop = [] { return false; };
     int threads = 0; // 0: one per processor
 };
 

@@ -7,18 +7,23 @@
 #include "CalibrationTargets.h"
 #include "FlashMap.h"
 #include "KeyRectangles.h"
+#include "SensorBlockRewrite.h"
 #include "StoredRecord.h"
 #include "ToolSession.h"
 #include "VirtualScene.h"
 
+#include <QDir>
+#include <QFile>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vireto-cli calib show|verify [--points N]|delete\n"
+    "usage: vireto-cli calib show|verify [--points N]|delete|restore FILE\n"
     "show    decodes the sensor information block: the stored optics, the desktop size,\n"
     "        the calibration record (R, both cameras, each target's model position and\n"
     "        residual in pixels, the maps) and the key rectangles.\n"
@@ -28,7 +33,13 @@ constexpr const char* kUsage =
     "        and beside them the floor set by the sensor's own rounding (the same touches\n"
     "        located with the virtual frame's exact camera model).\n"
     "delete  clears the calibration record and the desktop size; the optics, the key\n"
-    "        rectangles and the angle table stay.";
+    "        rectangles and the angle table stay.\n"
+    "restore FILE  writes a block saved before a rewrite (\"SensorBlock_....bin\" in the\n"
+    "        backup folder beside the program, 1546 bytes starting with \"FIWF\") back\n"
+    "        into the frame, flag last, and reads it back.\n"
+    "Every rewrite of the block first saves the block as it was in the backup folder and\n"
+    "removes that copy once the new block has been read back; a frame lost on the way is\n"
+    "waited for and the rewrite finished when it comes back.";
 
 constexpr int kDefaultVerifyPoints = 200;
 constexpr int kMaxVerifyPoints = 10000;
@@ -127,14 +138,47 @@ int deleteRecord(Device& device)
         std::printf("the block carries no \"FIWF\" flag: nothing to delete\n");
         return kExitOk;
     }
+    const SensorBlock before = b;
     std::fill(b.begin() + sensor_info::kRecord, b.begin() + sensor_info::kHeight + 2, uint8_t{0});
-    RegisterRequest sectors;
-    sectors.addressWord = flash_map::kSensorBlockWord;
-    sectors.length = flash_map::kSensorBlockSectors;
-    if (!device.access.erase(sectors) || !device.blocks.writeSensorBlock(b))
-        return fail(kExitFailed, QStringLiteral("rewriting the sensor information block failed: %1")
-                                     .arg(lastFailure(device)));
+    const sensor_block_rewrite::Outcome rewritten =
+        sensor_block_rewrite::rewrite(device, before, b);
+    if (!rewritten.ok)
+        return fail(kExitFailed, rewritten.error);
     std::printf("calibration record deleted (optics, key rectangles and angle table kept)\n");
+    return kExitOk;
+}
+
+// Reads a block saved before a rewrite; refuses anything else before the frame is met.
+std::optional<SensorBlock> savedBlock(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(kExitUsage, QStringLiteral("cannot read %1").arg(path));
+        return std::nullopt;
+    }
+    const QByteArray bytes = file.read(flash_map::kSensorBlockSize + 1);
+    if (const QString problem = sensor_block_rewrite::problemOfSavedBlock(bytes);
+        !problem.isEmpty()) {
+        fail(kExitUsage,
+             QStringLiteral("%1 is not a saved sensor information block: %2").arg(path, problem));
+        return std::nullopt;
+    }
+    SensorBlock block{};
+    std::copy(bytes.begin(), bytes.end(), block.begin());
+    return block;
+}
+
+int restore(Device& device, const SensorBlock& saved, const QString& path)
+{
+    SensorBlock current{};
+    if (!readBlock(device, current))
+        return kExitFailed;
+    const sensor_block_rewrite::Outcome rewritten =
+        sensor_block_rewrite::rewrite(device, current, saved);
+    if (!rewritten.ok)
+        return fail(kExitFailed, rewritten.error);
+    std::printf("sensor information block written back from %s and verified\n",
+                qPrintable(QDir::toNativeSeparators(path)));
     return kExitOk;
 }
 
@@ -159,10 +203,17 @@ int runCalib(const CliContext& context)
         } else if (a.size() != 1) {
             return fail(kExitUsage, QStringLiteral("usage: calib verify [--points N]"));
         }
+    } else if (what == QLatin1String("restore")) {
+        if (a.size() != 2)
+            return fail(kExitUsage, QStringLiteral("usage: calib restore FILE"));
     } else if ((what != QLatin1String("show") && what != QLatin1String("delete")) ||
                a.size() != 1) {
-        return fail(kExitUsage, QStringLiteral("usage: calib show|verify [--points N]|delete"));
+        return fail(kExitUsage,
+                    QStringLiteral("usage: calib show|verify [--points N]|delete|restore FILE"));
     }
+    std::optional<SensorBlock> saved;
+    if (what == QLatin1String("restore") && !(saved = savedBlock(a[1])))
+        return kExitUsage;
     Device* device = openFrame(context);
     if (!device)
         return kExitNoFrame;
@@ -173,5 +224,8 @@ int runCalib(const CliContext& context)
         return session.finish(show(*device));
     if (what == QLatin1String("verify"))
         return session.finish(verify(*device, points));
+    if (saved)
+        return session.finish(restore(*device, *saved, a[1]),
+                              QStringLiteral("sensor information block restored"));
     return session.finish(deleteRecord(*device), QStringLiteral("calibration record deleted"));
 }

@@ -4,7 +4,13 @@
 #include "DeviceState.h"
 #include "TransportFactory.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 std::optional<uint32_t> parseNumber(const QString& text, uint32_t min, uint32_t max)
 {
@@ -40,11 +46,60 @@ namespace {
 
 std::shared_ptr<VirtualScene> openedScene;
 
+bool writeStandardOutput(const QByteArray& bytes, QString& error)
+{
+    errno = 0;
+    const size_t n = static_cast<size_t>(bytes.size());
+    if (std::fwrite(bytes.constData(), 1, n, stdout) == n && std::fflush(stdout) == 0)
+        return true;
+    error = QStringLiteral("cannot write to standard output: %1")
+                .arg(QString::fromLocal8Bit(std::strerror(errno ? errno : EIO)));
+    return false;
+}
+
+// A device, a pipe or a terminal: nothing to replace, so the bytes go straight in.
+bool writeDirectly(const QString& target, const QByteArray& bytes, QString& error)
+{
+    QFile file(target);
+    const bool ok =
+        file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+    const QString reason = file.errorString();
+    file.close();
+    if (ok && file.error() == QFileDevice::NoError)
+        return true;
+    error = QStringLiteral("cannot write %1: %2").arg(target, reason);
+    return false;
+}
+
 } // namespace
 
 VirtualScene* frameScene()
 {
     return openedScene.get();
+}
+
+bool writeOutputFile(const QString& target, const QByteArray& bytes, QString& error)
+{
+    if (target == QLatin1String("-"))
+        return writeStandardOutput(bytes, error);
+    const QFileInfo info(target);
+    if (info.exists() && !info.isFile() && !info.isDir())
+        return writeDirectly(target, bytes, error);
+    QSaveFile file(target);
+    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        return true;
+    error = QStringLiteral("cannot write %1: %2").arg(target, file.errorString());
+    file.cancelWriting();
+    return false;
+}
+
+int finishStandardOutput(int exitCode)
+{
+    errno = 0;
+    if ((std::fflush(stdout) == 0 && !std::ferror(stdout)) || exitCode != kExitOk)
+        return exitCode; // a failure has been reported already
+    return fail(kExitFailed, QStringLiteral("cannot write to standard output: %1")
+                                 .arg(QString::fromLocal8Bit(std::strerror(errno ? errno : EIO))));
 }
 
 Device* openFrame(const CliContext& context, uint16_t* productId)

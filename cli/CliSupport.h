@@ -27,6 +27,17 @@ int fail(int code, const QString& message);
 void note(const QString& message);
 bool wantsHelp(const QStringList& args);
 
+// Writes one output of vireto-cli to target, or to stdout for "-". A regular file (or a
+// new one) is written to a temporary file in the same folder that replaces it only
+// once every byte is down, so a failure leaves no partial file; other targets (a
+// device, a pipe) are written directly. Every write, flush and close is checked. On a
+// failure error holds "cannot write TARGET: reason" and the result is false.
+bool writeOutputFile(const QString& target, const QByteArray& bytes, QString& error);
+// Flushes stdout at the end of a run: text that never reached its reader (a full disk,
+// a closed pipe) turns a success into a failure (exit 1, with a message). Returns the
+// exit code to use.
+int finishStandardOutput(int exitCode);
+
 // Opens the frame named by the context and marks it present. Prints the reason and
 // returns nullptr when there is none.
 Device* openFrame(const CliContext& context, uint16_t* productId = nullptr);

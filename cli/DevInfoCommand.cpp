@@ -87,6 +87,9 @@ int runDevInfo(const CliContext& context)
     DeviceInfoRecord record;
     service.readStored(record);
     print(record);
+    if (!result.idAdvanced)
+        return fail(kExitFailed,
+                    QStringLiteral("the record was written, but %1").arg(result.advanceError));
     if (!result.exported)
         return fail(kExitFailed,
                     QStringLiteral("the record was written, but the workbook was not: %1")

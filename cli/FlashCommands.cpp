@@ -46,6 +46,19 @@ bool readFlash(Device& device, uint32_t address, uint32_t length, std::vector<ui
     return true;
 }
 
+// Reads until the end of the input or until limit bytes are in; false on a read error.
+bool readAtMost(QFile& file, qint64 limit, QByteArray& out)
+{
+    out.clear();
+    while (out.size() < limit) {
+        const QByteArray chunk = file.read(std::min<qint64>(limit - out.size(), kSectorSize));
+        if (chunk.isEmpty())
+            return file.error() == QFileDevice::NoError;
+        out += chunk;
+    }
+    return true;
+}
+
 int flashRead(Device& device, const QStringList& a)
 {
     const auto address = parseNumber(a.value(0), 0, kFlashSize - 1);
@@ -65,19 +78,17 @@ int flashRead(Device& device, const QStringList& a)
     std::vector<uint8_t> data;
     if (!readFlash(device, *address, *length, data))
         return fail(kExitFailed, QStringLiteral("flash read failed: %1").arg(lastFailure(device)));
-    if (target == QLatin1String("-")) {
-        std::fwrite(data.data(), 1, data.size(), stdout);
-    } else {
-        QFile file(target);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            file.write(reinterpret_cast<const char*>(data.data()),
-                       static_cast<qint64>(data.size())) != static_cast<qint64>(data.size()))
-            return fail(kExitFailed, QStringLiteral("cannot write %1").arg(target));
+    QString error;
+    if (!writeOutputFile(target,
+                         QByteArray(reinterpret_cast<const char*>(data.data()),
+                                    static_cast<qsizetype>(data.size())),
+                         error))
+        return fail(kExitFailed, error);
+    if (target != QLatin1String("-"))
         note(QStringLiteral("read %1 bytes at 0x%2 into %3")
                  .arg(data.size())
                  .arg(*address, 5, 16, QLatin1Char('0'))
                  .arg(target));
-    }
     return session.end() ? kExitOk : kExitFailed;
 }
 
@@ -87,17 +98,19 @@ int flashWrite(Device& device, const QStringList& a)
     if (!address || a.size() != 2)
         return fail(kExitUsage,
                     QStringLiteral("flash write ADDR FILE: bad arguments (see --help)"));
+    // The whole input is read before the frame is touched, also from a pipe whose size
+    // is not known in advance: one byte more than the room left shows it is too long.
+    const qint64 room = static_cast<qint64>(kFlashSize - *address);
     QFile file(a.value(1));
-    if (!file.open(QIODevice::ReadOnly))
+    QByteArray bytes;
+    if (!file.open(QIODevice::ReadOnly) || !readAtMost(file, room + 1, bytes))
         return fail(kExitUsage, QStringLiteral("cannot read %1").arg(a.value(1)));
-    if (file.size() > static_cast<qint64>(kFlashSize - *address))
-        return fail(
-            kExitUsage,
-            QStringLiteral("%1 (%2 bytes) does not fit between 0x%3 and the end of the flash")
-                .arg(a.value(1))
-                .arg(file.size())
-                .arg(*address, 0, 16));
-    const QByteArray bytes = file.readAll();
+    if (bytes.size() > room)
+        return fail(kExitUsage, QStringLiteral("%1 holds more than the %2 bytes between 0x%3 and "
+                                               "the end of the flash")
+                                    .arg(a.value(1))
+                                    .arg(room)
+                                    .arg(*address, 0, 16));
     if (bytes.isEmpty())
         return fail(kExitUsage, QStringLiteral("%1 is empty").arg(a.value(1)));
     ToolSession session(device);

@@ -5,7 +5,7 @@
 #include "LinePicture.h"
 #include "ToolSession.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QImage>
 
 #include <cstdio>
@@ -21,22 +21,17 @@ constexpr const char* kUsage =
 
 constexpr uint32_t kDefaultLines = 8;
 
-bool writePicture(const QString& name, const uint8_t* frame, int lines)
+QByteArray pngOf(const uint8_t* frame, int lines)
 {
     const std::vector<uint8_t> raster = linePictureRaster(frame, lines);
     const int height = lines * kLinePictureRowHeight;
     const QImage image(raster.data(), static_cast<int>(frame_geometry::kLineWidth), height,
                        static_cast<qsizetype>(frame_geometry::kLineWidth),
                        QImage::Format_Grayscale8);
-    return image.save(name, "PNG");
-}
-
-bool writeRaw(const QString& name, const uint8_t* frame)
-{
-    QFile file(name);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(reinterpret_cast<const char*>(frame), frame_geometry::kBufferSize) ==
-               static_cast<qint64>(frame_geometry::kBufferSize);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    return image.save(&buffer, "PNG") ? png : QByteArray();
 }
 
 } // namespace
@@ -83,8 +78,16 @@ int runImage(const CliContext& context)
                                         std::pair{QStringLiteral("Slave"), pFrameYB}}) {
         const QString png = prefix + "_" + camera + ".png";
         const QString raw = prefix + "_" + camera + ".raw";
-        if (!writePicture(png, frame, n) || !writeRaw(raw, frame))
-            return fail(kExitFailed, QStringLiteral("cannot write %1 or %2").arg(png, raw));
+        const QByteArray picture = pngOf(frame, n);
+        if (picture.isEmpty())
+            return fail(kExitFailed, QStringLiteral("cannot encode %1").arg(png));
+        QString error;
+        if (!writeOutputFile(png, picture, error) ||
+            !writeOutputFile(raw,
+                             QByteArray(reinterpret_cast<const char*>(frame),
+                                        static_cast<qsizetype>(frame_geometry::kBufferSize)),
+                             error))
+            return fail(kExitFailed, error);
         std::printf("%s\n%s\n", qPrintable(png), qPrintable(raw));
     }
     return session.end() ? kExitOk : kExitFailed;

@@ -2,6 +2,7 @@
 
 #include "Device.h"
 #include "DeviceSteps.h"
+#include "FrameDump.h"
 #include "ImageSensorTestThread.h"
 #include "SensorDataTest.h"
 #include "ToolSession.h"
@@ -111,6 +112,23 @@ int runEndurance(const CliContext& context, bool imageMode, uint32_t passes, con
     state.imageMode = imageMode ? 1 : 0;
     std::atomic<int> outcome{-1};
     ImageSensorTestThread worker(*device, state, prefix);
+    // Every dump is checked; the list is read once the worker has ended.
+    QStringList dumpErrors;
+    worker.setDumpWriter([&dumpErrors](const QString& dumpPrefix, int n, const uint8_t* master,
+                                       const uint8_t* slave) {
+        int written = 0;
+        for (const auto& [isMaster, frame] : {std::pair{false, slave}, std::pair{true, master}}) {
+            QString error;
+            if (writeOutputFile(frameDumpName(dumpPrefix, n, isMaster),
+                                QByteArray(reinterpret_cast<const char*>(frame),
+                                           static_cast<qsizetype>(kFrameDumpBytes)),
+                                error))
+                ++written;
+            else
+                dumpErrors << error;
+        }
+        return written;
+    });
     QObject::connect(
         &worker, &ImageSensorTestThread::sendData, &worker,
         [&outcome](int code) {
@@ -149,6 +167,8 @@ int runEndurance(const CliContext& context, bool imageMode, uint32_t passes, con
                                          .arg(lastFailure(*device)));
         std::printf("%u passes: no difference\n", passes);
     }
+    for (const QString& error : dumpErrors)
+        exit = fail(kExitFailed, error);
     const bool restored = imageMode ? normalOutput(*device) : writeRegisters(*device, saved);
     if (!restored)
         exit = fail(kExitFailed,

@@ -27,7 +27,7 @@ constexpr const char* kUsage =
     "  image grab PREFIX           both cameras' line images as PNG and raw dumps\n"
     "  test sensor-cable           test image|sensor [--passes N]\n"
     "  calibrate [--points 16|4] [--screen WxH]   touch calibration\n"
-    "  calib show|verify [--points N]|delete      the stored calibration\n"
+    "  calib show|verify [--points N]|delete|restore FILE   the stored calibration\n"
     "  keys calibrate|show         the shortcut keys\n"
     "\n"
     "WHERE: hid (default; or VIRETO_DEVICE), sim, sim:PATH, unix:DIR.\n"
@@ -74,5 +74,5 @@ int main(int argc, char* argv[])
         return fail(kExitUsage,
                     QStringLiteral("unknown subcommand \"%1\" (try --help)").arg(args.first()));
     context.args = args.mid(1);
-    return it->second(context);
+    return finishStandardOutput(it->second(context));
 }

@@ -22,3 +22,8 @@ void setCurrentDevice(std::unique_ptr<Device> device)
 {
     slot() = std::move(device);
 }
+
+QString linkFailureText(Device& device)
+{
+    return QString::fromLatin1(failureText(device.link.lastOutcome()));
+}

@@ -6,6 +6,8 @@
 #include "HidTransport.h"
 #include "RegisterAccess.h"
 
+#include <QString>
+
 #include <memory>
 
 // One frame connection with its protocol layers: the transport, the link state, the
@@ -36,3 +38,7 @@ public:
 Device& currentDevice();
 bool hasCurrentDevice();
 void setCurrentDevice(std::unique_ptr<Device> device);
+
+// Why the calling thread's last command on the device failed, for messages: the frame
+// stopped answering, did not answer in time, refused it...
+QString linkFailureText(Device& device);

@@ -33,6 +33,14 @@ QString versionText(uint32_t word)
     return QStringLiteral("%1.%2.%3").arg(word >> 24).arg((word >> 16) & 0xFF).arg(word & 0xFFFF);
 }
 
+DeviceInfoWriteResult outcome(bool written, const QString& message)
+{
+    DeviceInfoWriteResult r;
+    r.written = written;
+    r.message = message;
+    return r;
+}
+
 bool isLatin1(const QString& text)
 {
     for (QChar c : text)
@@ -122,7 +130,7 @@ DeviceInfoFields DeviceInfoService::dialogValues(bool isReProduction)
 DeviceInfoWriteResult DeviceInfoService::fail(const char* message)
 {
     lastMessage_ = QString::fromLatin1(message);
-    return {false, lastMessage_, false, {}};
+    return outcome(false, lastMessage_);
 }
 
 DeviceInfoWriteResult DeviceInfoService::automaticWrite(const DeviceInfoExportContext& context)
@@ -141,8 +149,14 @@ DeviceInfoWriteResult DeviceInfoService::write(const DeviceInfoFields& fields,
             lastMessage_ =
                 QStringLiteral("\"%1\" cannot be stored: the record holds Latin-1 text only.\n")
                     .arg(*text);
-            return {false, lastMessage_, false, {}};
+            return outcome(false, lastMessage_);
         }
+    }
+    if (!SettingsFile(iniPath()).isWritable()) {
+        lastMessage_ = QStringLiteral("%1 cannot be written, so the next device ID could not be "
+                                      "stored: nothing was written to the frame.\n")
+                           .arg(QDir::toNativeSeparators(iniPath()));
+        return outcome(false, lastMessage_);
     }
     LogWriter& log = appContext().log;
     ModuleVersions versions;
@@ -179,10 +193,17 @@ DeviceInfoWriteResult DeviceInfoService::write(const DeviceInfoFields& fields,
         storedRecord = record;
     }
 
-    SettingsFile(iniPath()).write(QString::fromLatin1(kGroup), QStringLiteral("DeviceID"),
-                                  hexText(fields.deviceId + 1));
-
-    DeviceInfoWriteResult result{true, QStringLiteral("Write success!\n"), false, {}};
+    DeviceInfoWriteResult result = outcome(true, QStringLiteral("Write success!\n"));
+    result.idAdvanced = SettingsFile(iniPath()).write(
+        QString::fromLatin1(kGroup), QStringLiteral("DeviceID"), hexText(fields.deviceId + 1));
+    if (!result.idAdvanced) {
+        result.advanceError = QStringLiteral("the next device ID %1 could not be stored in %2: "
+                                             "the next frame would get the same ID %3")
+                                  .arg(hexText(fields.deviceId + 1),
+                                       QDir::toNativeSeparators(iniPath()),
+                                       hexText(fields.deviceId));
+        log.logf("%s\n", result.advanceError.toLocal8Bit().constData());
+    }
     const QTime start = QTime::currentTime();
     debugPrintf("ReadWriteDeviceInfo::ExcelTemplateExport start  %02d:%02d:%02d:%02d", start.hour(),
                 start.minute(), start.second(), start.msec());

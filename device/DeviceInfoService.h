@@ -19,12 +19,15 @@ struct DeviceInfoExportContext {
 };
 
 // The outcome of a write: the operator's message ("Write success!\n" or the failing
-// step's text) and, after a successful flash write, whether the workbook took the row.
+// step's text) and, after a successful flash write, whether the next device ID was
+// stored and whether the workbook took the row.
 struct DeviceInfoWriteResult {
     bool written = false;
     QString message;
     bool exported = false;
     QString exportError;
+    bool idAdvanced = false;
+    QString advanceError;
 };
 
 // Reads and writes the device-information record and keeps the production files:
@@ -51,7 +54,8 @@ public:
 
     // The write steps: firmware version, counter, erase, body, head, head read back,
     // next device ID, workbook. Nothing is written to the frame when the fields cannot
-    // be stored (a text that is not Latin-1).
+    // be stored (a text that is not Latin-1) or when the values file cannot take the
+    // next device ID: the next frame would otherwise get the same ID.
     DeviceInfoWriteResult write(const DeviceInfoFields& fields,
                                 const DeviceInfoExportContext& context);
     // The write without dialog: "DeviceInfo.ini" and today's date.

@@ -10,5 +10,7 @@
 // is written first. An existing file is overwritten from its start; a file that cannot
 // be written is skipped. Returns the number of files written (0..2).
 constexpr size_t kFrameDumpBytes = 5760;
+// prefix + n + "_Master.dat" or "_Slave.dat".
+QString frameDumpName(const QString& prefix, int n, bool master);
 int SaveCalibrationImages(const QString& prefix, int n, const uint8_t* master,
                           const uint8_t* slave);

@@ -21,7 +21,8 @@ constexpr int kReferenceDump = 1;
 
 ImageSensorTestThread::ImageSensorTestThread(Device& device, SensorTestState& state,
                                              QString dumpPrefix, QObject* parent)
-    : WorkerThread(parent), device_(device), state_(state), dumpPrefix_(std::move(dumpPrefix))
+    : WorkerThread(parent), device_(device), state_(state), dumpPrefix_(std::move(dumpPrefix)),
+      dumpWriter_(SaveCalibrationImages)
 {
 }
 
@@ -106,9 +107,8 @@ void ImageSensorTestThread::runImageMode()
         }
         for (size_t i = 0; i < frame_geometry::kBufferSize; ++i) {
             if (pFrameYA[i] != refMaster[i] || pFrameYB[i] != refSlave[i]) {
-                SaveCalibrationImages(dumpPrefix_, kReferenceDump, refMaster.data(),
-                                      refSlave.data());
-                SaveCalibrationImages(dumpPrefix_, pass, pFrameYA, pFrameYB);
+                dumpWriter_(dumpPrefix_, kReferenceDump, refMaster.data(), refSlave.data());
+                dumpWriter_(dumpPrefix_, pass, pFrameYA, pFrameYB);
                 emit sendData(kImageDiffers);
                 return;
             }

@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // What the factory test window and the sensor test worker share.
@@ -38,6 +39,13 @@ public:
     ImageSensorTestThread(Device& device, SensorTestState& state, QString dumpPrefix,
                           QObject* parent = nullptr);
     ~ImageSensorTestThread() override;
+
+    // Writes the dumps of pass n (SaveCalibrationImages unless replaced, for example by
+    // a caller that checks every file it writes); returns how many were written. Runs
+    // on the worker's thread; set it before the start.
+    using DumpWriter = std::function<int(const QString& prefix, int n, const uint8_t* master,
+                                         const uint8_t* slave)>;
+    void setDumpWriter(DumpWriter writer) { dumpWriter_ = std::move(writer); }
 
     // Clears the stop flag and the pass counter; in image mode allocates the frame
     // buffers first and does not start when that fails.
@@ -77,6 +85,7 @@ private:
     Device& device_;
     SensorTestState& state_;
     QString dumpPrefix_;
+    DumpWriter dumpWriter_;
     std::optional<FrameBuffers> buffers_;
     Readings L_First{};
     Readings R_First{};

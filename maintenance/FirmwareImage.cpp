@@ -1,11 +1,16 @@
 #include "FirmwareImage.h"
 
 #include "ByteOrder.h"
+#include "FlashMap.h"
 
 #include <QFile>
 
-FirmwareHeader FirmwareHeader::decode(const uint8_t* bytes)
+#include <algorithm>
+
+std::optional<FirmwareHeader> FirmwareHeader::decode(const uint8_t* bytes, size_t length)
 {
+    if (!bytes || length < static_cast<size_t>(kSize))
+        return std::nullopt;
     FirmwareHeader h;
     for (int i = 0; i < kEntries; ++i) {
         const uint8_t* e = bytes + i * kEntrySize;
@@ -29,24 +34,23 @@ void FirmwareHeader::encode(uint8_t* bytes) const
 
 namespace {
 
-bool insideFile(const FirmwareEntry& entry, qint64 fileSize)
+// A part the update will write: it must hold data, fit the frame's flash and lie
+// inside the file. The sums are formed in 64 bits, so no offset or length wraps.
+bool writablePart(const FirmwareEntry& entry, uint64_t fileSize)
 {
-    return static_cast<qint64>(entry.offset) + static_cast<qint64>(entry.length) <= fileSize;
+    return entry.length > 0 && entry.length <= flash_map::kFlashSize &&
+           uint64_t{entry.offset} + uint64_t{entry.length} <= fileSize;
 }
 
 } // namespace
 
-int checkFirmwareFile(const QString& path, FirmwareHeader& header)
+int checkFirmwareBytes(const uint8_t* bytes, size_t length, uint64_t fileSize,
+                       FirmwareHeader& header)
 {
-    if (path.isEmpty())
-        return kTextNoFileChosen;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return kTextCannotOpen;
-    const QByteArray bytes = file.read(FirmwareHeader::kSize);
-    if (bytes.size() < FirmwareHeader::kSize)
+    const std::optional<FirmwareHeader> decoded = FirmwareHeader::decode(bytes, length);
+    if (!decoded || fileSize < static_cast<uint64_t>(FirmwareHeader::kSize))
         return kTextBadImageFile;
-    header = FirmwareHeader::decode(reinterpret_cast<const uint8_t*>(bytes.constData()));
+    header = *decoded;
     bool anySet = false;
     bool anyOne = false;
     for (const FirmwareEntry& e : header.entries) {
@@ -57,10 +61,23 @@ int checkFirmwareFile(const QString& path, FirmwareHeader& header)
         return kTextBadImageFile;
     if (!anyOne)
         return kTextNothingToUpdate;
-    if ((header.partA() && !insideFile(header.partAEntry(), file.size())) ||
-        (header.partB() && !insideFile(header.partBEntry(), file.size())))
+    if ((header.partA() && !writablePart(header.partAEntry(), fileSize)) ||
+        (header.partB() && !writablePart(header.partBEntry(), fileSize)))
         return kTextBadImageFile;
     return kTextFileFine;
+}
+
+int checkFirmwareFile(const QString& path, FirmwareHeader& header)
+{
+    if (path.isEmpty())
+        return kTextNoFileChosen;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return kTextCannotOpen;
+    const QByteArray bytes = file.read(FirmwareHeader::kSize);
+    return checkFirmwareBytes(reinterpret_cast<const uint8_t*>(bytes.constData()),
+                              static_cast<size_t>(bytes.size()),
+                              static_cast<uint64_t>(std::max<qint64>(file.size(), 0)), header);
 }
 
 QString versionWordText(uint32_t word)

@@ -25,7 +25,8 @@ struct FirmwareHeader {
 
     std::array<FirmwareEntry, kEntries> entries{};
 
-    static FirmwareHeader decode(const uint8_t* bytes);
+    // The header at the start of bytes; none when fewer than kSize bytes are given.
+    static std::optional<FirmwareHeader> decode(const uint8_t* bytes, size_t length);
     void encode(uint8_t* bytes) const;
 
     bool partA() const { return entries[0].present == 1; }
@@ -38,10 +39,16 @@ struct FirmwareHeader {
 // kTextNothingToUpdate, kTextCannotOpen or kTextNoFileChosen.
 constexpr int kTextFileFine = 0;
 
-// Opens the file and checks its header: all flags 0 is a bad file (34), no flag 1 is
-// nothing to update (35). A file shorter than its header, or one whose parts reach
-// beyond its end, is refused as a bad file (34) before anything is sent to the frame.
-// Returns kTextFileFine and the header, or the text to show.
+// Checks an image file given as its first `length` bytes (at least the header) and its
+// whole size: all flags 0 is a bad file (34), no flag 1 is nothing to update (35). A
+// file shorter than its header is a bad file (34), and so is a part to be written that
+// is empty, larger than the frame's flash or reaching beyond the end of the file: each
+// would erase what the frame holds and then fail or write nothing. Returns
+// kTextFileFine and the header, or the text to show.
+int checkFirmwareBytes(const uint8_t* bytes, size_t length, uint64_t fileSize,
+                       FirmwareHeader& header);
+// Opens the file, reads its header and checks it as above, before anything is sent to
+// the frame.
 int checkFirmwareFile(const QString& path, FirmwareHeader& header);
 
 // The version word's parts as the tool shows them: major.minor.build.

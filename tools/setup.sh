@@ -36,7 +36,9 @@ if ((${#missing[@]})); then
     "${sudo[@]}" apt-get install -y -qq "${missing[@]}" </dev/null
 fi
 
+# VIRETO_CMAKE_ARGS: further settings for a folder configured for the first time.
 if [ ! -f "$build_dir/build.ninja" ]; then
-    cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    # shellcheck disable=SC2086
+    cmake -S "$top" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo ${VIRETO_CMAKE_ARGS:-}
 fi
 cmake --build "$build_dir" -- -j"$(nproc)"

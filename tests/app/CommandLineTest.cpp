@@ -18,7 +18,13 @@ class CommandLineTest : public ::testing::Test {
 protected:
     SettingsFile ini() const { return SettingsFile(dir.file("Vireto.ini")); }
     SettingsFile pack() const { return SettingsFile(dir.file("Vireto_language.lrp")); }
-    void setLanguageCount(int n) const { pack().write("Language", "LanguageCnt", n); }
+    // A pack of n named languages.
+    void setLanguageCount(int n) const
+    {
+        pack().write("Language", "LanguageCnt", n);
+        for (int i = 0; i < n; ++i)
+            pack().write("Language", QString("Language_%1").arg(i), QString("L%1").arg(i));
+    }
     StartupOptions parse(const QStringList& args) const
     {
         return parseCommandLine(args, ini(), pack());

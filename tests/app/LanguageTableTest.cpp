@@ -82,4 +82,16 @@ TEST(LanguageTable, NamesBeyondTheCountAreNotListedAndMissingNamesReadAsZero)
               QStringList({"A", "0", "C"}));
 }
 
+TEST(LanguageTable, AHugeCountIsHeldToTheLanguagesThePackHas)
+{
+    ScratchDir dir;
+    dir.write("Vireto_language.lrp", "[Language]\nLanguageCnt=2000000000\nLanguage_0=A\n"
+                                     "[Language_1]\n0=B\n");
+    const SettingsFile pack(dir.file("Vireto_language.lrp"));
+    ASSERT_EQ(LanguageTable::languageCount(pack), 2) << "a name and a text group";
+    EXPECT_EQ(LanguageTable::languageNames(pack), QStringList({"A", "0"}));
+    dir.write("Vireto_language.lrp", "[Language]\nLanguageCnt=-5\nLanguage_0=A\n");
+    EXPECT_EQ(LanguageTable::selectorEntries(pack), QStringList({"English"}));
+}
+
 } // namespace

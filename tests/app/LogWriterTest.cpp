@@ -137,58 +137,58 @@ TEST_F(LogWriterTest, LinesFromManyThreadsStayWhole)
             << lines[i].constData();
 }
 
-TEST(LogCleanUp, KeepsTheSevenDayFoldersUpToTodayAndRemovesTheRest)
+TEST(LogCleanUp, KeepsTheSevenDayFoldersUpToTodayAndRemovesOnlyTheToolsOwnFiles)
 {
     ScratchDir dir;
     const QString root = dir.file("log");
     for (const char* day : {"2014-02-22", "2014-02-23", "2014-02-24", "2014-02-28", "2014-03-01",
                             "2014-03-02", "2013-03-01"})
         dir.write(QString("log/%1/Vireto_log_101010.txt").arg(day), "x");
+    dir.write("log/2013-03-01/Vireto_log_101010_1_Master.dat", "run file");
     dir.write("log/stray.txt", "x");
     dir.write("log/2014-3-1/Vireto_log_101010.txt", "x"); // not the folder name format
+    dir.write("log/2014-02-22/notes.txt", "someone else's");
+    dir.write("log/2014-02-22/sub/Vireto_log_101010.txt", "x");
 
     LogWriter::cleanOldDays(root, QDate(2014, 3, 1));
     QStringList left = QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
     left.sort();
-    EXPECT_EQ(left, QStringList({"2014-02-23", "2014-02-24", "2014-02-28", "2014-03-01"}));
+    EXPECT_EQ(left, QStringList({"2014-02-22", "2014-02-23", "2014-02-24", "2014-02-28",
+                                 "2014-03-01", "2014-3-1", "stray.txt"}));
     EXPECT_TRUE(QFileInfo::exists(root + "/2014-02-23/Vireto_log_101010.txt"));
+    EXPECT_EQ(QDir(root + "/2014-02-22").entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+              QStringList({"notes.txt", "sub"}))
+        << "an old day folder keeps what the tool did not write, and then stays";
+    EXPECT_TRUE(QFileInfo::exists(root + "/2014-02-22/sub/Vireto_log_101010.txt"));
 }
 
-TEST(LogCleanUp, RemovesReadOnlyFilesAndNestedFolders)
+TEST(LogCleanUp, ALinkedLogFolderLosesOnlyOldDayFoldersOfTheTool)
 {
     ScratchDir dir;
-    dir.write("log/old/a/b/c.txt", "x");
-    dir.write("log/old/ro.txt", "x");
-    ::chmod(dir.file("log/old/ro.txt").toLocal8Bit().constData(), 0444);
-    ::chmod(dir.file("log/old/a/b").toLocal8Bit().constData(), 0555);
-    LogWriter::cleanOldDays(dir.file("log"), QDate(2014, 3, 1));
-    EXPECT_FALSE(QFileInfo::exists(dir.file("log/old")));
-}
-
-TEST(LogCleanUp, LinksAreRemovedAsLinksAndTheirTargetsSurvive)
-{
-    ScratchDir dir;
-    dir.write("outside/keep.txt", "precious");
-    dir.write("outside/sub/deep.txt", "precious");
-    dir.write("log/old/file.txt", "x");
-    const QByteArray outside = dir.file("outside").toLocal8Bit();
-    ASSERT_EQ(::symlink(outside.constData(), dir.file("log/linkdir").toLocal8Bit().constData()), 0);
-    ASSERT_EQ(::symlink((outside + "/keep.txt").constData(),
-                        dir.file("log/old/linkfile").toLocal8Bit().constData()),
+    dir.write("elsewhere/keep.txt", "precious");
+    dir.write("elsewhere/2014-01-01/Vireto_log_000000.txt", "old log");
+    dir.write("elsewhere/2014-01-02/Vireto_log_000000.txt", "old log");
+    dir.write("elsewhere/photos/a.png", "precious");
+    dir.write("outside/2014-01-03/Vireto_log_000000.txt", "not ours to follow");
+    dir.write("elsewhere/2014-01-02/ro.txt", "x");
+    ::chmod(dir.file("elsewhere/2014-01-02/Vireto_log_000000.txt").toLocal8Bit().constData(), 0444);
+    ASSERT_EQ(::symlink(dir.file("elsewhere").toLocal8Bit().constData(),
+                        dir.file("log").toLocal8Bit().constData()),
               0);
-    ASSERT_EQ(::symlink(outside.constData(), dir.file("log/old/linkdir").toLocal8Bit().constData()),
+    ASSERT_EQ(::symlink(dir.file("outside/2014-01-03").toLocal8Bit().constData(),
+                        dir.file("elsewhere/2014-01-03").toLocal8Bit().constData()),
               0);
-    ::chmod((outside + "/keep.txt").constData(), 0444);
 
     LogWriter::cleanOldDays(dir.file("log"), QDate(2014, 3, 1));
 
-    EXPECT_FALSE(QFileInfo(dir.file("log/linkdir")).isSymLink());
-    EXPECT_FALSE(QFileInfo::exists(dir.file("log/old")));
-    EXPECT_EQ(dir.read("outside/keep.txt"), "precious");
-    EXPECT_EQ(dir.read("outside/sub/deep.txt"), "precious");
-    struct stat st {};
-    ASSERT_EQ(::stat((outside + "/keep.txt").constData(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0444u) << "the target's mode must not change";
+    EXPECT_FALSE(QFileInfo::exists(dir.file("elsewhere/2014-01-01")));
+    EXPECT_FALSE(QFileInfo::exists(dir.file("elsewhere/2014-01-02/Vireto_log_000000.txt")))
+        << "a read-only log file of the tool goes too";
+    EXPECT_EQ(dir.read("elsewhere/2014-01-02/ro.txt"), "x");
+    EXPECT_EQ(dir.read("elsewhere/keep.txt"), "precious");
+    EXPECT_EQ(dir.read("elsewhere/photos/a.png"), "precious");
+    EXPECT_TRUE(QFileInfo(dir.file("elsewhere/2014-01-03")).isSymLink());
+    EXPECT_EQ(dir.read("outside/2014-01-03/Vireto_log_000000.txt"), "not ours to follow");
 }
 
 TEST(LogCleanUp, StartRunCleansBeforeWriting)

@@ -2,6 +2,7 @@
 // files, stepping back, and the accuracy of the stored record.
 #include "AccuracyCheck.h"
 #include "BoundedWait.h"
+#include "ByteOrder.h"
 #include "CalibrationImages.h"
 #include "CalibrationTestSupport.h"
 #include "CalibrationWorker.h"
@@ -309,6 +310,25 @@ TEST_F(CalibrationRun, AFailedStoreIsCodeTwo)
     run(worker);
     EXPECT_EQ(codes.last(), kCalProcessFailed);
     EXPECT_FALSE(codes.has(kCalStored));
+}
+
+TEST_F(CalibrationRun, AFrameUnpluggedWhileTheRecordIsStoredGetsItWhenItComesBack)
+{
+    useOperator(1920, 1080);
+    delay::setTimeScale(0.01); // a lost frame is waited for 300 ms
+    host.frame->unplugAfterRequests(0x09, 20); // in the middle of the block's rewrite
+    CalibrationThread worker(host.device, state);
+    std::thread replug([this] {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (host.frame->isPlugged() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        host.frame->plug();
+    });
+    run(worker);
+    replug.join();
+    EXPECT_EQ(codes.last(), kCalStored) << worker.lastError().toStdString();
+    EXPECT_EQ(le::u32(sensorBlock().data()), flash_map::SENSORInfoFlag);
+    EXPECT_TRUE(QDir(host.home.file("backup")).isEmpty()) << "the copy went with the success";
 }
 
 TEST_F(CalibrationRun, AFastRunWithoutAStoredRecordFailsClearly)

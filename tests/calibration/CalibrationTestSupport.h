@@ -22,11 +22,14 @@
 
 namespace caltest {
 
-// The tool's device stack on an in-process virtual frame, with the protocol waits off.
+// The tool's device stack on an in-process virtual frame, with the protocol waits off
+// and the program folder (where copies of a rewritten block go) in a scratch folder.
 struct FrameHost {
     explicit FrameHost(std::shared_ptr<sim::VirtualFrame> f = std::make_shared<sim::VirtualFrame>())
-        : frame(std::move(f)), device(std::make_unique<sim::SimTransport>(frame))
+        : frame(std::move(f)), device(std::make_unique<sim::SimTransport>(frame)),
+          outerHome(qgetenv("VIRETO_HOME"))
     {
+        qputenv("VIRETO_HOME", home.path().toLocal8Bit());
         delay::setTimeScale(0.0);
         resetDeviceState();
         uint16_t product = 0;
@@ -34,10 +37,19 @@ struct FrameHost {
         g_bDevExist = 1;
         g_isDeviceCommunicate = 1;
     }
-    ~FrameHost() { delay::setTimeScale(1.0); }
+    ~FrameHost()
+    {
+        delay::setTimeScale(1.0);
+        if (outerHome.isEmpty())
+            qunsetenv("VIRETO_HOME");
+        else
+            qputenv("VIRETO_HOME", outerHome);
+    }
 
     std::shared_ptr<sim::VirtualFrame> frame;
     Device device;
+    ScratchDir home;
+    QByteArray outerHome;
 };
 
 // The run's log in a scratch folder for one test, read back.

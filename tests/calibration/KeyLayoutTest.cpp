@@ -65,6 +65,12 @@ TEST_F(KeyFiles, LayoutsTheBlockCannotHoldAreRefusedWithTheirCause)
     EXPECT_TRUE(why.contains("Bottom_Key/GroupCnt is 4")) << why.toStdString();
     why = problemOf(readKeyLayout(ini("[Right_Key]\nGroupCnt=2\nGroup1_Num=2\nGroup2_Num=0\n")));
     EXPECT_TRUE(why.contains("Right_Key/Group2_Num is 0")) << why.toStdString();
+    // A sum that wraps round in 32 bits is still far too many keys.
+    const KeyLayout wrapping = readKeyLayout(ini(
+        "[Left_Key]\nGroupCnt=3\nGroup1_Num=2147483647\nGroup2_Num=2147483647\nGroup3_Num=3\n"));
+    why = problemOf(wrapping);
+    EXPECT_TRUE(why.contains("Left_Key has 4294967297 keys")) << why.toStdString();
+    EXPECT_GT(wrapping.of(kLeftSide).keyCount(), 22);
 }
 
 TEST_F(KeyFiles, KeyCodesAreHexadecimalSixteenBitValues)

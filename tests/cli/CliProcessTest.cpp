@@ -13,6 +13,10 @@
 #include "VirtualFrame.h"
 
 #include <QProcess>
+#include <QRegularExpression>
+
+#include <unistd.h>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -40,7 +44,11 @@ protected:
         p.setWorkingDirectory(dir.path());
         QStringList all = args;
         all.prepend("--device=" + (device.isEmpty() ? simDevice() : device));
+        if (!stdoutFile.isEmpty())
+            p.setStandardOutputFile(std::exchange(stdoutFile, {}));
         p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", all);
+        p.write(std::exchange(input, {}));
+        p.closeWriteChannel();
         EXPECT_TRUE(p.waitForFinished(30000));
         return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
     }
@@ -53,6 +61,8 @@ protected:
     }
 
     ScratchDir dir;
+    QByteArray input;   // the next run's standard input
+    QString stdoutFile; // where the next run's standard output goes, if not to the test
 };
 
 TEST(CliNumbers, HexAndDecimalWithinBounds)
@@ -97,7 +107,7 @@ TEST_F(CliTest, FlashReadWritesTheSensorBlockToAFileOrStdout)
 
 TEST_F(CliTest, FlashEraseWriteAndVerify)
 {
-    dir.write("data.bin", QByteArray("\x01\x02\x03\x04 written by a test", 25));
+    dir.write("data.bin", QByteArray("\x01\x02\x03\x04 written by a test"));
     CliRun r = cli({"flash", "write", "0x1E000", dir.file("data.bin")});
     EXPECT_EQ(r.exitCode, 0) << r.err.constData(); // the sector is erased in a factory frame
     EXPECT_EQ(flashOf(0x1E000, 4), (std::vector<uint8_t>{1, 2, 3, 4}));
@@ -131,7 +141,38 @@ TEST_F(CliTest, BadFlashArgumentsAreRefusedBeforeTouchingTheFrame)
     }
     dir.write("big.bin", QByteArray(32, 'x'));
     EXPECT_EQ(cli({"flash", "write", "0x1FFF0", dir.file("big.bin")}).exitCode, 2);
+    // A pipe has no size to look at beforehand: it is read whole first.
+    input = QByteArray(8192, '\0');
+    const CliRun piped = cli({"flash", "write", "0x1F000", "/dev/stdin"});
+    EXPECT_EQ(piped.exitCode, 2) << piped.err.constData();
+    EXPECT_TRUE(piped.err.contains("more than the 4096 bytes")) << piped.err.constData();
     EXPECT_EQ(flashOf(0, flash_map::kFlashSize), before);
+}
+
+TEST_F(CliTest, OutputThatCannotBeWrittenFailsAndLeavesNoFile)
+{
+    stdoutFile = "/dev/full";
+    CliRun r = cli({"flash", "read", "0", "4096", "-"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("cannot write to standard output")) << r.err.constData();
+    stdoutFile = "/dev/full";
+    EXPECT_EQ(cli({"status"}).exitCode, 1) << "printed text is checked too";
+
+    r = cli({"flash", "read", "0", "4096", "/dev/full"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("cannot write /dev/full")) << r.err.constData();
+
+    QDir().mkpath(dir.file("folder.bin"));
+    r = cli({"flash", "read", "0", "16", dir.file("folder.bin")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("folder.bin")) << r.err.constData();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList({"frame.flash"}))
+        << "no temporary file is left behind";
+
+    ASSERT_EQ(::symlink("/dev/full", dir.file("g_Slave.raw").toLocal8Bit().constData()), 0);
+    r = cli({"image", "grab", dir.file("g")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("g_Slave.raw")) << r.err.constData();
 }
 
 TEST_F(CliTest, ModesAndTheirRefusal)
@@ -304,6 +345,36 @@ TEST_F(CliFaultTest, AFaultAtTheLastRequestFailsEveryWorkflow)
                                       << failed.err.constData();
         EXPECT_FALSE(failed.out.contains("updated")) << failed.out.constData();
     }
+}
+
+TEST_F(CliFaultTest, AnInterruptedCalibDeleteLeavesACopyThatCalibRestoreWritesBack)
+{
+    const std::vector<uint8_t> original = frame->readFlash(flash_map::kSensorBlock, 1546);
+    frame->unplugAfterRequests(0x09, 20); // within the rewrite; no one plugs it back
+    CliRun r = cli({"calib", "delete"}, link());
+    EXPECT_EQ(r.exitCode, 1);
+    const QRegularExpressionMatch m =
+        QRegularExpression("calib restore (\\S+/backup/SensorBlock_\\S+\\.bin)\"").match(r.err);
+    ASSERT_TRUE(m.hasMatch()) << r.err.constData();
+    const QString copy = m.captured(1);
+    frame->plug();
+    server->rescan();
+    EXPECT_NE(frame->readFlash(flash_map::kSensorBlock, 4), std::vector<uint8_t>(original.begin(), original.begin() + 4));
+
+    QByteArray unflagged(1546, '\0');
+    dir.write("short.bin", QByteArray(1545, 'x'));
+    dir.write("unflagged.bin", unflagged);
+    frame->clearRequestLog();
+    for (const char* bad : {"short.bin", "unflagged.bin", "missing.bin"}) {
+        r = cli({"calib", "restore", dir.file(bad)}, link());
+        EXPECT_EQ(r.exitCode, 2) << bad;
+        EXPECT_EQ(r.err.count('\n'), 1) << r.err.constData();
+    }
+    EXPECT_TRUE(frame->requestLog().empty()) << "refused before the frame hears of it";
+
+    r = cli({"calib", "restore", copy}, link());
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_EQ(frame->readFlash(flash_map::kSensorBlock, 1546), original);
 }
 
 TEST_F(CliFaultTest, UnpluggedFrameIsNoFrame)

@@ -1,5 +1,6 @@
 // vireto-cli's service subcommands as processes: monitor, config, devinfo, firmware.
 #include "BoundedWait.h"
+#include "FileFlags.h"
 #include "FirmwareImage.h"
 #include "FrameServer.h"
 #include "SimBus.h"
@@ -86,6 +87,15 @@ TEST_F(CliServicesTest, TwoDeviceInfoWritesGiveConsecutiveIdsAndTwoWorkbookRows)
     r = cli({"devinfo", "write", "--from", dir.file("other.ini")});
     EXPECT_TRUE(r.out.contains("DeviceID: 0x00000500"));
     EXPECT_TRUE(dir.read("other.ini").contains("DeviceID=0x00000501"));
+
+    // A values file that cannot take the next ID: no record, exit 1, ID where it was.
+    FileFlagGuard frozen(dir.file("other.ini"), FS_IMMUTABLE_FL);
+    if (!frozen.applied())
+        GTEST_SKIP() << "file attributes cannot be set here";
+    r = cli({"devinfo", "write", "--from", dir.file("other.ini")});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("other.ini cannot be written")) << r.err.constData();
+    EXPECT_TRUE(cli({"devinfo", "show"}).out.contains("DeviceID: 0x00000500"));
 }
 
 TEST_F(CliServicesTest, FirmwareUpdateBringsTheFrameBackWithTheNewVersion)

@@ -7,8 +7,12 @@
 #include "TempDir.h"
 #include "VirtualFrame.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
+#include <QThread>
+
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -199,6 +203,39 @@ TEST_F(ImagingCliTest, ImageTestComparesPassesAndRestoresTheOutput)
     EXPECT_FALSE(QFile::exists(dir.file("sensor-test_1_Master.dat")));
     EXPECT_EQ(cli({"test", "image", "--passes", "1"}).exitCode, 2);
     EXPECT_EQ(cli({"test", "colour"}).exitCode, 2);
+}
+
+TEST_F(ImagingCliTest, ADumpThatCannotBeWrittenIsNamed)
+{
+    auto imageReads = [this] {
+        const auto log = frame->requestLog();
+        return std::count_if(log.begin(), log.end(), [](const auto& q) { return (q[1] & 0x3E) == 0; });
+    };
+    ASSERT_EQ(cli({"test", "image", "--passes", "2"}).exitCode, 0);
+    const auto perPass = imageReads() / 2;
+    frame->clearRequestLog();
+    ASSERT_EQ(::symlink("/dev/full", dir.file("p1_Slave.dat").toLocal8Bit().constData()), 0);
+
+    // Pass 1 is the reference; a data line that breaks after it makes a later pass differ.
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VIRETO_TIME_SCALE", "0");
+    p.setProcessEnvironment(env);
+    p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli",
+            {"--device=unix:" + dir.file("link"), "test", "image", "--passes", "100000", "--dump",
+             dir.file("p")});
+    QElapsedTimer waited;
+    waited.start();
+    while (imageReads() <= perPass && waited.elapsed() < 30000)
+        QThread::msleep(1);
+    ASSERT_GT(imageReads(), perPass) << "the test never got past its first pass";
+    frame->breakSensorDataLine(Side::Master, 3);
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QByteArray err = p.readAllStandardError();
+    EXPECT_EQ(p.exitCode(), 1);
+    EXPECT_TRUE(err.contains("cannot write " + dir.file("p1_Slave.dat").toLocal8Bit()))
+        << err.constData();
+    EXPECT_EQ(dir.read("p1_Master.dat").size(), 5760) << "the other dumps are written";
 }
 
 TEST_F(ImagingCliTest, HelpForTheImagingSubcommands)

@@ -3,6 +3,7 @@
 #include "ByteOrder.h"
 #include "Delay.h"
 #include "DeviceState.h"
+#include "FileFlags.h"
 #include "LogCapture.h"
 #include "SettingsFile.h"
 #include "SimTransport.h"
@@ -216,6 +217,20 @@ TEST_F(DeviceInfoServiceTest, EachFailingStepStopsWithItsMessage)
     EXPECT_EQ(SettingsFile(dir.file("DeviceInfo.ini")).readText("DeviceInfo", "DeviceID"),
               "0x00000010")
         << "a failed write does not advance the device ID";
+}
+
+TEST_F(DeviceInfoServiceTest, AValuesFileThatCannotTakeTheNextIdStopsTheWrite)
+{
+    FileFlagGuard frozen(dir.file("DeviceInfo.ini"), FS_IMMUTABLE_FL);
+    if (!frozen.applied())
+        GTEST_SKIP() << "file attributes cannot be set here";
+    frame->clearRequestLog();
+    const DeviceInfoWriteResult r = service->automaticWrite({});
+    EXPECT_FALSE(r.written);
+    EXPECT_TRUE(r.message.contains("DeviceInfo.ini cannot be written")) << r.message.toStdString();
+    EXPECT_TRUE(frame->requestLog().empty()) << "the frame is not touched";
+    EXPECT_FALSE(SettingsFile(dir.file("DeviceInfo.ini")).write("DeviceInfo", "DeviceID", "0x11"))
+        << "a write that does not reach the file says so";
 }
 
 TEST_F(DeviceInfoServiceTest, AHeadThatDoesNotStickIsReported)

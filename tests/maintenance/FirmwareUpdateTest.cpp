@@ -190,6 +190,23 @@ TEST_F(FirmwareUpdateTest, BadFilesAreRefusedBeforeTheFrameHearsOfThem)
     EXPECT_EQ(update(imageFile(beyond, pattern(100, 1))), 0) << "part A reaches past the end";
     EXPECT_TRUE(notes.last().startsWith("The configuration file is incorrect"));
 
+    // Parts that would erase the descriptor or the version block and write nothing, or
+    // not fit the frame's flash at all.
+    FirmwareHeader emptyA;
+    emptyA.entries[0] = {1, FirmwareHeader::kSize, 1, 0};
+    FirmwareHeader emptyB;
+    emptyB.entries[1] = {1, 0, 0, 0};
+    emptyB.entries[4] = {0, FirmwareHeader::kSize, 1, 0};
+    FirmwareHeader huge;
+    huge.entries[0] = {1, FirmwareHeader::kSize, 1, 200000};
+    FirmwareHeader wrapping;
+    wrapping.entries[0] = {1, 0xFFFFFFF0u, 1, 0x20};
+    for (const QByteArray& file : {imageFile(emptyA, pattern(10, 1)), imageFile(emptyB, pattern(10, 1)),
+                                   imageFile(huge, pattern(200000, 1)), imageFile(wrapping, "")}) {
+        EXPECT_EQ(update(file), 0);
+        EXPECT_TRUE(notes.last().startsWith("The configuration file is incorrect"));
+    }
+
     HeadlessFirmwareUpdate u(*device, [this](const QString& s) { notes << s; });
     EXPECT_EQ(u.run(dir.file("missing.bin")), 0);
     EXPECT_TRUE(notes.last().startsWith("Failed to open the file"));

@@ -1,0 +1,127 @@
+// The guarded rewrite of the sensor information block on a virtual frame that is
+// unplugged in the middle of it.
+#include "SensorBlockRewrite.h"
+
+#include "ByteOrder.h"
+#include "Delay.h"
+#include "DeviceState.h"
+#include "SimTransport.h"
+#include "TempDir.h"
+#include "VirtualFrame.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+namespace rewrite = sensor_block_rewrite;
+using flash_map::kSensorBlock;
+using flash_map::kSensorBlockSize;
+
+class SensorBlockRewriteTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        delay::setTimeScale(0.0);
+        resetDeviceState();
+        qputenv("VIRETO_HOME", dir.path().toLocal8Bit());
+        frame = std::make_shared<sim::VirtualFrame>();
+        device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
+        uint16_t pid = 0;
+        ASSERT_EQ(device->transport().open(pid), 1);
+        g_bDevExist = 1;
+        ASSERT_EQ(device->blocks.ReadCalibInfo(before), 1);
+        ASSERT_EQ(le::u32(before.data()), flash_map::SENSORInfoFlag) << "a factory block";
+        after = before;
+        std::fill(after.begin() + 136, after.begin() + 552, uint8_t{0}); // record deleted
+    }
+    void TearDown() override
+    {
+        delay::setTimeScale(1.0);
+        qunsetenv("VIRETO_HOME");
+    }
+
+    SensorBlock flashBlock() const
+    {
+        SensorBlock b{};
+        const std::vector<uint8_t> v = frame->readFlash(kSensorBlock, kSensorBlockSize);
+        std::copy(v.begin(), v.end(), b.begin());
+        return b;
+    }
+    QStringList copies() const
+    {
+        return QDir(rewrite::backupFolder()).entryList(QDir::Files);
+    }
+
+    ScratchDir dir;
+    std::shared_ptr<sim::VirtualFrame> frame;
+    std::unique_ptr<Device> device;
+    SensorBlock before{};
+    SensorBlock after{};
+};
+
+TEST_F(SensorBlockRewriteTest, AFrameUnpluggedMidWriteAndPluggedBackGetsTheRewriteFinished)
+{
+    delay::setTimeScale(0.01); // the frame is waited for 300 ms
+    frame->unplugAfterRequests(0x09, 20);
+    std::thread replug([this] {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (frame->isPlugged() && std::chrono::steady_clock::now() < end)
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        frame->plug();
+    });
+    const rewrite::Outcome out = rewrite::rewrite(*device, before, after);
+    replug.join();
+    ASSERT_TRUE(out.ok) << out.error.toStdString();
+    EXPECT_TRUE(out.resumed) << "the unplug must have happened during the rewrite";
+    EXPECT_EQ(flashBlock(), after);
+    EXPECT_TRUE(copies().isEmpty()) << "the copy goes once the block is read back";
+    EXPECT_EQ(g_bDevExist, 1);
+}
+
+TEST_F(SensorBlockRewriteTest, AFrameThatStaysAwayLeavesTheCopyWhichBringsTheBlockBack)
+{
+    frame->unplugAfterRequests(0x09, 20);
+    const rewrite::Outcome out = rewrite::rewrite(*device, before, after);
+    EXPECT_FALSE(out.ok);
+    ASSERT_EQ(copies().size(), 1);
+    const QString copy = QDir(rewrite::backupFolder()).filePath(copies().first());
+    EXPECT_EQ(out.copyPath, copy);
+    EXPECT_TRUE(copies().first().startsWith("SensorBlock_"));
+    EXPECT_TRUE(out.error.contains("did not come back")) << out.error.toStdString();
+    EXPECT_TRUE(out.error.contains("vireto-cli calib restore " + copy)) << out.error.toStdString();
+    EXPECT_NE(le::u32(flashBlock().data()), flash_map::SENSORInfoFlag) << "left unflagged";
+
+    QFile saved(copy); // the block as it was
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    EXPECT_TRUE(rewrite::problemOfSavedBlock(bytes).isEmpty());
+    SensorBlock restored{};
+    std::copy(bytes.begin(), bytes.end(), restored.begin());
+    EXPECT_EQ(restored, before);
+
+    frame->plug();
+    uint16_t pid = 0;
+    ASSERT_EQ(device->transport().open(pid), 1);
+    const rewrite::Outcome back = rewrite::rewrite(*device, flashBlock(), restored);
+    ASSERT_TRUE(back.ok) << back.error.toStdString();
+    EXPECT_EQ(flashBlock(), before);
+    EXPECT_EQ(copies().size(), 1) << "an unflagged block needs no copy of its own";
+}
+
+TEST_F(SensorBlockRewriteTest, NothingIsErasedWhenNoCopyCanBeSaved)
+{
+    dir.write("backup", "a file where the folder would go");
+    frame->clearRequestLog();
+    const rewrite::Outcome out = rewrite::rewrite(*device, before, after);
+    EXPECT_FALSE(out.ok);
+    EXPECT_TRUE(out.error.contains("not touched")) << out.error.toStdString();
+    EXPECT_TRUE(frame->requestLog().empty());
+    EXPECT_EQ(flashBlock(), before);
+}
+
+} // namespace
