@@ -1,6 +1,7 @@
 #include "Subcommands.h"
 
 #include "Device.h"
+#include "FlashArea.h"
 #include "FlashMap.h"
 #include "ToolSession.h"
 
@@ -11,7 +12,6 @@
 
 namespace {
 
-namespace aw = address_word;
 using flash_map::kFlashSize;
 using flash_map::kSectorSize;
 
@@ -23,27 +23,9 @@ constexpr const char* kUsage =
     "can only be cleared by a write: erase the sectors before writing new data. The frame is\n"
     "switched to calibration mode for the operation and back to work mode afterwards.";
 
-// Flash is read in 4 KB requests and written in 32-byte pieces, as the frame's tools do.
-constexpr uint32_t kReadChunk = kSectorSize;
-constexpr uint32_t kWritePiece = 32;
-
-RegisterRequest flashRequest(uint32_t address, uint32_t length)
+QString hex5(uint32_t address)
 {
-    RegisterRequest r;
-    r.addressWord = aw::make(aw::kSpaceFlash, address);
-    r.length = length;
-    return r;
-}
-
-bool readFlash(Device& device, uint32_t address, uint32_t length, std::vector<uint8_t>& out)
-{
-    out.resize(length);
-    for (uint32_t done = 0; done < length; done += kReadChunk) {
-        const uint32_t n = std::min(kReadChunk, length - done);
-        if (!device.access.readBlock(flashRequest(address + done, n), out.data() + done))
-            return false;
-    }
-    return true;
+    return QStringLiteral("0x%1").arg(address, 5, 16, QLatin1Char('0'));
 }
 
 // Reads until the end of the input or until limit bytes are in; false on a read error.
@@ -76,7 +58,7 @@ int flashRead(Device& device, const QStringList& a)
     if (!session.begin())
         return kExitFailed;
     std::vector<uint8_t> data;
-    if (!readFlash(device, *address, *length, data))
+    if (flash_area::read(device, *address, *length, data))
         return fail(kExitFailed, QStringLiteral("flash read failed: %1").arg(lastFailure(device)));
     QString error;
     if (!writeOutputFile(target,
@@ -118,27 +100,19 @@ int flashWrite(Device& device, const QStringList& a)
         return kExitFailed;
     const auto* data = reinterpret_cast<const uint8_t*>(bytes.constData());
     const auto length = static_cast<uint32_t>(bytes.size());
-    for (uint32_t done = 0; done < length; done += kWritePiece) {
-        const uint32_t n = std::min(kWritePiece, length - done);
-        RegisterRequest r = flashRequest(*address + done, n);
-        r.data.assign(data + done, data + done + n);
-        if (!device.access.writeBlock(r))
-            return fail(kExitFailed, QStringLiteral("flash write at 0x%1 failed: %2")
-                                         .arg(*address + done, 5, 16, QLatin1Char('0'))
-                                         .arg(lastFailure(device)));
-    }
-    std::vector<uint8_t> readBack;
-    if (!readFlash(device, *address, length, readBack))
+    using Step = flash_area::Failure::Step;
+    const flash_area::Failure f = flash_area::writeVerified(device, *address, data, length);
+    if (f.step == Step::Write)
+        return fail(kExitFailed, QStringLiteral("flash write at %1 failed: %2")
+                                     .arg(hex5(f.address), lastFailure(device)));
+    if (f.step == Step::ReadBack)
         return fail(kExitFailed, QStringLiteral("read-back failed: %1").arg(lastFailure(device)));
-    for (uint32_t i = 0; i < length; ++i) {
-        if (readBack[i] != data[i])
-            return fail(kExitFailed,
-                        QStringLiteral("read-back differs at 0x%1 (wrote 0x%2, read 0x%3): "
-                                       "erase the sectors first")
-                            .arg(*address + i, 5, 16, QLatin1Char('0'))
-                            .arg(data[i], 2, 16, QLatin1Char('0'))
-                            .arg(readBack[i], 2, 16, QLatin1Char('0')));
-    }
+    if (f.step == Step::Differs)
+        return fail(kExitFailed, QStringLiteral("read-back differs at %1 (wrote 0x%2, read 0x%3): "
+                                                "erase the sectors first")
+                                     .arg(hex5(f.address))
+                                     .arg(f.wrote, 2, 16, QLatin1Char('0'))
+                                     .arg(f.read, 2, 16, QLatin1Char('0')));
     note(QStringLiteral("wrote and verified %1 bytes at 0x%2")
              .arg(length)
              .arg(*address, 5, 16, QLatin1Char('0')));
@@ -162,13 +136,9 @@ int flashErase(Device& device, const QStringList& a)
     ToolSession session(device);
     if (!session.begin())
         return kExitFailed;
-    for (uint32_t s = 0; s < *count; ++s) {
-        RegisterRequest r = flashRequest(*address + s * kSectorSize, 1);
-        if (!device.access.erase(r))
-            return fail(kExitFailed, QStringLiteral("erase of the sector at 0x%1 failed: %2")
-                                         .arg(*address + s * kSectorSize, 5, 16, QLatin1Char('0'))
-                                         .arg(lastFailure(device)));
-    }
+    if (const flash_area::Failure f = flash_area::eraseSectors(device, *address, *count); f)
+        return fail(kExitFailed, QStringLiteral("erase of the sector at %1 failed: %2")
+                                     .arg(hex5(f.address), lastFailure(device)));
     note(QStringLiteral("erased %1 sector(s) from 0x%2")
              .arg(*count)
              .arg(*address, 5, 16, QLatin1Char('0')));
