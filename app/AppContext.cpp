@@ -4,7 +4,12 @@
 
 AppContext& appContext()
 {
-    static AppContext context;
+    // The run's diary is where the engines' log lines go.
+    static AppContext& context = []() -> AppContext& {
+        static AppContext c;
+        setServiceLog(&c.log);
+        return c;
+    }();
     return context;
 }
 

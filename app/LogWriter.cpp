@@ -117,29 +117,6 @@ void LogWriter::writeLine(const char* text, bool truncate, bool raw)
     std::fclose(f);
 }
 
-void LogWriter::vlog(bool raw, const char* fmt, va_list args)
-{
-    char text[kLineSize];
-    std::vsnprintf(text, sizeof text, fmt, args);
-    writeLine(text, false, raw);
-}
-
-void LogWriter::logf(const char* fmt, ...)
-{
-    va_list args;
-    va_start(args, fmt);
-    vlog(false, fmt, args);
-    va_end(args);
-}
-
-void LogWriter::logRawf(const char* fmt, ...)
-{
-    va_list args;
-    va_start(args, fmt);
-    vlog(true, fmt, args);
-    va_end(args);
-}
-
 QString LogWriter::logPath() const
 {
     std::lock_guard lock(mutex_);

@@ -1,26 +1,20 @@
 #pragma once
 
+#include "LogSink.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QString>
 
-#include <cstdarg>
 #include <functional>
 #include <mutex>
-
-#if defined(__GNUC__)
-#define VIRETO_PRINTF(fmt, args) __attribute__((format(printf, fmt, args)))
-#else
-#define VIRETO_PRINTF(fmt, args)
-#endif
 
 // The run's diary for service engineers: one file per run in a folder per day under
 // "./log". Every call opens the file, writes and closes it, so the file is complete at
 // any moment and can be read while the program runs. Callable from any thread.
-class LogWriter {
+class LogWriter : public LogSink {
 public:
     static constexpr int kNameSize = 256;
-    static constexpr int kLineSize = 1024;
     static constexpr int kKeptDays = 7;
 
     using Clock = std::function<QDateTime()>;
@@ -37,9 +31,7 @@ public:
     // name and the run prefix for the rest of the run. raw: append the text as it is,
     // without a time stamp. Neither: append one time-stamped line. Does nothing while
     // the file cannot be opened (for example before the first create of the run).
-    void log(const char* text, bool create = false, bool raw = false);
-    void logf(const char* fmt, ...) VIRETO_PRINTF(2, 3);
-    void logRawf(const char* fmt, ...) VIRETO_PRINTF(2, 3);
+    void log(const char* text, bool create = false, bool raw = false) override;
 
     // Start of a run as a main window does it: make the root and today's folder,
     // clean up the day folders older than the last seven, then write the start lines.
@@ -48,7 +40,7 @@ public:
     // Full name of this run's file, and the prefix for other files of this run
     // ("<day folder>/Vireto_log_HHMMSS_"). Empty before the first create.
     QString logPath() const;
-    QString runPrefix() const;
+    QString runPrefix() const override;
 
     static QString dayFolderName(const QDate& day);
     // Cleans up the day folders of root ("2014-03-07") that are not among the seven
@@ -60,7 +52,6 @@ public:
     static int cleanOldDays(const QString& root, const QDate& today);
 
 private:
-    void vlog(bool raw, const char* fmt, va_list args) VIRETO_PRINTF(3, 0);
     void writeLine(const char* text, bool truncate, bool raw);
 
     mutable std::mutex mutex_;

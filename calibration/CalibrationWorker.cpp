@@ -1,11 +1,11 @@
 #include "CalibrationWorker.h"
 
-#include "AppContext.h"
+#include "CalibrationCategory.h"
 #include "CalibrationImages.h"
 #include "CalibrationTargets.h"
-#include "DebugOutput.h"
 #include "Delay.h"
 #include "DeviceState.h"
+#include "LogSink.h"
 #include "RecordLog.h"
 #include "RecordStore.h"
 #include "Solver16.h"
@@ -22,8 +22,8 @@ constexpr int kIdleCycles = 99;
 
 void debugTime(const char* name, const char* what, const QTime& t)
 {
-    debugPrintf("%s::run %s  %02d:%02d:%02d:%02d", name, what, t.hour(), t.minute(), t.second(),
-                t.msec());
+    qCDebug(lcCalibration, "%s::run %s  %02d:%02d:%02d:%02d", name, what, t.hour(), t.minute(),
+            t.second(), t.msec());
 }
 
 } // namespace
@@ -117,7 +117,7 @@ void CalibrationWorker::fail(const QString& why)
         std::lock_guard lock(resultMutex_);
         error_ = why;
     }
-    appContext().log.logf("%s: %s\n", name(), why.toLocal8Bit().constData());
+    serviceLog().logf("%s: %s\n", name(), why.toLocal8Bit().constData());
     emit sendData(kCalProcessFailed);
     requestStop();
 }
@@ -133,10 +133,10 @@ bool CalibrationWorker::saveImages(int n)
     if (!setup_.saveImages)
         return true;
     if (!calibration_images::readTargetImages(device_)) {
-        appContext().log.logf("Calibration: GetPreviewData failed!\n");
+        serviceLog().logf("Calibration: GetPreviewData failed!\n");
         return false;
     }
-    calibration_images::SaveCalibrationImages(appContext().log.runPrefix(), n, pFrameYA, pFrameYB);
+    calibration_images::SaveCalibrationImages(serviceLog().runPrefix(), n, pFrameYA, pFrameYB);
     return true;
 }
 
@@ -148,8 +148,8 @@ bool CalibrationWorker::initialise(const QTime& start)
     g_CalDataInitSuc = ok;
     const QTime end = QTime::currentTime();
     debugTime(name(), "end", end);
-    debugPrintf("%s::run start to end  %02d\n", name(),
-                (end.second() * 1000 + end.msec()) - (start.second() * 1000 + start.msec()));
+    qCDebug(lcCalibration, "%s::run start to end  %02d\n", name(),
+            (end.second() * 1000 + end.msec()) - (start.second() * 1000 + start.msec()));
     return ok != 0;
 }
 

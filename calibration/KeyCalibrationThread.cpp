@@ -1,12 +1,12 @@
 #include "KeyCalibrationThread.h"
 
-#include "AppContext.h"
 #include "CalibrationRunState.h"
 #include "CameraModel.h"
 #include "CorrectionMaps.h"
 #include "DeviceState.h"
 #include "FlashMap.h"
 #include "KeyCollector.h"
+#include "LogSink.h"
 #include "SensorBlockRewrite.h"
 #include "StoredRecord.h"
 
@@ -88,7 +88,7 @@ void KeyCalibrationThread::fail(int code, const QString& why)
         std::lock_guard lock(resultMutex_);
         error_ = why;
     }
-    appContext().log.logf("KeyCalibrationThread: %s\n", why.toLocal8Bit().constData());
+    serviceLog().logf("KeyCalibrationThread: %s\n", why.toLocal8Bit().constData());
     emit sendData(code);
     requestStop();
 }
@@ -147,7 +147,7 @@ void KeyCalibrationThread::run()
 
 void KeyCalibrationThread::logArea(const char* prefix, const key_rectangles::KeyArea& area)
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     for (int side : {kLeftSide, kRightSide, kBottomSide, kTopSide}) {
         const auto& rects = area.keys[static_cast<size_t>(side)];
         for (size_t i = 0; i < rects.size(); ++i)
@@ -187,7 +187,7 @@ KeyCalibrationThread::Outcome KeyCalibrationThread::compute(const std::vector<ui
         const std::optional<Point16> q = correction_maps::toPoint16(p);
         targets[i].touchX = q ? q->x : static_cast<int16_t>(p.x < 0 ? -32768 : 32767);
         targets[i].touchY = q ? q->y : static_cast<int16_t>(p.y < 0 ? -32768 : 32767);
-        appContext().log.logf(
+        serviceLog().logf(
             "CalibIndex[%zu]: [OneD_Left]%d   [OneD_Right]%d   [TwoD_X]%f   [TwoD_Y]%f\n", i,
             left[i], right[i], p.x, p.y);
     }

@@ -1,8 +1,8 @@
 #include "KeyCollector.h"
 
-#include "AppContext.h"
 #include "CalibrationRunState.h"
 #include "KeyChoice.h"
+#include "LogSink.h"
 
 using namespace touch_extraction;
 
@@ -72,7 +72,7 @@ bool KeyCollector::warmUpCycle()
 
 void KeyCollector::logReport(int index, const CandidateReport& report) const
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     const int frames = g_WaitFrameCount;
     log.logf("KeyCalibIndex[%d](g_WaitFrameCount=%d): OneD_leftPoint-> %s\n", index, frames,
              formatPlain(report.left).c_str());
@@ -127,7 +127,7 @@ bool KeyCollector::evaluate(int index)
     const FrameHistory& history = steady_.history();
     SideCandidates left = FalsePotDel(history.left);
     SideCandidates right = FalsePotDel(history.right);
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     log.logf("KeyCalibIndex[%d](After the sorting): leftPoint-> %s\n", index,
              formatPlain(left.cand).c_str());
     log.logf("KeyCalibIndex[%d](After the sorting): rightPoint-> %s\n", index,
@@ -158,7 +158,7 @@ bool KeyCollector::evaluate(int index)
 
 void KeyCollector::logBackgrounds() const
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     log.logf("(64 array)leftPointTotal = %d, rightPointTotal = %d\n", backgrounds_.left.count(),
              backgrounds_.right.count());
     for (int i = 0; i < backgrounds_.left.count(); ++i) {

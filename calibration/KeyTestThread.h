@@ -3,7 +3,6 @@
 #include "Device.h"
 #include "WorkerThread.h"
 
-
 #include <atomic>
 #include <cstdint>
 

@@ -1,11 +1,11 @@
 #include "RecordLog.h"
 
-#include "AppContext.h"
+#include "LogSink.h"
 
 void logCalibrationRecord(const char* name, const CalibrationRecord& record, int width, int height,
                           float R)
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     log.logf("width=%d, height=%d\n", width, height);
     log.logRawf("g_ClbInfoR=%f, %s.r_fix=%d\n", static_cast<double>(R), name, record.r_fix);
     for (size_t row = 0; row < 4; ++row) {

@@ -61,8 +61,8 @@ FastResult SolveFast(Device& device, const FastInputs& inputs, const SolveContro
     }
     SensorBlock block{};
     if (!device.blocks.ReadCalibInfo(block)) {
-        result.error =
-            QStringLiteral("reading the sensor information block failed: %1").arg(linkFailureText(device));
+        result.error = QStringLiteral("reading the sensor information block failed: %1")
+                           .arg(linkFailureText(device));
         return result;
     }
     if (!hasSensorInfoFlag(block)) {

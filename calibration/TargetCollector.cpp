@@ -1,7 +1,7 @@
 #include "TargetCollector.h"
 
-#include "AppContext.h"
 #include "CalibrationTargets.h"
+#include "LogSink.h"
 
 namespace ct = calibration_targets;
 using namespace touch_extraction;
@@ -138,7 +138,7 @@ bool TargetCollector::evaluate(int j)
     const TouchCandidate r = Choose_Point(backgrounds_.right, right.cand, right.count, cls,
                                           kRightCamera, points, k, false);
 
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     log.logf("CalibIndex[%d](After the FalsePotDel): leftPoint-> %s\n", k,
              formatWithValid(left.cand).c_str());
     log.logf("CalibIndex[%d](After the FalsePotDel): rightPoint-> %s\n", k,
@@ -173,7 +173,7 @@ bool TargetCollector::evaluate(int j)
 
 void TargetCollector::logCalPoints(int k)
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     const CalPoints& points = state_.calPoints;
     for (const char* name : {"LImg", "RImg"}) {
         const auto& table = name[0] == 'L' ? points.LImg : points.RImg;

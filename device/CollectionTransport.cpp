@@ -2,7 +2,7 @@
 
 #include "FrameIdentity.h"
 
-#include "DebugOutput.h"
+#include "DeviceCategory.h"
 
 using namespace frame_identity;
 
@@ -49,7 +49,7 @@ int CollectionTransport::probe(uint16_t& productId)
     uint16_t page = 0;
     uint16_t use = 0;
     if (!handle_->usage(page, use)) {
-        debugPrintf("HidD_GetPreparsedData bRet=%d,usagepage=0x%04x,usage=0x%04x\n", 0, 0, 0);
+        qCDebug(lcDevice, "HidD_GetPreparsedData bRet=%d,usagepage=0x%04x,usage=0x%04x\n", 0, 0, 0);
         return kProbeNotAFrame;
     }
     return isVendorCollection(page, use) ? kProbeFrame : kProbeWrongCollection;
@@ -60,7 +60,7 @@ int CollectionTransport::getFeature64(uint8_t* report)
     std::lock_guard lock(transferLock_);
     if (handle_ && handle_->getFeature(report, kReportSize))
         return 1;
-    debugPrintf("read File Error!\n");
+    qCDebug(lcDevice, "read File Error!\n");
     return 0;
 }
 
@@ -69,7 +69,7 @@ int CollectionTransport::setFeature64(const uint8_t* report)
     std::lock_guard lock(transferLock_);
     if (handle_ && handle_->setFeature(report, kReportSize))
         return 1;
-    debugPrintf("Write File Error!\n");
+    qCDebug(lcDevice, "Write File Error!\n");
     return 0;
 }
 

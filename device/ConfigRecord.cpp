@@ -1,7 +1,7 @@
 #include "ConfigRecord.h"
 
-#include "AppContext.h"
 #include "ByteOrder.h"
+#include "LogSink.h"
 #include "RegisterAccess.h"
 
 ConfigRecordBytes ConfigRecord::encode() const
@@ -90,7 +90,7 @@ namespace {
 
 void logRecord(const char* prefix, const ConfigRecord& r)
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     log.logRawf("%s.ALGConfigInfoFlag(0x41434946):0x%x\n", prefix, r.ALGConfigInfoFlag);
     log.logRawf("%s.CalibCnt(8/10):%d\n", prefix, r.CalibCnt);
     log.logRawf("%s.CalibWay(1/2):%d\n", prefix, r.CalibWay);

@@ -1,8 +1,9 @@
 #include "DeviceInfoService.h"
 
 #include "AppContext.h"
-#include "DebugOutput.h"
+#include "DeviceCategory.h"
 #include "FlashMap.h"
+#include "LogSink.h"
 #include "SettingsFile.h"
 
 #include <QDir>
@@ -158,7 +159,7 @@ DeviceInfoWriteResult DeviceInfoService::write(const DeviceInfoFields& fields,
                            .arg(QDir::toNativeSeparators(iniPath()));
         return outcome(false, lastMessage_);
     }
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     ModuleVersions versions;
     if (!device_.blocks.readVersions(Side::Master, versions)) {
         log.log("ReadImageVersion Master failed!\n");
@@ -197,23 +198,23 @@ DeviceInfoWriteResult DeviceInfoService::write(const DeviceInfoFields& fields,
     result.idAdvanced = SettingsFile(iniPath()).write(
         QString::fromLatin1(kGroup), QStringLiteral("DeviceID"), hexText(fields.deviceId + 1));
     if (!result.idAdvanced) {
-        result.advanceError = QStringLiteral("the next device ID %1 could not be stored in %2: "
-                                             "the next frame would get the same ID %3")
-                                  .arg(hexText(fields.deviceId + 1),
-                                       QDir::toNativeSeparators(iniPath()),
-                                       hexText(fields.deviceId));
+        result.advanceError =
+            QStringLiteral("the next device ID %1 could not be stored in %2: "
+                           "the next frame would get the same ID %3")
+                .arg(hexText(fields.deviceId + 1), QDir::toNativeSeparators(iniPath()),
+                     hexText(fields.deviceId));
         log.logf("%s\n", result.advanceError.toLocal8Bit().constData());
     }
     const QTime start = QTime::currentTime();
-    debugPrintf("ReadWriteDeviceInfo::ExcelTemplateExport start  %02d:%02d:%02d:%02d", start.hour(),
-                start.minute(), start.second(), start.msec());
+    qCDebug(lcDevice, "ReadWriteDeviceInfo::ExcelTemplateExport start  %02d:%02d:%02d:%02d",
+            start.hour(), start.minute(), start.second(), start.msec());
     result.exported = DeviceInfoWorkbook(folder_).append(workbookRow(record, context, versions),
                                                          result.exportError);
     const QTime end = QTime::currentTime();
-    debugPrintf("ReadWriteDeviceInfo::ExcelTemplateExport end  %02d:%02d:%02d:%02d", end.hour(),
-                end.minute(), end.second(), end.msec());
-    debugPrintf("ReadWriteDeviceInfo::ExcelTemplateExport start to end  %02d\n",
-                static_cast<int>(start.msecsTo(end)));
+    qCDebug(lcDevice, "ReadWriteDeviceInfo::ExcelTemplateExport end  %02d:%02d:%02d:%02d",
+            end.hour(), end.minute(), end.second(), end.msec());
+    qCDebug(lcDevice, "ReadWriteDeviceInfo::ExcelTemplateExport start to end  %02d\n",
+            static_cast<int>(start.msecsTo(end)));
     if (!result.exported)
         log.logf("Device information export failed: %s\n",
                  result.exportError.toLocal8Bit().constData());

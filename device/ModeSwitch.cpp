@@ -1,9 +1,9 @@
 #include "ModeSwitch.h"
 
-#include "AppContext.h"
 #include "ByteOrder.h"
 #include "Delay.h"
 #include "DeviceState.h"
+#include "LogSink.h"
 #include "TextIds.h"
 
 namespace {
@@ -32,7 +32,7 @@ int failedSwitch(Device& device)
 
 int SwitchMode(Device& device, uint8_t mode, ModeSwitchObserver* observer)
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     if (!g_bDevExist) {
         if (observer)
             observer->deviceNotDetected();

@@ -1,9 +1,9 @@
 #include "PresenceMonitor.h"
 
-#include "AppContext.h"
 #include "Delay.h"
 #include "DeviceState.h"
 #include "FrameIdentity.h"
+#include "LogSink.h"
 #include "StatusCheck.h"
 
 using namespace frame_identity;
@@ -64,7 +64,7 @@ bool PresenceMachine::checking()
     if (!sleep(kProbePeriodMs))
         return false;
     const int checkDeviceValue = device_.transport().probe(productId_);
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     if (checkDeviceValue == HidTransport::kProbeNotAFrame) {
         openResult = 0;
         checkState = REPORT_OUTCOME;
@@ -153,7 +153,7 @@ bool PresenceMachine::report()
         g_bDevExist = 1;
         checkState = DEVICE_CHECKING;
         announced_ = true;
-        appContext().log.logf("Open hid device success!PID:0x%04x\n", productId_);
+        serviceLog().logf("Open hid device success!PID:0x%04x\n", productId_);
         if (isApplicationProduct(productId_)) {
             if (variant_ == MonitorVariant::Single)
                 TestCommunication(device_, &stop_);

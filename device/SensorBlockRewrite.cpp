@@ -1,9 +1,9 @@
 #include "SensorBlockRewrite.h"
 
-#include "AppContext.h"
 #include "ByteOrder.h"
 #include "Delay.h"
 #include "DeviceState.h"
+#include "LogSink.h"
 #include "ProgramFolder.h"
 
 #include <QDateTime>
@@ -95,7 +95,7 @@ QString problemOfSavedBlock(const QByteArray& bytes)
 Outcome rewrite(Device& device, const SensorBlock& before, const SensorBlock& after,
                 const std::function<bool()>& stopRequested)
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     Outcome out;
     if (flagged(before.data())) {
         QString error;

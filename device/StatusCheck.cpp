@@ -1,9 +1,9 @@
 #include "StatusCheck.h"
 
-#include "AppContext.h"
 #include "ByteOrder.h"
 #include "Delay.h"
 #include "DeviceState.h"
+#include "LogSink.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ int readFrameStatus(Device& device, uint8_t attempt, FrameStatus& status)
 
 int TestCommunication(Device& device, const std::atomic<int>* stop)
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     if (!waitUnlessStopped(1000.0, stop))
         return 0;
     for (uint8_t attempt = 1; attempt <= 5; ++attempt) {

@@ -1,10 +1,10 @@
 #include "ColumnSearch.h"
 
-#include "AppContext.h"
 #include "Delay.h"
 #include "DeviceSteps.h"
 #include "EdgeAnalysis.h"
 #include "ImagingLog.h"
+#include "LogSink.h"
 #include "OpticalParams.h"
 #include "SearchState.h"
 
@@ -70,7 +70,7 @@ bool ColumnSearch::expectRegister(Side side, uint16_t reg, uint8_t expected, con
         return false;
     if (value == expected)
         return true;
-    appContext().log.logf(failLine, value);
+    serviceLog().logf(failLine, value);
     return false;
 }
 
@@ -238,7 +238,7 @@ bool ColumnSearch::runNormal(ColumnResult& result)
     }
     result.leftStart = 0;
     result.rightStart = 0;
-    appContext().log.logf("Left_End=%d, Right_End=%d\n", result.leftEnd, result.rightEnd);
+    serviceLog().logf("Left_End=%d, Right_End=%d\n", result.leftEnd, result.rightEnd);
     result.found = true;
     return writeEmitters(kept);
 }
@@ -288,7 +288,7 @@ bool ColumnSearch::runPenMode(ColumnResult& result)
         result.leftEnd = static_cast<uint16_t>(kPenFirstColumn + *c);
     if (const auto c = firstColumnAbove(right, kPenThreshold))
         result.rightEnd = static_cast<uint16_t>(kPenFirstColumn + *c);
-    appContext().log.logf("Left_End=%d, Right_End=%d\n", result.leftEnd, result.rightEnd);
+    serviceLog().logf("Left_End=%d, Right_End=%d\n", result.leftEnd, result.rightEnd);
     if (result.leftEnd < kPenSmallestEnd) {
         result.leftEnd = kPenSmallestEnd;
         if (config_.QualityEvaluation)

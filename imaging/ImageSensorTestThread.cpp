@@ -1,10 +1,10 @@
 #include "ImageSensorTestThread.h"
 
-#include "AppContext.h"
 #include "BackgroundFrames.h"
 #include "DeviceState.h"
 #include "DeviceSteps.h"
 #include "FrameDump.h"
+#include "LogSink.h"
 
 #include <cstring>
 #include <string>
@@ -160,12 +160,12 @@ void ImageSensorTestThread::logReadings()
         for (uint8_t v : values)
             text += std::to_string(v) + " ";
         text += "\n";
-        appContext().log.log(text.c_str());
+        serviceLog().log(text.c_str());
     };
     line("L_First", L_First);
     line("L_Error", L_Error);
-    appContext().log.log("\n", false, true);
+    serviceLog().log("\n", false, true);
     line("R_First", R_First);
     line("R_Error", R_Error);
-    appContext().log.log("\n", false, true);
+    serviceLog().log("\n", false, true);
 }

@@ -1,6 +1,6 @@
 #include "ImagingLog.h"
 
-#include "AppContext.h"
+#include "LogSink.h"
 
 #include <string>
 
@@ -26,12 +26,12 @@ void writeRows(const T* values, size_t count, size_t perRow)
 
 void line(const char* text)
 {
-    appContext().log.log(text);
+    serviceLog().log(text);
 }
 
 void raw(const char* text)
 {
-    appContext().log.log(text, false, true);
+    serviceLog().log(text, false, true);
 }
 
 void rows(const uint8_t* values, size_t count, size_t perRow)

@@ -1,8 +1,8 @@
 #include "LevelingConfig.h"
 
-#include "AppContext.h"
 #include "ConfigRecord.h"
 #include "DeviceSteps.h"
+#include "LogSink.h"
 #include "SearchState.h"
 
 namespace {
@@ -29,7 +29,7 @@ int prepareLeveling(Device& device, LevelingConfig& config)
 
     ConfigRecord record;
     if (!ReadConfigRecord(device, record)) {
-        appContext().log.logf("Leveling :ReadConfigInfo failed!\n");
+        serviceLog().logf("Leveling :ReadConfigInfo failed!\n");
         return 0;
     }
     config.InfraredPenMode = record.valid() ? record.InfraredPenMode : 0;

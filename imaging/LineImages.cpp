@@ -1,7 +1,7 @@
 #include "LineImages.h"
 
-#include "DebugOutput.h"
 #include "DeviceState.h"
+#include "ImagingCategory.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -18,12 +18,12 @@ FrameBuffers::FrameBuffers()
 {
     pFrameYA = static_cast<uint8_t*>(std::calloc(kBufferSize, 1));
     if (!pFrameYA) {
-        debugPrintf("PreviewInit: pFrameYA malloc failed!\n");
+        qCDebug(lcImaging, "PreviewInit: pFrameYA malloc failed!\n");
         return;
     }
     pFrameYB = static_cast<uint8_t*>(std::calloc(kBufferSize, 1));
     if (!pFrameYB)
-        debugPrintf("PreviewInit: pFrameYB malloc failed!\n");
+        qCDebug(lcImaging, "PreviewInit: pFrameYB malloc failed!\n");
 }
 
 FrameBuffers::~FrameBuffers()

@@ -1,7 +1,7 @@
 #include "QualityCheck.h"
 
-#include "AppContext.h"
 #include "ImagingLog.h"
+#include "LogSink.h"
 
 #include <algorithm>
 
@@ -40,8 +40,8 @@ bool passesDarkRunCheck(const ColumnProfile& profile, uint32_t endColumn)
     for (uint32_t col = kFirstColumn; col < end; ++col) {
         if (profile[col] < kDarkLevel) {
             ++run;
-            appContext().log.logf("count = %d; i = %d; value = %d\n", run, static_cast<int>(col),
-                                  profile[col]);
+            serviceLog().logf("count = %d; i = %d; value = %d\n", run, static_cast<int>(col),
+                              profile[col]);
             continue;
         }
         if (run > kLongestAcceptedRun)

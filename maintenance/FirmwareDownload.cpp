@@ -1,12 +1,12 @@
 #include "FirmwareDownload.h"
 
-#include "AppContext.h"
 #include "ByteOrder.h"
 #include "ConfigRecord.h"
-#include "DebugOutput.h"
 #include "Delay.h"
 #include "DeviceState.h"
 #include "FlashMap.h"
+#include "LogSink.h"
+#include "MaintenanceCategory.h"
 
 #include <QFile>
 
@@ -131,7 +131,8 @@ int FirmwareDownload::downloadPart(Part part)
         const int ok = part == Part::A ? device_.access.streamAWrite(flags, packet, size)
                                        : device_.access.streamBWrite(flags, packet, size);
         if (!ok) {
-            debugPrintf(
+            qCDebug(
+                lcMaintenance,
                 "g_UpdateImageSucEvent: WaitForSingleObject Failed!\n Download Image failed!\n");
             return failed(kFwStepFailed);
         }
@@ -193,7 +194,7 @@ void CFirmwareUpdateThread::run()
 
 void logImageDescriptor(Device& device)
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     log.log("\nMaster:\n");
     uint8_t d[kImageDescriptorRead] = {};
     if (!device.access.readBlock(flashRequest(kImageDescriptor, kImageDescriptorRead), d)) {

@@ -1,10 +1,10 @@
 #include "FirmwareUpdateSession.h"
 
-#include "AppContext.h"
 #include "Delay.h"
 #include "DeviceState.h"
 #include "FirmwareDownload.h"
 #include "FlashMap.h"
+#include "LogSink.h"
 #include "ModeSwitch.h"
 #include "PresenceMonitor.h"
 #include "SettingsFile.h"
@@ -36,7 +36,7 @@ FirmwareUpdateSession::~FirmwareUpdateSession() = default;
 // folder instead.
 bool FirmwareUpdateSession::takeCopyIfNeeded()
 {
-    LogWriter& log = appContext().log;
+    LogSink& log = serviceLog();
     readPath_ = chosenPath_;
     if (!hasCharacterAbove160(chosenPath_))
         return true;
@@ -118,8 +118,8 @@ FirmwareUpdateSession::Next FirmwareUpdateSession::prepare(const QString& chosen
     g_UpdateProgress = 1;
     view_.showProgress(1);
     if (!SwitchMode(device_, CalibrationMode)) {
-        appContext().log.logf("update :Switch to calibration mode failed!\n g_isSwitchMode=%d\n",
-                              g_isSwitchMode.load());
+        serviceLog().logf("update :Switch to calibration mode failed!\n g_isSwitchMode=%d\n",
+                          g_isSwitchMode.load());
         if (!frameLost())
             abandon(0);
         return Next::Stop;

@@ -1,0 +1,3 @@
+#include "CalibrationCategory.h"
+
+Q_LOGGING_CATEGORY(lcCalibration, "vireto.calibration", QtInfoMsg)

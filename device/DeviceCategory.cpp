@@ -1,0 +1,3 @@
+#include "DeviceCategory.h"
+
+Q_LOGGING_CATEGORY(lcDevice, "vireto.device", QtInfoMsg)

@@ -1,0 +1,3 @@
+#include "ImagingCategory.h"
+
+Q_LOGGING_CATEGORY(lcImaging, "vireto.imaging", QtInfoMsg)

@@ -1,0 +1,3 @@
+#include "MaintenanceCategory.h"
+
+Q_LOGGING_CATEGORY(lcMaintenance, "vireto.maintenance", QtInfoMsg)
