@@ -1,4 +1,4 @@
-#include "LogSink.h"
+#include "app/LogSink.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LogSink.h"
+#include "app/LogSink.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,3 +1,3 @@
-#include "CalibrationCategory.h"
+#include "calibration/CalibrationCategory.h"
 
 Q_LOGGING_CATEGORY(lcCalibration, "vireto.calibration", QtInfoMsg)

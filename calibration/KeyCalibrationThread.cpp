@@ -1,14 +1,14 @@
-#include "KeyCalibrationThread.h"
+#include "calibration/KeyCalibrationThread.h"
 
-#include "CalibrationRunState.h"
-#include "CameraModel.h"
-#include "CorrectionMaps.h"
-#include "DeviceState.h"
-#include "FlashMap.h"
-#include "KeyCollector.h"
-#include "LogSink.h"
-#include "SensorBlockRewrite.h"
-#include "StoredRecord.h"
+#include "app/LogSink.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/CameraModel.h"
+#include "calibration/CorrectionMaps.h"
+#include "calibration/KeyCollector.h"
+#include "calibration/StoredRecord.h"
+#include "device/DeviceState.h"
+#include "device/FlashMap.h"
+#include "device/SensorBlockRewrite.h"
 
 #include <algorithm>
 

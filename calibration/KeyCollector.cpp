@@ -1,8 +1,8 @@
-#include "KeyCollector.h"
+#include "calibration/KeyCollector.h"
 
-#include "CalibrationRunState.h"
-#include "KeyChoice.h"
-#include "LogSink.h"
+#include "app/LogSink.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/KeyChoice.h"
 
 using namespace touch_extraction;
 

@@ -1,7 +1,7 @@
-#include "TargetCollector.h"
+#include "calibration/TargetCollector.h"
 
-#include "CalibrationTargets.h"
-#include "LogSink.h"
+#include "app/LogSink.h"
+#include "calibration/CalibrationTargets.h"
 
 namespace ct = calibration_targets;
 using namespace touch_extraction;

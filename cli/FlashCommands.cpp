@@ -1,9 +1,9 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "Device.h"
-#include "FlashArea.h"
-#include "FlashMap.h"
-#include "ToolSession.h"
+#include "cli/ToolSession.h"
+#include "device/Device.h"
+#include "device/FlashArea.h"
+#include "device/FlashMap.h"
 
 #include <QFile>
 

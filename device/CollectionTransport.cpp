@@ -1,8 +1,8 @@
-#include "CollectionTransport.h"
+#include "device/CollectionTransport.h"
 
-#include "FrameIdentity.h"
+#include "device/FrameIdentity.h"
 
-#include "DeviceCategory.h"
+#include "device/DeviceCategory.h"
 
 using namespace frame_identity;
 

@@ -1,8 +1,8 @@
-#include "ConfigRecord.h"
+#include "device/ConfigRecord.h"
 
-#include "ByteOrder.h"
-#include "LogSink.h"
-#include "RegisterAccess.h"
+#include "app/LogSink.h"
+#include "device/ByteOrder.h"
+#include "device/RegisterAccess.h"
 
 ConfigRecordBytes ConfigRecord::encode() const
 {

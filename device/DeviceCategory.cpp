@@ -1,3 +1,3 @@
-#include "DeviceCategory.h"
+#include "device/DeviceCategory.h"
 
 Q_LOGGING_CATEGORY(lcDevice, "vireto.device", QtInfoMsg)

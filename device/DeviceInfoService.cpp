@@ -1,10 +1,10 @@
-#include "DeviceInfoService.h"
+#include "device/DeviceInfoService.h"
 
-#include "AppContext.h"
-#include "DeviceCategory.h"
-#include "FlashMap.h"
-#include "LogSink.h"
-#include "SettingsFile.h"
+#include "app/AppContext.h"
+#include "app/LogSink.h"
+#include "app/SettingsFile.h"
+#include "device/DeviceCategory.h"
+#include "device/FlashMap.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "FlashArea.h"
+#include "device/FlashArea.h"
 
 #include <algorithm>
 

@@ -1,10 +1,10 @@
-#include "SensorBlockRewrite.h"
+#include "device/SensorBlockRewrite.h"
 
-#include "ByteOrder.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "LogSink.h"
-#include "ProgramFolder.h"
+#include "app/LogSink.h"
+#include "app/ProgramFolder.h"
+#include "device/ByteOrder.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,9 +1,9 @@
-#include "StatusCheck.h"
+#include "device/StatusCheck.h"
 
-#include "ByteOrder.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "LogSink.h"
+#include "app/LogSink.h"
+#include "device/ByteOrder.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
 
 namespace {
 

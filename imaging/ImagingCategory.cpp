@@ -1,3 +1,3 @@
-#include "ImagingCategory.h"
+#include "imaging/ImagingCategory.h"
 
 Q_LOGGING_CATEGORY(lcImaging, "vireto.imaging", QtInfoMsg)

@@ -1,6 +1,6 @@
-#include "ImagingLog.h"
+#include "imaging/ImagingLog.h"
 
-#include "LogSink.h"
+#include "app/LogSink.h"
 
 #include <string>
 

@@ -1,9 +1,9 @@
-#include "LevelingConfig.h"
+#include "imaging/LevelingConfig.h"
 
-#include "ConfigRecord.h"
-#include "DeviceSteps.h"
-#include "LogSink.h"
-#include "SearchState.h"
+#include "app/LogSink.h"
+#include "device/ConfigRecord.h"
+#include "imaging/DeviceSteps.h"
+#include "imaging/SearchState.h"
 
 namespace {
 

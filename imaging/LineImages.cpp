@@ -1,7 +1,7 @@
-#include "LineImages.h"
+#include "imaging/LineImages.h"
 
-#include "DeviceState.h"
-#include "ImagingCategory.h"
+#include "device/DeviceState.h"
+#include "imaging/ImagingCategory.h"
 
 #include <cstdlib>
 #include <cstring>

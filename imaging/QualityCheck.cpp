@@ -1,7 +1,7 @@
-#include "QualityCheck.h"
+#include "imaging/QualityCheck.h"
 
-#include "ImagingLog.h"
-#include "LogSink.h"
+#include "app/LogSink.h"
+#include "imaging/ImagingLog.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
-#include "FirmwareDownload.h"
+#include "maintenance/FirmwareDownload.h"
 
-#include "ByteOrder.h"
-#include "ConfigRecord.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "FlashMap.h"
-#include "LogSink.h"
-#include "MaintenanceCategory.h"
+#include "app/LogSink.h"
+#include "device/ByteOrder.h"
+#include "device/ConfigRecord.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "device/FlashMap.h"
+#include "maintenance/MaintenanceCategory.h"
 
 #include <QFile>
 

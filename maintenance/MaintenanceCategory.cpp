@@ -1,3 +1,3 @@
-#include "MaintenanceCategory.h"
+#include "maintenance/MaintenanceCategory.h"
 
 Q_LOGGING_CATEGORY(lcMaintenance, "vireto.maintenance", QtInfoMsg)

@@ -1,11 +1,11 @@
 // Ranges of flash as the flash tools handle them: chunked reads, written pieces checked
 // by reading back, erases sector by sector, and progress that can end each of them.
-#include "FlashArea.h"
+#include "device/FlashArea.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
-#include "SimTransport.h"
-#include "VirtualFrame.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
 
 #include <gtest/gtest.h>
 
