@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calibration/CalibrationRecord.h"
+#include "codec/CalibrationRecord.h"
 #include "calibration/CameraModel.h"
 #include "device/Device.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/SensorAngleTables.h"
+#include "codec/SensorAngleTables.h"
 
 #include <cstdint>
 

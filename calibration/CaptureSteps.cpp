@@ -1,6 +1,6 @@
 #include "calibration/CaptureSteps.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 
 #include <algorithm>
 

@@ -7,7 +7,7 @@
 #include "calibration/KeyCollector.h"
 #include "calibration/StoredRecord.h"
 #include "device/DeviceState.h"
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 #include "device/SensorBlockRewrite.h"
 
 #include <algorithm>

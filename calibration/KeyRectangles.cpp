@@ -1,7 +1,7 @@
 #include "calibration/KeyRectangles.h"
 
-#include "calibration/CalibrationRecord.h"
-#include "device/ByteOrder.h"
+#include "codec/CalibrationRecord.h"
+#include "codec/ByteOrder.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "calibration/CalibrationTargets.h"
 #include "calibration/CorrectionMaps.h"
 #include "calibration/StoredRecord.h"
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 #include "device/SensorBlockRewrite.h"
 
 StoreOutcome StoreRecord(Device& device, const CalibrationRecord& record, int width, int height,

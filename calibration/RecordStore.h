@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calibration/CalibrationRecord.h"
+#include "codec/CalibrationRecord.h"
 #include "calibration/FitFormulas.h"
 #include "calibration/Solver16.h"
 #include "device/Device.h"

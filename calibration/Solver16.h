@@ -1,6 +1,6 @@
 #pragma once
 
-#include "calibration/CalibrationRecord.h"
+#include "codec/CalibrationRecord.h"
 #include "calibration/CameraFit.h"
 #include "calibration/CameraModel.h"
 

@@ -1,14 +1,14 @@
 #include "cli/Subcommands.h"
 
 #include "calibration/AccuracyCheck.h"
-#include "calibration/CalibrationRecord.h"
+#include "codec/CalibrationRecord.h"
 #include "calibration/CalibrationTargets.h"
 #include "calibration/KeyRectangles.h"
 #include "calibration/StoredRecord.h"
 #include "cli/CalibrationCli.h"
 #include "cli/ToolSession.h"
-#include "device/ByteOrder.h"
-#include "device/FlashMap.h"
+#include "codec/ByteOrder.h"
+#include "codec/FlashMap.h"
 #include "device/SensorBlockRewrite.h"
 #include "transport/VirtualScene.h"
 

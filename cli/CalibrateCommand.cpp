@@ -4,7 +4,7 @@
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
 #include "calibration/CalibrationImages.h"
-#include "calibration/CalibrationRecord.h"
+#include "codec/CalibrationRecord.h"
 #include "calibration/CalibrationWorker.h"
 #include "calibration/StoredRecord.h"
 #include "cli/CalibrationCli.h"

@@ -1,7 +1,7 @@
 #include "cli/CalibrationCli.h"
 
 #include "calibration/CalibrationTargets.h"
-#include "device/ConfigRecord.h"
+#include "device/ConfigRecordStore.h"
 #include "transport/VirtualScene.h"
 
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "calibration/AccuracyCheck.h"
-#include "calibration/CalibrationRecord.h"
+#include "codec/CalibrationRecord.h"
 #include "cli/CliSupport.h"
 #include "device/Device.h"
 

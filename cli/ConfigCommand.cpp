@@ -1,7 +1,7 @@
 #include "cli/Subcommands.h"
 
 #include "cli/ToolSession.h"
-#include "device/ConfigRecord.h"
+#include "device/ConfigRecordStore.h"
 #include "device/Device.h"
 
 #include <cstdio>

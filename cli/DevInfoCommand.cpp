@@ -3,7 +3,7 @@
 #include "app/ProgramFolder.h"
 #include "cli/ToolSession.h"
 #include "device/Device.h"
-#include "device/DeviceInfoService.h"
+#include "production/DeviceInfoService.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "cli/ToolSession.h"
 #include "device/Device.h"
 #include "device/FlashArea.h"
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 
 #include <QFile>
 

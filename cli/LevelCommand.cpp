@@ -1,7 +1,7 @@
 #include "cli/Subcommands.h"
 
 #include "cli/ToolSession.h"
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "device/Device.h"
 #include "device/DeviceState.h"
 #include "imaging/ImageAdjusting.h"

@@ -4,7 +4,7 @@
 #include "device/Device.h"
 #include "device/FrameIdentity.h"
 #include "device/StatusCheck.h"
-#include "maintenance/FirmwareImage.h"
+#include "codec/FirmwareImage.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 #include "device/FlashBlocks.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>

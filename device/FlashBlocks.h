@@ -1,13 +1,11 @@
 #pragma once
 
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 #include "device/RegisterAccess.h"
 
 #include <array>
 #include <cstdint>
 
-using SensorBlock = std::array<uint8_t, flash_map::kSensorBlockSize>;
-using ConfigRecordBytes = std::array<uint8_t, flash_map::kConfigRecordSize>;
 
 // Versions of one module as the version block stores them.
 struct ModuleVersions {

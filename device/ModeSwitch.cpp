@@ -2,7 +2,7 @@
 
 #include "app/LogSink.h"
 #include "app/TextIds.h"
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 

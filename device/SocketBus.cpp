@@ -1,6 +1,6 @@
 #include "device/SocketBus.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 
 #include <algorithm>
 #include <cerrno>

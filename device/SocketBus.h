@@ -1,5 +1,6 @@
 #pragma once
 
+#include "codec/FrameLinkMessage.h"
 #include "device/CollectionTransport.h"
 #include "device/HidBus.h"
 
@@ -8,40 +9,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// The wire format of the frame link, shared by the host side (SocketBus) and the
-// device side (sim::FrameServer). Every message is kind (1 byte), payload length
-// (u16 LE) and the payload.
-namespace frame_link {
-
-constexpr size_t kHeaderSize = 3;
-constexpr size_t kMaxPayload = 0xFFFF;
-
-// Host requests
-constexpr uint8_t kIdentity = 'I';   // no payload
-constexpr uint8_t kSetFeature = 'S'; // the whole report
-constexpr uint8_t kGetFeature = 'G'; // report ID, report length (u16 LE)
-
-// Device answers
-constexpr uint8_t kIdentityAnswer = 'i'; // vendor, product, usage page, usage (u16 LE each)
-constexpr uint8_t kSetAnswer = 'a';      // one byte: 0 accepted, 1 refused
-constexpr uint8_t kGetAnswer = 'g';      // the report, report ID in byte 0
-constexpr uint8_t kGetFailed = 'e';      // no payload
-
-constexpr size_t kIdentitySize = 8;
-constexpr size_t kGetRequestSize = 3;
-constexpr uint8_t kAccepted = 0;
-constexpr uint8_t kRefused = 1;
-
-// Header of a message with the given payload length (at most kMaxPayload).
-inline void putHeader(uint8_t* header, uint8_t kind, size_t payloadLength)
-{
-    header[0] = kind;
-    header[1] = static_cast<uint8_t>(payloadLength);
-    header[2] = static_cast<uint8_t>(payloadLength >> 8);
-}
-
-} // namespace frame_link
 
 // The host side of the frame link: every Unix stream socket in a folder is one HID
 // collection. Opening a collection connects to its socket; each call on it is one

@@ -1,7 +1,7 @@
 #include "device/StatusCheck.h"
 
 #include "app/LogSink.h"
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 

@@ -1,6 +1,6 @@
 #include "imaging/ImageAdjusting.h"
 
-#include "device/ConfigRecord.h"
+#include "device/ConfigRecordStore.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "imaging/ColumnSearch.h"

@@ -1,7 +1,7 @@
 #include "imaging/LevelingConfig.h"
 
 #include "app/LogSink.h"
-#include "device/ConfigRecord.h"
+#include "device/ConfigRecordStore.h"
 #include "imaging/DeviceSteps.h"
 #include "imaging/SearchState.h"
 

@@ -1,6 +1,6 @@
 #include "imaging/OpticalParams.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 
 namespace {
 
@@ -14,26 +14,6 @@ std::atomic<uint32_t>& g_StartLineS = g_OpticalParams[1].startLine;
 OpticalParams& opticalParams(Side side)
 {
     return g_OpticalParams[static_cast<size_t>(side)];
-}
-
-OptimumLineTable decodeOptimumLines(const uint8_t* bytes)
-{
-    OptimumLineTable table{};
-    for (OptimumLineSegment& s : table) {
-        s = {le::u16(bytes), le::u16(bytes + 2), le::u16(bytes + 4)};
-        bytes += 6;
-    }
-    return table;
-}
-
-void encodeOptimumLines(const OptimumLineTable& table, uint8_t* bytes)
-{
-    for (const OptimumLineSegment& s : table) {
-        le::put16(bytes, s.line);
-        le::put16(bytes + 2, s.startColumn);
-        le::put16(bytes + 4, s.endColumn);
-        bytes += 6;
-    }
 }
 
 OptimumLineTable OpticalParams::optimumLines() const

@@ -1,6 +1,6 @@
 #include "imaging/StoredOptics.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "imaging/OpticalParams.h"
 
 using namespace stored_optics;

@@ -1,11 +1,11 @@
 #include "maintenance/FirmwareDownload.h"
 
 #include "app/LogSink.h"
-#include "device/ByteOrder.h"
-#include "device/ConfigRecord.h"
+#include "codec/ByteOrder.h"
+#include "device/ConfigRecordStore.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 #include "maintenance/MaintenanceCategory.h"
 
 #include <QFile>

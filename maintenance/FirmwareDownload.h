@@ -2,7 +2,7 @@
 
 #include "device/Device.h"
 #include "device/WorkerThread.h"
-#include "maintenance/FirmwareImage.h"
+#include "codec/FirmwareImage.h"
 
 #include <atomic>
 #include <functional>

@@ -5,7 +5,7 @@
 #include "app/TextIds.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 #include "device/ModeSwitch.h"
 #include "device/PresenceMonitor.h"
 #include "maintenance/FirmwareDownload.h"

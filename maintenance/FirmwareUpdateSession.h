@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/Device.h"
-#include "maintenance/FirmwareImage.h"
+#include "codec/FirmwareImage.h"
 
 #include <QString>
 #include <QTemporaryDir>

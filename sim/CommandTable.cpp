@@ -1,6 +1,6 @@
 #include "sim/CommandTable.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 
 namespace sim {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 
 #include <cstddef>
 #include <cstdint>

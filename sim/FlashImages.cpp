@@ -1,7 +1,7 @@
 #include "sim/FlashImages.h"
 
-#include "device/ByteOrder.h"
-#include "device/SensorAngleTables.h"
+#include "codec/ByteOrder.h"
+#include "codec/SensorAngleTables.h"
 
 #include <algorithm>
 #include <cstring>

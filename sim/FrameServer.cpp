@@ -1,6 +1,6 @@
 #include "sim/FrameServer.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "device/SocketBus.h"
 
 #include <algorithm>
@@ -495,12 +495,14 @@ bool FrameServer::serve(Connection& connection)
 {
     std::vector<uint8_t>& input = connection.input;
     HidCollection& collection = *connection.collection;
-    while (input.size() >= kHeaderSize) {
-        const size_t length = le::u16(input.data() + 1);
-        if (input.size() < kHeaderSize + length)
+    for (;;) {
+        Message message;
+        const size_t taken = takeMessage(input.data(), input.size(), message);
+        if (taken == 0)
             return true;
-        const uint8_t kind = input[0];
-        const uint8_t* payload = input.data() + kHeaderSize;
+        const uint8_t kind = message.kind;
+        const uint8_t* payload = message.payload;
+        const size_t length = message.length;
         std::vector<uint8_t> reply;
         if (kind == kIdentity) {
             uint8_t identity[kIdentitySize];
@@ -536,11 +538,10 @@ bool FrameServer::serve(Connection& connection)
         } else {
             return false; // not this link's language: nothing after it can be trusted
         }
-        input.erase(input.begin(), input.begin() + static_cast<long>(kHeaderSize + length));
+        input.erase(input.begin(), input.begin() + static_cast<long>(taken));
         if (!sendNow(connection.fd, reply))
             return false;
     }
-    return true;
 }
 
 void FrameServer::closeAll()

@@ -1,6 +1,6 @@
 #include "sim/FrameState.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "sim/FlashImages.h"
 
 #include <vector>

@@ -1,6 +1,6 @@
 #include "sim/CommandHandlers.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 #include "sim/OpticsModel.h"
 
-#include "device/ByteOrder.h"
-#include "device/FlashMap.h"
+#include "codec/ByteOrder.h"
+#include "codec/FlashMap.h"
 #include "sim/FrameState.h"
 
 #include <algorithm>

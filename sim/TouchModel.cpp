@@ -1,6 +1,6 @@
 #include "sim/TouchModel.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "device/FrameCommands.h"
 #include "device/TouchPoints.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/CommandCodes.h"
-#include "device/SensorAngleTables.h"
+#include "codec/SensorAngleTables.h"
 #include "sim/VirtualOperator.h"
 
 #include <array>

@@ -1,6 +1,6 @@
 #include "sim/VirtualFrame.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "device/Delay.h"
 #include "device/FrameIdentity.h"
 #include "sim/CommandHandlers.h"

@@ -5,8 +5,8 @@
 #include "calibration/CalibrationImages.h"
 #include "calibration/CalibrationWorker.h"
 #include "calibration/StoredRecord.h"
-#include "device/ByteOrder.h"
-#include "device/FlashMap.h"
+#include "codec/ByteOrder.h"
+#include "codec/FlashMap.h"
 #include "imaging/LineImages.h"
 #include "tests/support/BoundedWait.h"
 

@@ -4,7 +4,7 @@
 #include "app/SettingsFile.h"
 #include "calibration/KeyChoice.h"
 #include "calibration/KeyRectangles.h"
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "calibration/KeyCalibrationThread.h"
 #include "calibration/KeyTestThread.h"
 #include "calibration/RecordStore.h"
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 #include "sim/PrintedKeys.h"
 #include "tests/support/BoundedWait.h"
 

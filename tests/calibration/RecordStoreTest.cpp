@@ -1,10 +1,10 @@
 // The record's bytes, its place in the sensor information block, and storing it.
 #include "calibration/RecordStore.h"
 #include "CalibrationTestSupport.h"
-#include "calibration/CalibrationRecord.h"
+#include "codec/CalibrationRecord.h"
 #include "calibration/Solver16.h"
-#include "device/ByteOrder.h"
-#include "device/FlashMap.h"
+#include "codec/ByteOrder.h"
+#include "codec/FlashMap.h"
 
 #include <gtest/gtest.h>
 

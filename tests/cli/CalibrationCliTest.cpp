@@ -1,8 +1,8 @@
 // vireto-cli calibrate, calib and keys as processes on a virtual frame kept in a flash
 // file, so that one run's record is the next run's input.
 #include "cli/CalibrationCli.h"
-#include "calibration/CalibrationRecord.h"
-#include "device/FlashMap.h"
+#include "codec/CalibrationRecord.h"
+#include "codec/FlashMap.h"
 #include "sim/VirtualFrame.h"
 #include "tests/support/BoundedWait.h"
 #include "tests/support/TempDir.h"

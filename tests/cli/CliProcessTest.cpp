@@ -3,8 +3,8 @@
 #include "cli/CliSupport.h"
 
 #include "device/Delay.h"
-#include "device/FlashMap.h"
-#include "maintenance/FirmwareImage.h"
+#include "codec/FlashMap.h"
+#include "codec/FirmwareImage.h"
 #include "sim/FlashImages.h"
 #include "sim/FrameServer.h"
 #include "sim/PrintedKeys.h"

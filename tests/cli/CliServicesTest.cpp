@@ -1,5 +1,5 @@
 // vireto-cli's service subcommands as processes: monitor, config, devinfo, firmware.
-#include "maintenance/FirmwareImage.h"
+#include "codec/FirmwareImage.h"
 #include "sim/FrameServer.h"
 #include "sim/SimBus.h"
 #include "sim/VirtualFrame.h"

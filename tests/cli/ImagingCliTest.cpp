@@ -1,6 +1,6 @@
 // vireto-cli level, image grab and the sensor tests, run as processes against a virtual
 // frame in a flash file (sim:PATH) or served by this test (unix:DIR) with its faults.
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 #include "sim/FrameServer.h"
 #include "sim/SimBus.h"
 #include "sim/VirtualFrame.h"

@@ -1,4 +1,4 @@
-#include "device/ConfigRecord.h"
+#include "device/ConfigRecordStore.h"
 
 #include "LogCapture.h"
 #include "device/Delay.h"

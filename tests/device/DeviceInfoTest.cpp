@@ -1,8 +1,8 @@
-#include "device/DeviceInfoService.h"
+#include "production/DeviceInfoService.h"
 
 #include "LogCapture.h"
 #include "app/SettingsFile.h"
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "sim/SimTransport.h"

@@ -2,7 +2,7 @@
 
 #include "ScriptedTransport.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 
 #include <functional>
 #include <map>

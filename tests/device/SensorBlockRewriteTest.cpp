@@ -2,7 +2,7 @@
 // unplugged in the middle of it.
 #include "device/SensorBlockRewrite.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "sim/SimTransport.h"

@@ -1,7 +1,7 @@
 // The pure parts of the searches: edge samples, the quality check, the stored block.
 #include "ImagingTestSupport.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "imaging/EdgeAnalysis.h"
 #include "imaging/QualityCheck.h"
 #include "imaging/StoredOptics.h"

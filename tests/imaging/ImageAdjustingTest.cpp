@@ -2,7 +2,7 @@
 // frame's truth, and every way it can fail must give its code.
 #include "ImagingTestSupport.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "imaging/ImageAdjusting.h"
 #include "imaging/StoredOptics.h"
 

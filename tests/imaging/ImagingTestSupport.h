@@ -1,11 +1,11 @@
 #pragma once
 
 #include "app/AppContext.h"
-#include "device/ConfigRecord.h"
+#include "codec/ConfigRecord.h"
 #include "device/Delay.h"
 #include "device/Device.h"
 #include "device/DeviceState.h"
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 #include "imaging/AdjustScreenState.h"
 #include "imaging/ImagingState.h"
 #include "imaging/LevelingConfig.h"

@@ -1,7 +1,7 @@
 // The optics of the virtual frame: what its cameras see and what its searches answer.
 #include "ImagingTestSupport.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "sim/FlashImages.h"
 #include "sim/OpticsModel.h"
 

@@ -1,8 +1,8 @@
 #include "maintenance/HeadlessFirmwareUpdate.h"
 
 #include "app/SettingsFile.h"
-#include "device/ByteOrder.h"
-#include "device/ConfigRecord.h"
+#include "codec/ByteOrder.h"
+#include "device/ConfigRecordStore.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"

@@ -1,6 +1,6 @@
 #include "SimTestSupport.h"
 
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 
 #include <chrono>
 #include <functional>

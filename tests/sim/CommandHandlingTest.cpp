@@ -1,5 +1,5 @@
 #include "SimTestSupport.h"
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "sim/FlashImages.h"
 
 namespace {

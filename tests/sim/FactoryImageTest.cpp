@@ -1,5 +1,5 @@
-#include "device/ByteOrder.h"
-#include "device/FlashMap.h"
+#include "codec/ByteOrder.h"
+#include "codec/FlashMap.h"
 #include "sim/FlashImages.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "SimTestSupport.h"
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 #include "device/StatusCheck.h"
 #include "device/TouchPoints.h"
 #include "sim/FlashImages.h"

@@ -2,7 +2,7 @@
 
 #include "UiTestSupport.h"
 #include "app/SettingsFile.h"
-#include "device/ConfigRecord.h"
+#include "device/ConfigRecordStore.h"
 #include "maintenance/FirmwareUpdateSession.h"
 
 namespace {

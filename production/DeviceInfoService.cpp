@@ -1,10 +1,10 @@
-#include "device/DeviceInfoService.h"
+#include "production/DeviceInfoService.h"
 
 #include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "app/SettingsFile.h"
 #include "device/DeviceCategory.h"
-#include "device/FlashMap.h"
+#include "codec/FlashMap.h"
 
 #include <QDir>
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "device/Device.h"
-#include "device/DeviceInfoRecord.h"
-#include "device/DeviceInfoWorkbook.h"
+#include "codec/DeviceInfoRecord.h"
+#include "production/DeviceInfoWorkbook.h"
 
 #include <QDateTime>
 

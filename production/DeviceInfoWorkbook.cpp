@@ -1,4 +1,4 @@
-#include "device/DeviceInfoWorkbook.h"
+#include "production/DeviceInfoWorkbook.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,6 @@
 #pragma once
 
-#include "device/Device.h"
-#include "device/FlashBlocks.h"
+#include "codec/FlashMap.h"
 
 #include <cstdint>
 #include <optional>
@@ -39,12 +38,3 @@ struct ConfigRecord {
 // Exposure scale 1..6 <-> pen exposure time 112, 128, .. 192 (96 + 16 x scale).
 uint8_t exposureTimeForScale(int scale);
 std::optional<int> exposureScaleForTime(uint8_t time);
-
-// One read of the record through the block read (Master, or the Slave address word).
-int ReadConfigRecord(Device& device, ConfigRecord& record, Side side = Side::Master);
-// Erases the record's sector, then writes it flag last. The Slave address word reaches
-// the same flash (flash commands carry only the byte address).
-int WriteConfigRecord(Device& device, const ConfigRecord& record, Side side = Side::Master);
-// Makes sure a valid record exists: a valid one is only logged (never rewritten);
-// otherwise the defaults are written and read back. 0 when a transfer failed.
-int EnsureConfigRecord(Device& device);

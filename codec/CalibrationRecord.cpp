@@ -1,6 +1,6 @@
-#include "calibration/CalibrationRecord.h"
+#include "codec/CalibrationRecord.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 
 #include <algorithm>
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 // Fixed areas of the frame's flash (24-bit byte addresses) and their records.
@@ -36,3 +37,7 @@ constexpr uint32_t kConfigRecordWord = 0x02018000;
 constexpr uint32_t kConfigRecordSlaveWord = 0x12018000;
 
 } // namespace flash_map
+
+// The fixed records as they lie in the flash.
+using SensorBlock = std::array<uint8_t, flash_map::kSensorBlockSize>;
+using ConfigRecordBytes = std::array<uint8_t, flash_map::kConfigRecordSize>;

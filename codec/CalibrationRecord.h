@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/FlashBlocks.h"
-#include "device/SensorAngleTables.h"
+#include "codec/FlashMap.h"
+#include "codec/SensorAngleTables.h"
 
 #include <array>
 #include <cstddef>

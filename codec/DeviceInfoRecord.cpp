@@ -1,6 +1,6 @@
-#include "device/DeviceInfoRecord.h"
+#include "codec/DeviceInfoRecord.h"
 
-#include "device/ByteOrder.h"
+#include "codec/ByteOrder.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
-#include "maintenance/FirmwareImage.h"
+#include "codec/FirmwareImage.h"
 
-#include "device/ByteOrder.h"
-#include "device/FlashMap.h"
+#include "codec/ByteOrder.h"
+#include "codec/FlashMap.h"
 
 #include <QFile>
 

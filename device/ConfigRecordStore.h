@@ -1,0 +1,13 @@
+#pragma once
+
+#include "codec/ConfigRecord.h"
+#include "device/Device.h"
+
+// One read of the record through the block read (Master, or the Slave address word).
+int ReadConfigRecord(Device& device, ConfigRecord& record, Side side = Side::Master);
+// Erases the record's sector, then writes it flag last. The Slave address word reaches
+// the same flash (flash commands carry only the byte address).
+int WriteConfigRecord(Device& device, const ConfigRecord& record, Side side = Side::Master);
+// Makes sure a valid record exists: a valid one is only logged (never rewritten);
+// otherwise the defaults are written and read back. 0 when a transfer failed.
+int EnsureConfigRecord(Device& device);
