@@ -1,6 +1,6 @@
 #include "device/ConfigRecordStore.h"
 
-#include "LogCapture.h"
+#include "tests/support/FrameHarness.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "sim/SimTransport.h"
@@ -82,19 +82,12 @@ TEST(ConfigRecordLayout, ExposureScaleAndTime)
     EXPECT_FALSE(exposureScaleForTime(145));
 }
 
-class ConfigRecordDeviceTest : public ::testing::Test {
+class ConfigRecordDeviceTest : public FrameTest {
 protected:
     void start(sim::VirtualFrame::Contents contents)
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
-        frame = std::make_shared<sim::VirtualFrame>(contents);
-        device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
-        uint16_t pid = 0;
-        ASSERT_EQ(device->transport().open(pid), 1);
-        g_bDevExist = 1;
+        useFrame(std::make_shared<sim::VirtualFrame>(contents));
     }
-    void TearDown() override { delay::setTimeScale(1.0); }
     int writesTo(uint32_t first, uint32_t last) const
     {
         int n = 0;
@@ -106,9 +99,6 @@ protected:
         return n;
     }
 
-    LogCapture log;
-    std::shared_ptr<sim::VirtualFrame> frame;
-    std::unique_ptr<Device> device;
 };
 
 TEST_F(ConfigRecordDeviceTest, BlankFlashGetsTheDefaultRecord)
@@ -117,7 +107,7 @@ TEST_F(ConfigRecordDeviceTest, BlankFlashGetsTheDefaultRecord)
     ASSERT_EQ(EnsureConfigRecord(*device), 1);
     const std::vector<uint8_t> stored = frame->readFlash(0x018000, 31);
     EXPECT_EQ(stored, std::vector<uint8_t>(kDefaultRecord.begin(), kDefaultRecord.end()));
-    const QByteArray text = log.text();
+    const QByteArray text = host->log.text();
     EXPECT_TRUE(text.contains("\nWriteConInfo.ALGConfigInfoFlag(0x41434946):0x41434946\n"));
     EXPECT_TRUE(text.contains("\nWriteConInfo.CalibCnt(8/10):8\nWriteConInfo.CalibWay(1/2):1\n"))
         << "raw lines, in the listed order";
@@ -136,8 +126,8 @@ TEST_F(ConfigRecordDeviceTest, AValidRecordIsNeverRewritten)
     frame->clearRequestLog();
     ASSERT_EQ(EnsureConfigRecord(*device), 1);
     EXPECT_EQ(writesTo(0x018000, 0x018FFF), 0);
-    EXPECT_TRUE(log.contains("ReadConInfo.CalibCnt(8/10):99\n"));
-    EXPECT_TRUE(log.contains("ReadConInfo.TouchType(1):200\n"));
+    EXPECT_TRUE(host->log.contains("ReadConInfo.CalibCnt(8/10):99\n"));
+    EXPECT_TRUE(host->log.contains("ReadConInfo.TouchType(1):200\n"));
 }
 
 TEST_F(ConfigRecordDeviceTest, WriteErasesThenWritesFlagLastAlsoThroughTheSlaveWord)

@@ -1,6 +1,6 @@
 #include "production/DeviceInfoService.h"
 
-#include "LogCapture.h"
+#include "tests/support/FrameHarness.h"
 #include "app/SettingsFile.h"
 #include "codec/ByteOrder.h"
 #include "device/Delay.h"
@@ -82,26 +82,18 @@ TEST(DeviceInfoLayout, FieldTexts)
     EXPECT_FALSE(parseDateField("20261306"));
 }
 
-class DeviceInfoServiceTest : public ::testing::Test {
+class DeviceInfoServiceTest : public FrameTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
+        FrameTest::SetUp();
         DeviceInfoService::forgetStoredCopy();
-        frame = std::make_shared<sim::VirtualFrame>();
-        device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
-        uint16_t pid = 0;
-        ASSERT_EQ(device->transport().open(pid), 1);
-        g_bDevExist = 1;
         service = std::make_unique<DeviceInfoService>(*device, dir.path());
         service->setClock([] { return QDateTime(QDate(2026, 12, 6), QTime(10, 20, 30)); });
         dir.write("DeviceInfo.ini", "[DeviceInfo]\nDeviceID=0x00000010\nInfoVersion=0x1\n"
                                     "FactoryName=Plant7\nProductModel=IR86-ABCDEFGHIJKLMNOPQ\n"
                                     "ScreenWidth=1920\nScreenHeight=1080\n");
     }
-    void TearDown() override { delay::setTimeScale(1.0); }
-
     DeviceInfoRecord stored()
     {
         DeviceInfoRecord::Bytes b{};
@@ -110,10 +102,7 @@ protected:
         return DeviceInfoRecord::decode(b);
     }
 
-    LogCapture log;
     ScratchDir dir;
-    std::shared_ptr<sim::VirtualFrame> frame;
-    std::unique_ptr<Device> device;
     std::unique_ptr<DeviceInfoService> service;
 };
 
@@ -188,14 +177,14 @@ TEST_F(DeviceInfoServiceTest, RowsAlreadyRecordedSurviveAFailedWorkbookWrite)
     EXPECT_FALSE(r.exportError.isEmpty());
     EXPECT_TRUE(stored().valid());
     EXPECT_EQ(DeviceInfoWorkbook(dir.path()).rows().size(), 2u);
-    EXPECT_TRUE(log.contains("Device information export failed"));
+    EXPECT_TRUE(host->log.contains("Device information export failed"));
 }
 
 TEST_F(DeviceInfoServiceTest, EachFailingStepStopsWithItsMessage)
 {
     frame->refuseCommand(0x0A, 1);
     EXPECT_EQ(service->write(sampleFields(), {}).message, "ReadImageVersion Master failed!\n");
-    EXPECT_TRUE(log.contains("ReadImageVersion Master failed!\n"));
+    EXPECT_TRUE(host->log.contains("ReadImageVersion Master failed!\n"));
 
     frame->clearFaults();
     frame->refuseCommand(0x0D, 1);

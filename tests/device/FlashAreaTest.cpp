@@ -2,26 +2,14 @@
 // by reading back, erases sector by sector, and progress that can end each of them.
 #include "device/FlashArea.h"
 
-#include "device/Delay.h"
-#include "device/DeviceState.h"
-#include "sim/SimTransport.h"
-#include "sim/VirtualFrame.h"
+#include "tests/support/FrameHarness.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class FlashAreaTest : public ::testing::Test {
+class FlashAreaTest : public FrameTest {
 protected:
-    void SetUp() override
-    {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
-        uint16_t pid = 0;
-        ASSERT_EQ(device.transport().open(pid), 1);
-        g_bDevExist = 1;
-    }
-    void TearDown() override { delay::setTimeScale(1.0); }
     int requests(uint8_t code) const
     {
         int n = 0;
@@ -29,9 +17,6 @@ protected:
             n += (r[1] & 0x3F) == code;
         return n;
     }
-
-    std::shared_ptr<sim::VirtualFrame> frame = std::make_shared<sim::VirtualFrame>();
-    Device device{std::make_unique<sim::SimTransport>(frame)};
 };
 
 TEST_F(FlashAreaTest, WritesAreCheckedAndAFailureNamesItsAddress)
@@ -40,23 +25,23 @@ TEST_F(FlashAreaTest, WritesAreCheckedAndAFailureNamesItsAddress)
     std::vector<uint8_t> data(100);
     for (size_t i = 0; i < data.size(); ++i)
         data[i] = static_cast<uint8_t>(i);
-    ASSERT_FALSE(flash_area::eraseSectors(device, 0x1D000, 2));
+    ASSERT_FALSE(flash_area::eraseSectors(*device, 0x1D000, 2));
     frame->clearRequestLog();
-    ASSERT_FALSE(flash_area::writeVerified(device, 0x1D010, data.data(), 100));
+    ASSERT_FALSE(flash_area::writeVerified(*device, 0x1D010, data.data(), 100));
     EXPECT_EQ(requests(0x09), 4) << "100 bytes go in 32-byte pieces";
     EXPECT_EQ(frame->readFlash(0x1D010, 100), data);
 
     // Over what is there, a bit that would have to be set stays clear: the read-back
     // names the first differing byte.
     data[40] = 0xFF;
-    const flash_area::Failure f = flash_area::writeVerified(device, 0x1D010, data.data(), 100);
+    const flash_area::Failure f = flash_area::writeVerified(*device, 0x1D010, data.data(), 100);
     EXPECT_EQ(f.step, Step::Differs);
     EXPECT_EQ(f.address, 0x1D010u + 40);
     EXPECT_EQ(f.wrote, 0xFF);
     EXPECT_EQ(f.read, 40);
 
     frame->refuseCommand(0x0D, 1);
-    EXPECT_EQ(flash_area::eraseSectors(device, 0x1D000, 2).step, Step::Erase);
+    EXPECT_EQ(flash_area::eraseSectors(*device, 0x1D000, 2).step, Step::Erase);
 }
 
 TEST_F(FlashAreaTest, ReadsInSectorsAndProgressCanEndAnyOperation)
@@ -64,7 +49,7 @@ TEST_F(FlashAreaTest, ReadsInSectorsAndProgressCanEndAnyOperation)
     using Step = flash_area::Failure::Step;
     std::vector<uint32_t> seen;
     std::vector<uint8_t> out;
-    ASSERT_FALSE(flash_area::read(device, 0x10000, 5000, out, [&](uint32_t done) {
+    ASSERT_FALSE(flash_area::read(*device, 0x10000, 5000, out, [&](uint32_t done) {
         seen.push_back(done);
         return true;
     }));
@@ -72,12 +57,12 @@ TEST_F(FlashAreaTest, ReadsInSectorsAndProgressCanEndAnyOperation)
     EXPECT_EQ(out, frame->readFlash(0x10000, 5000));
 
     const auto stopAtOnce = [](uint32_t) { return false; };
-    EXPECT_EQ(flash_area::read(device, 0x10000, 5000, out, stopAtOnce).step, Step::Stopped);
+    EXPECT_EQ(flash_area::read(*device, 0x10000, 5000, out, stopAtOnce).step, Step::Stopped);
     frame->clearRequestLog();
-    EXPECT_EQ(flash_area::eraseSectors(device, 0x1C000, 3, stopAtOnce).step, Step::Stopped);
+    EXPECT_EQ(flash_area::eraseSectors(*device, 0x1C000, 3, stopAtOnce).step, Step::Stopped);
     EXPECT_EQ(requests(0x0D), 1) << "nothing after the step that was stopped";
     frame->refuseCommand(0x0A);
-    EXPECT_EQ(flash_area::read(device, 0x10000, 16, out).step, Step::Read);
+    EXPECT_EQ(flash_area::read(*device, 0x10000, 16, out).step, Step::Read);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 #include "device/ModeSwitch.h"
 
 #include "FakeFlashFrame.h"
-#include "LogCapture.h"
+#include "tests/support/LogCapture.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 

@@ -2,7 +2,7 @@
 
 #include "device/DeviceArrivalWatcher.h"
 
-#include "LogCapture.h"
+#include "tests/support/FrameHarness.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "sim/SimTransport.h"
@@ -18,21 +18,13 @@
 namespace {
 
 // Drives the machine pass by pass with the waits off, recording the codes it sends.
-class PresenceMachineTest : public ::testing::Test {
+// The machine opens the frame itself.
+class PresenceMachineTest : public FrameTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
-        checkState = FIRST_OPEN_TOOL;
-        retryCount = 0;
-        openResult = 0;
-        updatePending = 0;
-        bootLoaderSeen = 0;
-        frame = std::make_shared<sim::VirtualFrame>();
-        device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
+        useFrame(std::make_shared<sim::VirtualFrame>(), {.timeScale = 0.0, .open = false});
     }
-    void TearDown() override { delay::setTimeScale(1.0); }
 
     PresenceMachine machine(MonitorVariant variant = MonitorVariant::Engineering)
     {
@@ -56,9 +48,6 @@ protected:
         return -1;
     }
 
-    LogCapture log;
-    std::shared_ptr<sim::VirtualFrame> frame;
-    std::unique_ptr<Device> device;
     std::vector<int> codes;
     std::atomic<int> stop{0};
 };
@@ -72,7 +61,7 @@ TEST_F(PresenceMachineTest, AFrameAttachedAtStartIsAnnouncedOnceWithoutCheckingC
     EXPECT_EQ(g_bDevExist, 1);
     run(m, 50);
     EXPECT_EQ(codes, std::vector<int>{kCodeReady}) << "a watched frame is not announced again";
-    EXPECT_TRUE(log.contains("Open hid device success!PID:0xcb12\n"));
+    EXPECT_TRUE(host->log.contains("Open hid device success!PID:0xcb12\n"));
 }
 
 TEST_F(PresenceMachineTest, PlugInAfterStartIsCheckedForEightProbesThenAnnounced)
@@ -105,7 +94,7 @@ TEST_F(PresenceMachineTest, ABrokenRunOfProbesIsNotAnnounced)
     frame->unplug();
     EXPECT_EQ(runUntilCode(m), 2);
     EXPECT_EQ(codes.back(), kCodeNoFrame);
-    EXPECT_TRUE(log.contains("No hid device!(DEVICE_CHECKING:checkDeviceValue == 2)\n"));
+    EXPECT_TRUE(host->log.contains("No hid device!(DEVICE_CHECKING:checkDeviceValue == 2)\n"));
 }
 
 TEST_F(PresenceMachineTest, UnpluggingAWatchedFrameIsReportedAtTheNextProbe)
@@ -127,7 +116,7 @@ TEST_F(PresenceMachineTest, ABootLoaderIsReportedAndStillWatched)
     EXPECT_EQ(checkState, DEVICE_CHECKING);
     run(m, 10);
     EXPECT_EQ(checkState, DEVICE_CHECKING);
-    EXPECT_TRUE(log.contains("Open hid device success!PID:0xcb11\n"));
+    EXPECT_TRUE(host->log.contains("Open hid device success!PID:0xcb11\n"));
 }
 
 TEST_F(PresenceMachineTest, TheWrongCollectionCountsAsAbsent)
@@ -137,7 +126,7 @@ TEST_F(PresenceMachineTest, TheWrongCollectionCountsAsAbsent)
     frame->setCollectionUsage(sim::VirtualFrame::kVendorCollection, 0x0001, 0x0002);
     EXPECT_EQ(runUntilCode(m), 2);
     EXPECT_EQ(codes.back(), kCodeNoFrame);
-    EXPECT_TRUE(log.contains("No hid device!(DEVICE_CHECKING:checkDeviceValue == 1)\n"));
+    EXPECT_TRUE(host->log.contains("No hid device!(DEVICE_CHECKING:checkDeviceValue == 1)\n"));
     EXPECT_EQ(checkState, DEVICE_ABSENT);
 }
 
@@ -286,12 +275,8 @@ namespace {
 
 TEST(DeviceArrival, AStoppedMonitorRestartsOnADeviceChange)
 {
-    delay::setTimeScale(0.01);
-    resetDeviceState();
-    checkState = FIRST_OPEN_TOOL;
-    auto frame = std::make_shared<sim::VirtualFrame>();
-    Device device(std::make_unique<sim::SimTransport>(frame));
-    GetDeviceConfigThread monitor(device);
+    FrameHarness host(std::make_shared<sim::VirtualFrame>(), {.timeScale = 0.01, .open = false});
+    GetDeviceConfigThread monitor(host.device);
     DeviceArrivalWatcher watcher; // inactive where udev is missing; must not disturb
     QObject::connect(&watcher, &DeviceArrivalWatcher::deviceChanged, &monitor,
                      &DeviceMonitorThread::deviceChanged);
@@ -301,7 +286,6 @@ TEST(DeviceArrival, AStoppedMonitorRestartsOnADeviceChange)
     monitor.deviceChanged(); // already running: nothing happens
     monitor.stop();
     EXPECT_FALSE(monitor.isRunning());
-    delay::setTimeScale(1.0);
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include "device/DeviceState.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
-#include "tests/support/TempDir.h"
+#include "tests/support/FrameHarness.h"
 
 #include <QDir>
 
@@ -22,29 +22,17 @@ namespace rewrite = sensor_block_rewrite;
 using flash_map::kSensorBlock;
 using flash_map::kSensorBlockSize;
 
-class SensorBlockRewriteTest : public ::testing::Test {
+// The copies go to the harness's scratch program folder.
+class SensorBlockRewriteTest : public FrameTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
-        qputenv("VIRETO_HOME", dir.path().toLocal8Bit());
-        frame = std::make_shared<sim::VirtualFrame>();
-        device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
-        uint16_t pid = 0;
-        ASSERT_EQ(device->transport().open(pid), 1);
-        g_bDevExist = 1;
+        FrameTest::SetUp();
         ASSERT_EQ(device->blocks.ReadCalibInfo(before), 1);
         ASSERT_EQ(le::u32(before.data()), flash_map::SENSORInfoFlag) << "a factory block";
         after = before;
         std::fill(after.begin() + 136, after.begin() + 552, uint8_t{0}); // record deleted
     }
-    void TearDown() override
-    {
-        delay::setTimeScale(1.0);
-        qunsetenv("VIRETO_HOME");
-    }
-
     SensorBlock flashBlock() const
     {
         SensorBlock b{};
@@ -54,9 +42,6 @@ protected:
     }
     QStringList copies() const { return QDir(rewrite::backupFolder()).entryList(QDir::Files); }
 
-    ScratchDir dir;
-    std::shared_ptr<sim::VirtualFrame> frame;
-    std::unique_ptr<Device> device;
     SensorBlock before{};
     SensorBlock after{};
 };
@@ -102,8 +87,7 @@ TEST_F(SensorBlockRewriteTest, AFrameThatStaysAwayLeavesTheCopyWhichBringsTheBlo
     EXPECT_EQ(restored, before);
 
     frame->plug();
-    uint16_t pid = 0;
-    ASSERT_EQ(device->transport().open(pid), 1);
+    ASSERT_TRUE(host->reopen());
     const rewrite::Outcome back = rewrite::rewrite(*device, flashBlock(), restored);
     ASSERT_TRUE(back.ok) << back.error.toStdString();
     EXPECT_EQ(flashBlock(), before);
@@ -112,7 +96,7 @@ TEST_F(SensorBlockRewriteTest, AFrameThatStaysAwayLeavesTheCopyWhichBringsTheBlo
 
 TEST_F(SensorBlockRewriteTest, NothingIsErasedWhenNoCopyCanBeSaved)
 {
-    dir.write("backup", "a file where the folder would go");
+    host->home.write("backup", "a file where the folder would go");
     frame->clearRequestLog();
     const rewrite::Outcome out = rewrite::rewrite(*device, before, after);
     EXPECT_FALSE(out.ok);

@@ -2,7 +2,7 @@
 #include "device/TouchPoints.h"
 
 #include "FakeFlashFrame.h"
-#include "LogCapture.h"
+#include "tests/support/LogCapture.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 

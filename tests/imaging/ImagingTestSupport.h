@@ -15,6 +15,7 @@
 #include "imaging/StepGuard.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
+#include "tests/support/FrameHarness.h"
 #include "tests/support/TempDir.h"
 
 #include <QFile>
@@ -28,38 +29,18 @@
 
 namespace imagingtest {
 
-// The tool's device stack on a virtual frame, waits off, the run's log in a scratch
-// folder.
-class ImagingTest : public ::testing::Test {
+// The frame harness with the imaging values reset as at program start.
+class ImagingTest : public FrameTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
+        FrameTest::SetUp();
         resetImagingState();
         previewLineCount = 8; // as the image-adjusting window sets it
-        frame = std::make_shared<sim::VirtualFrame>();
-        device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
-        uint16_t pid = 0;
-        ASSERT_EQ(device->transport().open(pid), 1);
-        g_bDevExist = 1;
-        g_isDeviceCommunicate = 1;
-        appContext().log.setRoot(dir.file("log"));
-        appContext().log.startRun(1, 0);
         if (appContext().texts.isEmpty())
             appContext().reloadLanguage();
     }
-    void TearDown() override
-    {
-        delay::setTimeScale(1.0);
-        appContext().log.setRoot(QStringLiteral("log"));
-    }
 
-    QByteArray logText() const
-    {
-        QFile f(appContext().log.logPath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     // Writes a configuration record with these fields straight into the frame's flash.
     void setConfigRecord(uint8_t penMode, uint8_t sensorType, uint8_t expTime = 144,
                          uint8_t expGain = 4)
@@ -81,8 +62,6 @@ protected:
     }
 
     ScratchDir dir;
-    std::shared_ptr<sim::VirtualFrame> frame;
-    std::unique_ptr<Device> device;
 };
 
 // What the image-adjusting worker gives its operations: a step guard over a shared

@@ -5,23 +5,19 @@
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
 
+#include "tests/support/FrameHarness.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace frame_geometry;
 
-class LineImagesTest : public ::testing::Test {
+class LineImagesTest : public FrameTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
-        frame = std::make_shared<sim::VirtualFrame>();
-        device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
-        uint16_t pid = 0;
-        ASSERT_EQ(device->transport().open(pid), 1);
-        g_bDevExist = 1;
+        FrameTest::SetUp();
         frame->holdPictures();
         // A recognisable picture in each camera's memories: value = f(side, memory, offset).
         frame->withFirmware([](sim::FrameState& state, sim::CommandTable&) {
@@ -33,8 +29,6 @@ protected:
                 }
         });
     }
-    void TearDown() override { delay::setTimeScale(1.0); }
-
     static uint8_t pixel(Side side, int memory, size_t offset)
     {
         return static_cast<uint8_t>(offset * 7 + (side == Side::Slave ? 101 : 0) + memory * 53);
@@ -55,8 +49,6 @@ protected:
         return out;
     }
 
-    std::shared_ptr<sim::VirtualFrame> frame;
-    std::unique_ptr<Device> device;
 };
 
 TEST_F(LineImagesTest, BuffersStartZeroedAndAreReleased)

@@ -9,7 +9,7 @@
 #include "maintenance/FirmwareDownload.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
-#include "tests/device/LogCapture.h"
+#include "tests/support/FrameHarness.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -43,42 +43,30 @@ QByteArray twoParts(int lengthA, int lengthB, uint32_t versionB = 0x01040009)
     return imageFile(h, pattern(lengthA, 1) + pattern(lengthB, 2));
 }
 
-class FirmwareUpdateTest : public ::testing::Test {
+// The update writes the image path into Vireto.ini of the program folder, which is the
+// harness's scratch folder and the current folder.
+class FirmwareUpdateTest : public FrameTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
-        updatePending = 0;
-        bootLoaderSeen = 0;
+        useFrame(std::make_shared<sim::VirtualFrame>(), {.timeScale = 0.0, .open = false});
+        resetMaintenanceState();
         checkState = DEVICE_CHECKING;
-        retryCount = 0;
-        g_UpdateProgress = 0;
-        qputenv("VIRETO_HOME", dir.path().toLocal8Bit());
-        QDir::setCurrent(dir.path());
+        QDir::setCurrent(host->home.path());
         appContext().reloadLanguage();
-        frame = std::make_shared<sim::VirtualFrame>();
-        device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
         ASSERT_TRUE(open());
-    }
-    void TearDown() override
-    {
-        delay::setTimeScale(1.0);
-        qunsetenv("VIRETO_HOME");
     }
     bool open()
     {
-        uint16_t pid = 0;
-        const bool ok = device->transport().open(pid) == 1;
-        g_bDevExist = ok;
-        bootLoaderSeen = pid == 0xCB11;
+        const bool ok = host->reopen();
+        bootLoaderSeen = frame->productId() == 0xCB11;
         return ok;
     }
     int update(const QByteArray& file, const QString& name = "fw.bin")
     {
-        dir.write(name, file);
+        dir().write(name, file);
         HeadlessFirmwareUpdate u(*device, [this](const QString& s) { notes << s; });
-        const int ok = u.run(dir.file(name));
+        const int ok = u.run(dir().file(name));
         failure = u.failure();
         return ok;
     }
@@ -93,10 +81,7 @@ protected:
     }
     uint32_t imageVersion() { return le::u32(frame->readFlash(0x013000, 4).data()); }
 
-    LogCapture log;
-    ScratchDir dir;
-    std::shared_ptr<sim::VirtualFrame> frame;
-    std::unique_ptr<Device> device;
+    ScratchDir& dir() { return host->home; }
     QStringList notes;
     QString failure;
 };
@@ -129,7 +114,7 @@ TEST_F(FirmwareUpdateTest, BothPartsAreStreamedAndTheFrameComesBackWithTheNewVer
     EXPECT_EQ(d[22], 0x22);
     EXPECT_EQ(le::u32(&d[30]), 0x8000u);
     EXPECT_EQ(le::u32(&d[34]), 0x7E00u);
-    EXPECT_EQ(SettingsFile::vireto().readText("ImagePath", "imagePath"), dir.file("fw.bin"));
+    EXPECT_EQ(SettingsFile::vireto().readText("ImagePath", "imagePath"), dir().file("fw.bin"));
     EXPECT_EQ(updatePending, 0);
     EXPECT_EQ(checkState, DEVICE_CHECKING) << "the monitor watches the application again";
     EXPECT_TRUE(notes.contains("progress 80%"));
@@ -209,7 +194,7 @@ TEST_F(FirmwareUpdateTest, BadFilesAreRefusedBeforeTheFrameHearsOfThem)
     }
 
     HeadlessFirmwareUpdate u(*device, [this](const QString& s) { notes << s; });
-    EXPECT_EQ(u.run(dir.file("missing.bin")), 0);
+    EXPECT_EQ(u.run(dir().file("missing.bin")), 0);
     EXPECT_TRUE(notes.last().startsWith("Failed to open the file"));
     EXPECT_EQ(u.run(QString()), 0);
     EXPECT_TRUE(notes.last().startsWith("Please open the image file first"));
@@ -263,42 +248,44 @@ TEST_F(FirmwareUpdateTest, AFrameThatNeverComesBackEndsTheUpdate)
 
 TEST_F(FirmwareUpdateTest, ABlankFrameEndsWithAValidConfigurationRecord)
 {
-    frame = std::make_shared<sim::VirtualFrame>(sim::VirtualFrame::Contents::Blank);
-    device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
+    useFrame(std::make_shared<sim::VirtualFrame>(sim::VirtualFrame::Contents::Blank),
+             {.timeScale = 0.0, .open = false});
+    checkState = DEVICE_CHECKING;
+    QDir::setCurrent(host->home.path());
     ASSERT_TRUE(open());
     ASSERT_EQ(update(twoParts(62, 62)), 1) << failure.toStdString();
     ConfigRecord record;
     ASSERT_EQ(ReadConfigRecord(*device, record), 1);
     EXPECT_TRUE(record.valid());
-    EXPECT_TRUE(log.contains("WriteConInfo.CalibCnt(8/10):8\n"));
+    EXPECT_TRUE(host->log.contains("WriteConInfo.CalibCnt(8/10):8\n"));
 }
 
 TEST_F(FirmwareUpdateTest, APathWithWideCharactersIsReadFromATemporaryCopy)
 {
     const QString name = QString::fromUtf8("\xe5\x9b\xba\xe4\xbb\xb6.bin");
     ASSERT_EQ(update(twoParts(62, 62), name), 1) << failure.toStdString();
-    EXPECT_TRUE(log.contains("update :image path:"));
-    EXPECT_EQ(SettingsFile::vireto().readText("ImagePath", "imagePath"), dir.file(name))
+    EXPECT_TRUE(host->log.contains("update :image path:"));
+    EXPECT_EQ(SettingsFile::vireto().readText("ImagePath", "imagePath"), dir().file(name))
         << "the chosen path is remembered, not the copy";
 }
 
 TEST_F(FirmwareUpdateTest, TheDescriptorLogListsItsElevenFields)
 {
     logImageDescriptor(*device);
-    EXPECT_TRUE(log.contains(") \nMaster:\n"));
-    EXPECT_TRUE(log.contains("HInfo:\n0x46504741,0x01,0x00,0x11111111,"));
-    EXPECT_TRUE(log.contains("Imageversion:0x01030002,bootloader version=0x01000007\n"));
-    EXPECT_TRUE(log.contains("--------------------------------------\n\nSlave:\n"));
+    EXPECT_TRUE(host->log.contains(") \nMaster:\n"));
+    EXPECT_TRUE(host->log.contains("HInfo:\n0x46504741,0x01,0x00,0x11111111,"));
+    EXPECT_TRUE(host->log.contains("Imageversion:0x01030002,bootloader version=0x01000007\n"));
+    EXPECT_TRUE(host->log.contains("--------------------------------------\n\nSlave:\n"));
 }
 
 TEST_F(FirmwareUpdateTest, TheWorkerStopsBetweenPartsWhenAsked)
 {
-    dir.write("fw.bin", twoParts(62, 62));
+    dir().write("fw.bin", twoParts(62, 62));
     FirmwareHeader header;
-    ASSERT_EQ(checkFirmwareFile(dir.file("fw.bin"), header), kTextFileFine);
+    ASSERT_EQ(checkFirmwareFile(dir().file("fw.bin"), header), kTextFileFine);
     std::atomic<int> stop{1};
     std::vector<int> codes;
-    FirmwareDownload(*device, dir.file("fw.bin"), header, stop, [&](int c) {
+    FirmwareDownload(*device, dir().file("fw.bin"), header, stop, [&](int c) {
         codes.push_back(c);
     }).run();
     EXPECT_EQ(codes, std::vector<int>{kFwProgress}) << "only the first progress; no part started";

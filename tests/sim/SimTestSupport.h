@@ -5,6 +5,7 @@
 #include "device/DeviceState.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
+#include "tests/support/FrameHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -28,24 +29,14 @@ protected:
     void TearDown() override { delay::setTimeScale(1.0); }
 };
 
-// The tool's device stack on a virtual frame.
-struct HostOnFrame {
+// The tool's device stack on a virtual frame, opened by the test itself.
+struct HostOnFrame : FrameHarness {
     explicit HostOnFrame(
         std::shared_ptr<sim::VirtualFrame> f = std::make_shared<sim::VirtualFrame>())
-        : frame(std::move(f)), device(std::make_unique<sim::SimTransport>(frame))
+        : FrameHarness(std::move(f), Options{.timeScale = 0.0, .open = false})
     {
     }
-    bool open()
-    {
-        uint16_t product = 0;
-        const bool ok = device.transport().open(product) == 1;
-        g_bDevExist = ok ? 1 : 0;
-        return ok;
-    }
-    sim::SimTransport& transport() { return static_cast<sim::SimTransport&>(device.transport()); }
-
-    std::shared_ptr<sim::VirtualFrame> frame;
-    Device device;
+    bool open() { return reopen(); }
 };
 
 // Single reports straight to a frame's vendor collection, without any host logic.

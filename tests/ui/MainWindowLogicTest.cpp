@@ -31,10 +31,7 @@ protected:
     {
         UiTest::SetUp();
         delay::setTimeScale(0.0);
-        uint16_t pid = 0;
-        ASSERT_EQ(device->transport().open(pid), 1);
-        g_bDevExist = 1;
-        appContext().log.startRun(1, 0);
+        ASSERT_TRUE(host->reopen());
     }
     MainWindowLogic logic(int toolMode = 1) { return MainWindowLogic(*device, view, toolMode); }
     int countRequests(uint8_t command) const
@@ -130,8 +127,8 @@ TEST_F(MainWindowLogicTest, BootLoaderDuringAnUpdateContinuesIt)
     file[0] = 1;
     file[2] = 84;
     file[10] = 62;
-    home.write("fw.bin", file + QByteArray(62, 'x'));
-    ASSERT_EQ(session.prepare(home.file("fw.bin")), FirmwareUpdateSession::Next::WaitBootLoader);
+    home().write("fw.bin", file + QByteArray(62, 'x'));
+    ASSERT_EQ(session.prepare(home().file("fw.bin")), FirmwareUpdateSession::Next::WaitBootLoader);
     EXPECT_EQ(updatePending, 1);
     l.handleStatusCode(14);
     EXPECT_EQ(view.workerStarts, 1);

@@ -6,6 +6,7 @@
 #include "device/PresenceMonitor.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
+#include "tests/support/FrameHarness.h"
 #include "tests/support/TempDir.h"
 
 #include <QApplication>
@@ -13,20 +14,16 @@
 
 #include <gtest/gtest.h>
 
-// Windows on the offscreen platform with the real skin, a scratch log and program
-// folder, and a virtual frame whose protocol waits are cut to a hundredth.
-class UiTest : public ::testing::Test {
+// Windows on the offscreen platform with the real skin, the frame harness's scratch
+// program folder as the current folder, and a virtual frame (not yet opened: the
+// window's monitor finds it) whose protocol waits are cut to a hundredth.
+class UiTest : public FrameTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.01);
-        resetDeviceState();
-        checkState = FIRST_OPEN_TOOL;
-        retryCount = 0;
-        updatePending = 0;
-        bootLoaderSeen = 0;
+        useFrame(std::make_shared<sim::VirtualFrame>(), {.timeScale = 0.01, .open = false});
         previousFolder = QDir::currentPath();
-        QDir::setCurrent(home.path());
+        QDir::setCurrent(host->home.path());
         AppContext& app = appContext();
         app.toolMode = 1;
         app.subFunction = 0;
@@ -34,15 +31,11 @@ protected:
         app.subVersion = 0;
         app.loadLookAndLanguage(1024, 768);
         app.skinDirectory = QString(VIRETO_BIN_DIR) + "/skin/1024/";
-        app.log.setRoot(home.file("log"));
-        frame = std::make_shared<sim::VirtualFrame>();
-        device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
     }
     void TearDown() override
     {
-        delay::setTimeScale(1.0);
         QDir::setCurrent(previousFolder);
-        appContext().log.setRoot("log");
+        FrameTest::TearDown();
     }
     // Lets queued signals arrive until the condition holds (or 5 s pass).
     template <typename Condition>
@@ -54,14 +47,7 @@ protected:
             QApplication::processEvents(QEventLoop::AllEvents, 10);
         return condition();
     }
-    QByteArray logText() const
-    {
-        QFile f(appContext().log.logPath());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    ScratchDir& home() { return host->home; }
 
-    ScratchDir home;
     QString previousFolder;
-    std::shared_ptr<sim::VirtualFrame> frame;
-    std::unique_ptr<Device> device;
 };

@@ -184,7 +184,7 @@ TEST_F(ViretoWindowTest, ConfirmedExitReturnsTheFrameToWorkModeAndLogsTheEnd)
 
 TEST_F(ViretoWindowTest, LanguageChangeRefreshesCaptionsAndTheStatusLine)
 {
-    home.write("Vireto_language.lrp",
+    home().write("Vireto_language.lrp",
                "[Language]\nLanguageCnt=2\nLanguage_0=English\nLanguage_1=Deutsch\n"
                "[Language_1]\n3=Versionen\n15=Geraet bereit.\n130=Leeren\n");
     auto w = open(2);

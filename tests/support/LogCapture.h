@@ -1,12 +1,12 @@
 #pragma once
 
 #include "app/AppContext.h"
-
 #include "tests/support/TempDir.h"
 
 #include <QFile>
 
-// Points the process's log at a scratch folder for one test and reads it back.
+// Points the process's log at a scratch folder for one test, starts a run there and
+// reads it back.
 class LogCapture {
 public:
     LogCapture()
@@ -22,6 +22,7 @@ public:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
     bool contains(const char* line) const { return text().contains(line); }
+    const ScratchDir& dir() const { return dir_; }
 
 private:
     ScratchDir dir_;
