@@ -5,6 +5,7 @@
 #include "codec/FlashMap.h"
 #include "sim/VirtualFrame.h"
 #include "tests/support/BoundedWait.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TempDir.h"
 
 #include <QProcess>
@@ -14,29 +15,11 @@
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 class CalibrationCli : public ::testing::Test {
 protected:
     CliRun cli(const QStringList& args)
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VIRETO_TIME_SCALE", "0");
-        env.insert("VIRETO_HOME", dir.path());
-        env.insert("QT_LOGGING_RULES", "default.debug=false");
-        env.remove("VIRETO_DEVICE");
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        QStringList all = args;
-        all.prepend("--device=sim:" + dir.file("frame.flash"));
-        p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", all);
-        EXPECT_TRUE(p.waitForFinished(bounded::kGiveUpMs));
-        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+        return runCli(dir.path(), "sim:" + dir.file("frame.flash"), args);
     }
     CalibrationRecord storedRecord()
     {

@@ -10,6 +10,7 @@
 #include "sim/PrintedKeys.h"
 #include "sim/SimBus.h"
 #include "sim/VirtualFrame.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TempDir.h"
 
 #include <QProcess>
@@ -24,33 +25,13 @@
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 class CliTest : public ::testing::Test {
 protected:
     // timeScale scales the protocol's waits in the tool (1: the real timings).
     CliRun cli(const QStringList& args, const QString& device = {}, double timeScale = 0)
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VIRETO_TIME_SCALE", QString::number(timeScale));
-        env.insert("VIRETO_HOME", dir.path());
-        env.remove("VIRETO_DEVICE");
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        QStringList all = args;
-        all.prepend("--device=" + (device.isEmpty() ? simDevice() : device));
-        if (!stdoutFile.isEmpty())
-            p.setStandardOutputFile(std::exchange(stdoutFile, {}));
-        p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", all);
-        p.write(std::exchange(input, {}));
-        p.closeWriteChannel();
-        EXPECT_TRUE(p.waitForFinished(30000));
-        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+        return runCli(dir.path(), device.isEmpty() ? simDevice() : device, args,
+                      {timeScale, std::exchange(input, {}), std::exchange(stdoutFile, {})});
     }
     QString simDevice() const { return "sim:" + dir.file("frame.flash"); }
     std::vector<uint8_t> flashOf(uint32_t address, size_t n)
@@ -208,19 +189,11 @@ TEST_F(CliTest, HelpForEverySubcommand)
 // A frame served on sockets by this process, so that its faults can be set.
 class CliFaultTest : public CliTest {
 protected:
-    void SetUp() override
-    {
-        frame = std::make_shared<sim::VirtualFrame>();
-        bus = std::make_unique<sim::SimBus>(std::vector<std::shared_ptr<sim::VirtualFrame>>{frame});
-        QDir().mkpath(dir.file("link"));
-        server = std::make_unique<sim::FrameServer>(*bus, dir.file("link").toStdString());
-        ASSERT_TRUE(server->start());
-    }
-    QString link() const { return "unix:" + dir.file("link"); }
+    QString link() const { return served.device(); }
 
-    std::shared_ptr<sim::VirtualFrame> frame;
-    std::unique_ptr<sim::SimBus> bus;
-    std::unique_ptr<sim::FrameServer> server;
+    ServedFrame served{dir.file("link")};
+    std::shared_ptr<sim::VirtualFrame> frame = served.frame;
+    std::unique_ptr<sim::FrameServer>& server = served.server;
 };
 
 TEST_F(CliFaultTest, RefusedAndUnansweredCommandsSayWhy)

@@ -5,6 +5,7 @@
 #include "sim/VirtualFrame.h"
 #include "tests/support/BoundedWait.h"
 #include "tests/support/FileFlags.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
@@ -14,33 +15,14 @@
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using Result = CliRun;
 
 class CliServicesTest : public ::testing::Test {
 protected:
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VIRETO_TIME_SCALE", "0");
-        env.insert("VIRETO_HOME", dir.path());
-        env.remove("VIRETO_DEVICE");
-        return env;
-    }
     Result cli(const QStringList& args, const QString& device = {})
     {
-        QProcess p;
-        p.setProcessEnvironment(environment());
-        p.setWorkingDirectory(dir.path());
-        p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli",
-                QStringList{"--device=" +
-                            (device.isEmpty() ? "sim:" + dir.file("frame.flash") : device)} +
-                    args);
-        EXPECT_TRUE(p.waitForFinished(bounded::kGiveUpMs));
-        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+        return runCli(dir.path(), device.isEmpty() ? "sim:" + dir.file("frame.flash") : device,
+                      args);
     }
     // A flash file of a frame that has never been leveled nor configured.
     void useBlankFrame()
@@ -131,15 +113,15 @@ TEST_F(CliServicesTest, FirmwareUpdateBringsTheFrameBackWithTheNewVersion)
 
 TEST_F(CliServicesTest, MonitorPrintsTheCodesAsTheFrameComesAndGoes)
 {
-    auto frame = std::make_shared<sim::VirtualFrame>();
-    sim::SimBus bus({frame});
-    QDir().mkpath(dir.file("link"));
-    sim::FrameServer server(bus, dir.file("link").toStdString());
-    ASSERT_TRUE(server.start());
+    ServedFrame served(dir.file("link"));
+    sim::VirtualFrame* frame = served.frame.get();
+    sim::FrameServer& server = *served.server;
 
     QProcess p;
-    QProcessEnvironment env = environment();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VIRETO_TIME_SCALE", "0.05");
+    env.insert("VIRETO_HOME", dir.path());
+    env.remove("VIRETO_DEVICE");
     p.setProcessEnvironment(env);
     p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli",
             {"--device=unix:" + dir.file("link"), "monitor", "--codes", "4"});

@@ -5,6 +5,7 @@
 #include "sim/SimBus.h"
 #include "sim/VirtualFrame.h"
 #include "tests/support/BoundedWait.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
@@ -18,37 +19,12 @@
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
 class ImagingCliTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        frame = std::make_shared<sim::VirtualFrame>();
-        bus = std::make_unique<sim::SimBus>(std::vector<std::shared_ptr<sim::VirtualFrame>>{frame});
-        QDir().mkpath(dir.file("link"));
-        server = std::make_unique<sim::FrameServer>(*bus, dir.file("link").toStdString());
-        ASSERT_TRUE(server->start());
-    }
-
     // Against the served frame unless a device is named.
     CliRun cli(const QStringList& args, const QString& device = {})
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("VIRETO_TIME_SCALE", "0");
-        env.remove("VIRETO_DEVICE");
-        p.setProcessEnvironment(env);
-        p.setWorkingDirectory(dir.path());
-        QStringList all = args;
-        all.prepend("--device=" + (device.isEmpty() ? "unix:" + dir.file("link") : device));
-        p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", all);
-        EXPECT_TRUE(p.waitForFinished(bounded::kGiveUpMs));
-        return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+        return runCli(dir.path(), device.isEmpty() ? served.device() : device, args);
     }
     // The line a side must print when the search found the frame's truth.
     static QByteArray truthLine(const sim::VirtualFrame& f, Side side, const char* verdict)
@@ -66,9 +42,9 @@ protected:
     }
 
     ScratchDir dir;
-    std::shared_ptr<sim::VirtualFrame> frame;
-    std::unique_ptr<sim::SimBus> bus;
-    std::unique_ptr<sim::FrameServer> server;
+    ServedFrame served{dir.file("link")};
+    std::shared_ptr<sim::VirtualFrame> frame = served.frame;
+    std::unique_ptr<sim::FrameServer>& server = served.server;
 };
 
 TEST_F(ImagingCliTest, LevelPrintsTheFramesTruthAndQualified)

@@ -4,6 +4,7 @@
 #include "LinkTestSupport.h"
 #include "device/FrameIdentity.h"
 #include "device/SocketBus.h"
+#include "tests/support/BoundedWait.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -28,17 +29,6 @@ std::shared_ptr<FakeFrame> makeFrame(uint16_t product, uint8_t marker,
     return std::make_shared<FakeFrame>(0x0AC8, product, std::move(usages), marker);
 }
 
-// Polls cond until it holds or a second has passed.
-bool eventually(const std::function<bool()>& cond)
-{
-    const auto giveUp = Clock::now() + std::chrono::seconds(1);
-    while (!cond()) {
-        if (Clock::now() > giveUp)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 int openDescriptors()
 {
@@ -188,9 +178,9 @@ TEST_F(FrameServerTest, UnplugIsNoticedWithoutBeingTold)
     ASSERT_TRUE(server.start());
 
     frame->unplug();
-    EXPECT_TRUE(eventually([&] { return socketNames().empty(); }));
+    EXPECT_TRUE(bounded::eventually([&] { return socketNames().empty(); }));
     frame->plug();
-    EXPECT_TRUE(eventually([&] { return socketNames().size() == 3; }));
+    EXPECT_TRUE(bounded::eventually([&] { return socketNames().size() == 3; }));
 }
 
 TEST_F(FrameServerTest, ConnectionsToAFrameThatStaysSurviveOthersLeaving)
@@ -225,18 +215,18 @@ TEST_F(FrameServerTest, ReopeningLeaksNoDescriptorsOnEitherSide)
     SocketTransport transport(folder());
     uint16_t product = 0;
     ASSERT_EQ(transport.open(product), 1);
-    ASSERT_TRUE(eventually([&] { return frame->openHandles() == 1; }));
+    ASSERT_TRUE(bounded::eventually([&] { return frame->openHandles() == 1; }));
     const int before = openDescriptors();
 
     for (int i = 0; i < 20; ++i)
         ASSERT_EQ(transport.open(product), 1);
     // The server lets go of the host's old connections as it sees them close.
-    EXPECT_TRUE(eventually([&] { return openDescriptors() == before; }))
+    EXPECT_TRUE(bounded::eventually([&] { return openDescriptors() == before; }))
         << openDescriptors() << " descriptors, " << before << " before";
-    EXPECT_TRUE(eventually([&] { return frame->openHandles() == 1; }));
+    EXPECT_TRUE(bounded::eventually([&] { return frame->openHandles() == 1; }));
 
     transport.close();
-    EXPECT_TRUE(eventually([&] { return frame->openHandles() == 0; }));
+    EXPECT_TRUE(bounded::eventually([&] { return frame->openHandles() == 0; }));
 }
 
 TEST_F(FrameServerTest, StopRemovesTheSocketsAndEndsTheConnections)
@@ -360,7 +350,7 @@ TEST_F(FrameServerTest, ConnectionsBeyondTheLimitAreClosedAtOnce)
 
     ::close(first);
     int later = -1;
-    EXPECT_TRUE(eventually([&] {
+    EXPECT_TRUE(bounded::eventually([&] {
         ::close(later);
         later = connectTo(vendor);
         return answersIdentity(later);

@@ -1,6 +1,7 @@
 #include "LinkTestSupport.h"
 #include "device/FrameIdentity.h"
 #include "device/SocketBus.h"
+#include "tests/support/BoundedWait.h"
 #include "tests/support/TempDir.h"
 
 #include <QFileInfo>
@@ -23,16 +24,6 @@ using Clock = std::chrono::steady_clock;
 
 const QString kProgram = QStringLiteral(VIRETO_BIN_DIR "/vireto-framesim");
 
-bool eventually(const std::function<bool()>& cond)
-{
-    const auto giveUp = Clock::now() + std::chrono::seconds(5);
-    while (!cond()) {
-        if (Clock::now() > giveUp)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 // The processor time a process has used so far, in clock ticks (user and system).
 long cpuTicks(qint64 pid)
@@ -87,7 +78,7 @@ TEST_F(FramesimProcessTest, ServesTheFrameAndPlugsItOnSignals)
     process.start(kProgram, {QStringLiteral("--dir"), QString::fromStdString(sockets()),
                              QStringLiteral("--blank")});
     ASSERT_TRUE(process.waitForStarted(5000));
-    ASSERT_TRUE(eventually([&] { return socketCount() == 3; }));
+    ASSERT_TRUE(bounded::eventually([&] { return socketCount() == 3; }));
 
     SocketTransport transport(sockets(), 500);
     uint16_t product = 0;
@@ -95,11 +86,11 @@ TEST_F(FramesimProcessTest, ServesTheFrameAndPlugsItOnSignals)
     EXPECT_EQ(product, 0xCB12);
 
     signal(SIGUSR1);
-    EXPECT_TRUE(eventually([&] { return socketCount() == 0; }));
+    EXPECT_TRUE(bounded::eventually([&] { return socketCount() == 0; }));
     EXPECT_EQ(transport.probe(product), HidTransport::kProbeNotAFrame);
 
     signal(SIGUSR2);
-    EXPECT_TRUE(eventually([&] { return transport.open(product) == 1; }));
+    EXPECT_TRUE(bounded::eventually([&] { return transport.open(product) == 1; }));
 
     signal(SIGTERM);
     ASSERT_TRUE(process.waitForFinished(5000));
@@ -116,7 +107,7 @@ TEST_F(FramesimProcessTest, ASecondServerOnTheSameFolderIsRefused)
     const QString folder = QString::fromStdString(sockets());
     process.start(kProgram, {QStringLiteral("--dir"), folder, QStringLiteral("--blank")});
     ASSERT_TRUE(process.waitForStarted(5000));
-    ASSERT_TRUE(eventually([&] { return socketCount() == 3; }));
+    ASSERT_TRUE(bounded::eventually([&] { return socketCount() == 3; }));
 
     const Finished second = runToEnd({QStringLiteral("--dir"), folder, QStringLiteral("--blank")});
     EXPECT_NE(second.exitCode, 0);
@@ -146,7 +137,7 @@ TEST_F(FramesimProcessTest, OutOfDescriptorsItClosesNewConnectionsAndKeepsServin
     process.start(kProgram, {QStringLiteral("--dir"), QString::fromStdString(sockets()),
                              QStringLiteral("--blank")});
     ASSERT_TRUE(process.waitForStarted(5000));
-    ASSERT_TRUE(eventually([&] { return socketCount() == 3; }));
+    ASSERT_TRUE(bounded::eventually([&] { return socketCount() == 3; }));
     SocketTransport kept(sockets(), 500);
     uint16_t product = 0;
     ASSERT_EQ(kept.open(product), 1);
@@ -195,7 +186,7 @@ TEST_F(FramesimProcessTest, OutOfDescriptorsItClosesNewConnectionsAndKeepsServin
     for (const pollfd& p : flood)
         ::close(p.fd < 0 ? -p.fd - 1 : p.fd);
     SocketTransport later(sockets(), 500);
-    EXPECT_TRUE(eventually([&] { return later.open(product) == 1; }));
+    EXPECT_TRUE(bounded::eventually([&] { return later.open(product) == 1; }));
 
     signal(SIGTERM);
     ASSERT_TRUE(process.waitForFinished(5000));
@@ -209,7 +200,7 @@ TEST_F(FramesimProcessTest, InterruptEndsItCleanlyAndTheFlashStaysInItsFile)
     process.start(kProgram, {QStringLiteral("--dir=") + QString::fromStdString(sockets()),
                              QStringLiteral("--flash"), flash});
     ASSERT_TRUE(process.waitForStarted(5000));
-    ASSERT_TRUE(eventually([&] { return socketCount() == 3; }));
+    ASSERT_TRUE(bounded::eventually([&] { return socketCount() == 3; }));
     EXPECT_TRUE(QFileInfo::exists(flash));
 
     signal(SIGINT);

@@ -1,0 +1,70 @@
+#pragma once
+
+// vireto-cli as a process, the way the tests run it: in a scratch folder that is both
+// its current folder and its home (VIRETO_HOME), with the protocol's waits scaled, and
+// against a frame named with --device; or against a frame that this test serves on
+// frame-link sockets, so that faults can be injected into what the process talks to.
+
+#include "sim/FrameServer.h"
+#include "sim/SimBus.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/BoundedWait.h"
+#include "tests/support/TempDir.h"
+
+#include <QDir>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <utility>
+
+struct CliRun {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+struct CliOptions {
+    double timeScale = 0;   // 1: the real timings
+    QByteArray input;       // written to its standard input
+    QString stdoutFile;     // standard output into this file instead of out
+};
+
+inline CliRun runCli(const QString& folder, const QString& device, const QStringList& args,
+                     const CliOptions& options = {})
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VIRETO_TIME_SCALE", QString::number(options.timeScale));
+    env.insert("VIRETO_HOME", folder);
+    env.remove("VIRETO_DEVICE");
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(folder);
+    if (!options.stdoutFile.isEmpty())
+        p.setStandardOutputFile(options.stdoutFile);
+    p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", QStringList{"--device=" + device} + args);
+    p.write(options.input);
+    p.closeWriteChannel();
+    EXPECT_TRUE(p.waitForFinished(bounded::kGiveUpMs)) << "vireto-cli did not end";
+    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+}
+
+// A virtual frame served by this test on the sockets of a folder.
+struct ServedFrame {
+    explicit ServedFrame(const QString& folder,
+                         std::shared_ptr<sim::VirtualFrame> f = std::make_shared<sim::VirtualFrame>())
+        : frame(std::move(f)), bus(std::vector<std::shared_ptr<sim::VirtualFrame>>{frame}),
+          dir(folder)
+    {
+        QDir().mkpath(dir);
+        server = std::make_unique<sim::FrameServer>(bus, dir.toStdString());
+        EXPECT_TRUE(server->start()) << "cannot serve the frame in " << dir.toStdString();
+    }
+    QString device() const { return "unix:" + dir; }
+
+    std::shared_ptr<sim::VirtualFrame> frame;
+    sim::SimBus bus;
+    QString dir;
+    std::unique_ptr<sim::FrameServer> server;
+};
