@@ -116,8 +116,8 @@ TEST_F(ImagingCliTest, LevelFailuresSayWhichStepFailed)
     frame->hideStartLine(Side::Slave);
     CliRun r = cli({"level"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "vireto-cli: image-adjusting failed: the start-line search failed (Master "
-                     "236, Slave 65535)\n");
+    EXPECT_EQ(r.err, "vireto-cli: image-adjusting failed: the frame did not take the start lines "
+                     "(Master 236, Slave 65535)\n");
     EXPECT_TRUE(r.out.isEmpty());
 
     frame->clearFaults();

@@ -128,7 +128,7 @@ TEST_F(AdjustWorkerTest, FailedSearchStopsTheWorkerWithItsCode)
 {
     state.loadFlag = 0;
     state.searchDone = 0;
-    frame->hideStartLine(Side::Master);
+    frame->refuseCommand(0x11);
     start();
     ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
