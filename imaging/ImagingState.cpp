@@ -3,6 +3,7 @@
 #include "BackgroundFrames.h"
 #include "LineImages.h"
 #include "OpticalParams.h"
+#include "SampleStore.h"
 #include "SearchState.h"
 
 void resetImagingState()
@@ -23,4 +24,5 @@ void resetImagingState()
     g_EdgeSample = {};
     g_BackgroundFrames = {};
     previewLineCount = 5;
+    sample_store::g_SampleCount = 0;
 }

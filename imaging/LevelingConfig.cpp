@@ -17,6 +17,7 @@ void readLevelingSettings(LevelingConfig& config, const SettingsFile& file)
     const QString group = QStringLiteral("Vireto_Config");
     config.QualityEvaluation = file.readInt(group, QStringLiteral("QualityEvaluation"), 1);
     config.TestSensor = file.readInt(group, QStringLiteral("TestSensor"), 0);
+    config.DifferenceImage = file.readInt(group, QStringLiteral("DifferenceImage"), 48);
 }
 
 int prepareLeveling(Device& device, LevelingConfig& config)
