@@ -24,6 +24,7 @@ constexpr const char* kUsage =
     "  devinfo show|write [--from FILE]   the device-information record\n"
     "  firmware update FILE        update the frame's firmware\n"
     "  level [--save]              image-adjusting: start lines, optimum lines, end columns\n"
+    "  find-column [--screen WxH]  axis-adjusting: start columns from the bottom corners\n"
     "  image grab PREFIX           both cameras' line images as PNG and raw dumps\n"
     "  test sensor-cable           test image|sensor [--passes N]\n"
     "  calibrate [--points 16|4] [--screen WxH]   touch calibration\n"
@@ -63,6 +64,7 @@ int main(int argc, char* argv[])
         {QStringLiteral("devinfo"), runDevInfo},
         {QStringLiteral("firmware"), runFirmware},
         {QStringLiteral("level"), runLevel},
+        {QStringLiteral("find-column"), runFindColumn},
         {QStringLiteral("image"), runImage},
         {QStringLiteral("test"), runTest},
         {QStringLiteral("calibrate"), runCalibrate},
