@@ -24,6 +24,7 @@ public:
     {
         frames_ = {};
         shown_ = 0;
+        any_ = false;
         update();
     }
     int shown() const { return shown_; }
@@ -38,6 +39,7 @@ private:
     std::array<FrameCopy, 2> frames_{};
     bool compressed_ = false;
     int shown_ = 0;
+    bool any_ = false; // a frame has arrived since the preview started
 };
 
 namespace {
@@ -85,8 +87,12 @@ void PreviewArea::paintEvent(QPaintEvent*)
     painter.setPen(QColor(120, 160, 200));
     painter.setBrush(QColor(0, 0, 0, 90));
     painter.drawRoundedRect(rect().adjusted(0, 0, -1, -1), 4, 4);
-    if (state_.frames.take(frames_[0], frames_[1]) && state_.frameReady.exchange(0))
+    if (state_.frames.take(frames_[0], frames_[1]) && state_.frameReady.exchange(0)) {
         ++shown_;
+        any_ = true;
+    }
+    if (!any_)
+        return;
     const int inset = 6;
     const QRect inner = rect().adjusted(inset, inset, -inset, -inset);
     const int half = (inner.height() - inset) / 2;
