@@ -79,6 +79,7 @@ AdjustScreenWin::AdjustScreenWin(Device& device, const LevelingConfig& config,
     setGeometry(screen ? screen->geometry() : QRect(0, 0, 1024, 768));
     buildControls();
     layOut();
+    setResultStyle(QString::fromLatin1(AdjustScreenLogic::kResultStyle));
 
     previewLineCount = 8;
     buffers_ = std::make_unique<FrameBuffers>();
@@ -132,7 +133,6 @@ void AdjustScreenWin::buildControls()
         value->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         readouts_[static_cast<size_t>(side)] = value;
     }
-    setResultStyle(QString::fromLatin1(AdjustScreenLogic::kResultStyle));
 
     difference_ = new QRadioButton(app.text(kTextDifferenceImage), this);
     actual_ = new QRadioButton(app.text(kTextActualImage), this);
@@ -395,6 +395,7 @@ void AdjustScreenWin::SaveSlot()
     if (busy_ || leaving_)
         return;
     busy_ = true;
+    logic_.handleCode(kAdjustButtonsDisabled); // until the frame has answered
     saveWait_ = std::make_unique<SaveWait>(state_);
     if (!saveTimer_) {
         saveTimer_ = new QTimer(this);
