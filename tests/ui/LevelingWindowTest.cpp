@@ -13,6 +13,7 @@
 #include "UiTestSupport.h"
 #include "Vireto.h"
 
+#include <QPointer>
 #include <QTest>
 
 #include <atomic>
@@ -187,18 +188,30 @@ TEST_F(LevelingWindowTest, OpensOnlyWithAReadableConfigurationRecord)
     }));
     EXPECT_EQ(main->adjustScreenWindow(), nullptr);
 
-    // A frame whose record is in pen mode: the window opens, and Space starts no search.
+    // A frame without a record opens as one without pen mode: Space starts a search.
     frame->clearFaults();
+    ASSERT_TRUE(frame->writeFlash(flash_map::kConfigRecord, std::vector<uint8_t>(31, 0xFF)));
+    emit main->menuButtons()[0]->clicked();
+    ASSERT_TRUE(waitUntil([&] { return main->adjustScreenWindow() != nullptr; }));
+    QPointer<AdjustScreenWin> plain = main->adjustScreenWindow();
+    ASSERT_TRUE(waitUntil([&] { return plain->resultText(0).startsWith("M--"); }));
+    key(plain, Qt::Key_Space);
+    EXPECT_EQ(plain->resultText(0), "Searching the available image area...");
+
+    // A frame whose record is in pen mode: the window opens, and Space starts no search.
     ConfigRecord pen;
     pen.InfraredPenMode = 1;
     const ConfigRecordBytes bytes = pen.encode();
     ASSERT_TRUE(frame->writeFlash(flash_map::kConfigRecord, {bytes.begin(), bytes.end()}));
     emit main->menuButtons()[0]->clicked();
     ASSERT_TRUE(waitUntil([&] { return main->adjustScreenWindow() != nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return !plain && main->adjustScreenWindow(); }))
+        << "the earlier window is replaced";
     AdjustScreenWin* w = main->adjustScreenWindow();
     ASSERT_TRUE(waitUntil([&] { return w->resultText(0).startsWith("M--"); }));
     key(w, Qt::Key_Space);
     EXPECT_EQ(w->state().searchDone, 1);
+    EXPECT_TRUE(w->resultText(0).startsWith("M--"));
 }
 
 TEST_F(LevelingWindowTest, EscapeFromFindColumnPreviewsAgainAFailedProbeLeaves)
