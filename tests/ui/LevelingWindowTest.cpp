@@ -197,6 +197,8 @@ TEST_F(LevelingWindowTest, OpensOnlyWithAReadableConfigurationRecord)
     ASSERT_TRUE(waitUntil([&] { return plain->resultText(0).startsWith("M--"); }));
     key(plain, Qt::Key_Space);
     EXPECT_EQ(plain->resultText(0), "Searching the available image area...");
+    key(plain, Qt::Key_Escape);
+    ASSERT_TRUE(waitUntil([&] { return !plain->isVisible(); }));
 
     // A frame whose record is in pen mode: the window opens, and Space starts no search.
     ConfigRecord pen;

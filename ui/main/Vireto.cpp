@@ -364,7 +364,8 @@ void Vireto::recvShowData(int code)
 
 void Vireto::AdjustScreenButSlot()
 {
-    if (preparing_ || !logic_.guard(false))
+    // One leveling at a time: its worker owns the frame while its window is open.
+    if (preparing_ || (adjustScreen_ && adjustScreen_->isVisible()) || !logic_.guard(false))
         return;
     // Calibration mode, the search bounds and the configuration record, off this thread;
     // further presses wait for the outcome.
