@@ -1,4 +1,4 @@
-#include "LanguageTable.h"
+#include "app/LanguageTable.h"
 
 QStringList LanguageTable::load(const SettingsFile& pack, int languageIndex)
 {

@@ -1,7 +1,7 @@
-#include "AccuracyCheck.h"
+#include "calibration/AccuracyCheck.h"
 
-#include "StoredRecord.h"
-#include "TouchSampler.h"
+#include "calibration/StoredRecord.h"
+#include "calibration/TouchSampler.h"
 
 #include <algorithm>
 #include <cmath>

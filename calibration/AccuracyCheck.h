@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalibrationRecord.h"
-#include "CameraModel.h"
-#include "Device.h"
+#include "calibration/CalibrationRecord.h"
+#include "calibration/CameraModel.h"
+#include "device/Device.h"
 
 #include <QString>
 

@@ -1,12 +1,12 @@
-#include "FindColumnRun.h"
+#include "calibration/FindColumnRun.h"
 
-#include "AppContext.h"
-#include "CalibrationRunState.h"
-#include "DeviceState.h"
-#include "DeviceSteps.h"
-#include "OpticalParams.h"
-#include "SearchState.h"
-#include "TouchPoints.h"
+#include "app/AppContext.h"
+#include "calibration/CalibrationRunState.h"
+#include "device/DeviceState.h"
+#include "device/TouchPoints.h"
+#include "imaging/DeviceSteps.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/SearchState.h"
 
 #include <algorithm>
 
@@ -61,11 +61,10 @@ int FindColumnRun::query(int t, uint8_t releaseFlag, CandidateReport& report)
 {
     const Target& target = targets_[static_cast<size_t>(t)];
     int sides = 0;
-    const int result = GetTouchPoints(
-        device_,
-        capture::targetRequest(kTargetMode, static_cast<uint8_t>(t), target.x, target.y,
-                               releaseFlag),
-        report, sides);
+    const int result = GetTouchPoints(device_,
+                                      capture::targetRequest(kTargetMode, static_cast<uint8_t>(t),
+                                                             target.x, target.y, releaseFlag),
+                                      report, sides);
     g_CalibrationProcessSuc = result == kQueryFailed ? 0 : 1;
     return result;
 }

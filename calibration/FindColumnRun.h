@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CaptureSteps.h"
-#include "Device.h"
+#include "calibration/CaptureSteps.h"
+#include "device/Device.h"
 
 #include <array>
 #include <atomic>
@@ -42,11 +42,11 @@ public:
         std::function<bool()> stopRequested = [] { return false; };
     };
 
-    static constexpr int kCornerInset = 5;          // pixels inside the screen's corner
-    static constexpr uint16_t kDefaultStart = 100;  // no shadow near the start: column 100
-    static constexpr uint16_t kNearStart = 200;     // shadows beyond this position are not the corner
-    static constexpr uint16_t kLargestStart = 100;  // start columns sent for the tables
-    static constexpr uint16_t kSmallestEnd = 560;   // end columns sent for the tables
+    static constexpr int kCornerInset = 5;         // pixels inside the screen's corner
+    static constexpr uint16_t kDefaultStart = 100; // no shadow near the start: column 100
+    static constexpr uint16_t kNearStart = 200; // shadows beyond this position are not the corner
+    static constexpr uint16_t kLargestStart = 100; // start columns sent for the tables
+    static constexpr uint16_t kSmallestEnd = 560;  // end columns sent for the tables
 
     // The two corners of a w x h screen, bottom-left first.
     static std::array<Target, 2> targetsFor(int width, int height);

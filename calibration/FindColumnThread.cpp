@@ -1,7 +1,7 @@
-#include "FindColumnThread.h"
+#include "calibration/FindColumnThread.h"
 
-#include "Delay.h"
-#include "SearchState.h"
+#include "device/Delay.h"
+#include "imaging/SearchState.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Device.h"
-#include "FindColumnRun.h"
-#include "WorkerThread.h"
+#include "calibration/FindColumnRun.h"
+#include "device/Device.h"
+#include "device/WorkerThread.h"
 
 // The find-column window's worker: one FindColumnRun on its own thread. W x H is the
 // screen the corners are shown on; the codes (FindColumnRun::FindColumnCode) go out

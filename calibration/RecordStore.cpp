@@ -1,9 +1,9 @@
-#include "RecordStore.h"
+#include "calibration/RecordStore.h"
 
-#include "CalibrationTargets.h"
-#include "CorrectionMaps.h"
-#include "FlashMap.h"
-#include "StoredRecord.h"
+#include "calibration/CalibrationTargets.h"
+#include "calibration/CorrectionMaps.h"
+#include "calibration/StoredRecord.h"
+#include "device/FlashMap.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "StoredRecord.h"
+#include "calibration/StoredRecord.h"
 
-#include "ProjectiveMap.h"
+#include "calibration/ProjectiveMap.h"
 
 #include <algorithm>
 #include <cmath>

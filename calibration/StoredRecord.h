@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CalibrationRecord.h"
-#include "CameraModel.h"
+#include "calibration/CalibrationRecord.h"
+#include "calibration/CameraModel.h"
 
 #include <QString>
 

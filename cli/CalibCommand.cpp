@@ -1,15 +1,15 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "AccuracyCheck.h"
-#include "ByteOrder.h"
-#include "CalibrationCli.h"
-#include "CalibrationRecord.h"
-#include "CalibrationTargets.h"
-#include "FlashMap.h"
-#include "KeyRectangles.h"
-#include "StoredRecord.h"
-#include "ToolSession.h"
-#include "VirtualScene.h"
+#include "calibration/AccuracyCheck.h"
+#include "calibration/CalibrationRecord.h"
+#include "calibration/CalibrationTargets.h"
+#include "calibration/KeyRectangles.h"
+#include "calibration/StoredRecord.h"
+#include "cli/CalibrationCli.h"
+#include "cli/ToolSession.h"
+#include "device/ByteOrder.h"
+#include "device/FlashMap.h"
+#include "transport/VirtualScene.h"
 
 #include <algorithm>
 #include <cmath>

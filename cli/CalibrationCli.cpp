@@ -1,8 +1,8 @@
-#include "CalibrationCli.h"
+#include "cli/CalibrationCli.h"
 
-#include "CalibrationTargets.h"
-#include "ConfigRecord.h"
-#include "VirtualScene.h"
+#include "calibration/CalibrationTargets.h"
+#include "device/ConfigRecord.h"
+#include "transport/VirtualScene.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AccuracyCheck.h"
-#include "CalibrationRecord.h"
-#include "CliSupport.h"
-#include "Device.h"
+#include "calibration/AccuracyCheck.h"
+#include "calibration/CalibrationRecord.h"
+#include "cli/CliSupport.h"
+#include "device/Device.h"
 
 class VirtualScene;
 

@@ -1,8 +1,8 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "ConfigRecord.h"
-#include "Device.h"
-#include "ToolSession.h"
+#include "cli/ToolSession.h"
+#include "device/ConfigRecord.h"
+#include "device/Device.h"
 
 #include <cstdio>
 

@@ -1,18 +1,18 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "ByteOrder.h"
-#include "CalibrationCli.h"
-#include "CalibrationRunState.h"
-#include "Device.h"
-#include "FindColumnThread.h"
-#include "ModeSwitch.h"
-#include "OpticalParams.h"
-#include "SearchState.h"
-#include "SettingsFile.h"
-#include "StoredOptics.h"
-#include "ToolSession.h"
-#include "VirtualScene.h"
-#include "WorkerDriver.h"
+#include "app/SettingsFile.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/FindColumnThread.h"
+#include "cli/CalibrationCli.h"
+#include "cli/ToolSession.h"
+#include "device/ByteOrder.h"
+#include "device/Device.h"
+#include "device/ModeSwitch.h"
+#include "device/WorkerDriver.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/SearchState.h"
+#include "imaging/StoredOptics.h"
+#include "transport/VirtualScene.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -81,9 +81,8 @@ int runFindColumn(const CliContext& context)
     int width = 0;
     int height = 0;
     const QStringList& args = context.args;
-    if (!args.isEmpty() &&
-        (args.size() != 2 || args[0] != QLatin1String("--screen") ||
-         !calibration_cli::parseScreen(args[1], width, height)))
+    if (!args.isEmpty() && (args.size() != 2 || args[0] != QLatin1String("--screen") ||
+                            !calibration_cli::parseScreen(args[1], width, height)))
         return fail(kExitUsage, QStringLiteral("usage: find-column [--screen WxH]"));
 
     Device* device = openFrame(context);
@@ -137,8 +136,9 @@ int runFindColumn(const CliContext& context)
             return true;
         });
     if (ending != FindColumnRun::kDone)
-        return fail(kExitFailed, QStringLiteral("find-column failed: %1")
-                                     .arg(QString::fromLatin1(failureText(ending))));
+        return fail(
+            kExitFailed,
+            QStringLiteral("find-column failed: %1").arg(QString::fromLatin1(failureText(ending))));
     printSide("Master (left)", Side::Master, Left_Start);
     printSide("Slave (right)", Side::Slave, Right_Start);
     std::fflush(stdout);

@@ -1,9 +1,9 @@
-#include "DeviceInfoService.h"
+#include "device/DeviceInfoService.h"
 
-#include "AppContext.h"
-#include "DebugOutput.h"
-#include "FlashMap.h"
-#include "SettingsFile.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "device/DebugOutput.h"
+#include "device/FlashMap.h"
 
 #include <QDir>
 

@@ -1,4 +1,4 @@
-#include "DeviceJob.h"
+#include "device/DeviceJob.h"
 
 DeviceJob::DeviceJob(std::function<int()> job, QObject* parent)
     : WorkerThread(parent), job_(std::move(job))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FrameHandover.h"
+#include "imaging/FrameHandover.h"
 
 #include <atomic>
 

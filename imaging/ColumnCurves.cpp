@@ -1,4 +1,4 @@
-#include "ColumnCurves.h"
+#include "imaging/ColumnCurves.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
-#include "DeviceSteps.h"
+#include "imaging/DeviceSteps.h"
 
-#include "DeviceState.h"
-#include "OpticalParams.h"
+#include "device/DeviceState.h"
+#include "imaging/OpticalParams.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "FrameHandover.h"
+#include "imaging/FrameHandover.h"
 
 #include <cstring>
 

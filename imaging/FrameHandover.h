@@ -1,6 +1,6 @@
 #pragma once
 
-#include "BackgroundFrames.h"
+#include "imaging/BackgroundFrames.h"
 
 #include <mutex>
 

@@ -1,10 +1,10 @@
-#include "ImagingState.h"
+#include "imaging/ImagingState.h"
 
-#include "BackgroundFrames.h"
-#include "LineImages.h"
-#include "OpticalParams.h"
-#include "SampleStore.h"
-#include "SearchState.h"
+#include "imaging/BackgroundFrames.h"
+#include "imaging/LineImages.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/SampleStore.h"
+#include "imaging/SearchState.h"
 
 void resetImagingState()
 {

@@ -1,8 +1,8 @@
-#include "LevelingExit.h"
+#include "imaging/LevelingExit.h"
 
-#include "AppContext.h"
-#include "LineImages.h"
-#include "OpticalParams.h"
+#include "app/AppContext.h"
+#include "imaging/LineImages.h"
+#include "imaging/OpticalParams.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "ConfigRecord.h"
-#include "Device.h"
-#include "DeviceInfoService.h"
-#include "SettingsFile.h"
+#include "app/SettingsFile.h"
+#include "device/ConfigRecord.h"
+#include "device/Device.h"
+#include "device/DeviceInfoService.h"
 
 #include <QString>
 

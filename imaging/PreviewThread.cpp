@@ -1,9 +1,9 @@
-#include "PreviewThread.h"
+#include "imaging/PreviewThread.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
-#include "LineImages.h"
-#include "StoredOptics.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "imaging/LineImages.h"
+#include "imaging/StoredOptics.h"
 
 namespace {
 

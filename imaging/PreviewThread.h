@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Device.h"
-#include "FlashBlocks.h"
-#include "FrameHandover.h"
-#include "WorkerThread.h"
+#include "device/Device.h"
+#include "device/FlashBlocks.h"
+#include "device/WorkerThread.h"
+#include "imaging/FrameHandover.h"
 
 #include <atomic>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "SampleStore.h"
+#include "imaging/SampleStore.h"
 
-#include "LineImages.h"
+#include "imaging/LineImages.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,11 +41,12 @@ bool writeFrame(const QString& path, const uint8_t* frame)
 
 QString sampleFolder(int n)
 {
-    return baseFolder() + QStringLiteral("/") + QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+    return baseFolder() + QStringLiteral("/") +
+           QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
 }
 
-bool saveSample(const std::function<bool(const QString& path)>& writePicture,
-                const uint8_t* left, const uint8_t* right)
+bool saveSample(const std::function<bool(const QString& path)>& writePicture, const uint8_t* left,
+                const uint8_t* right)
 {
     const int n = g_SampleCount++;
     if (n == 0 && !wipe(baseFolder()))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FlashBlocks.h"
+#include "device/FlashBlocks.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "FirmwareImage.h"
+#include "maintenance/FirmwareImage.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 #include <QFile>
 

@@ -1,8 +1,8 @@
-#include "TouchModel.h"
+#include "sim/TouchModel.h"
 
-#include "ByteOrder.h"
-#include "FrameCommands.h"
-#include "TouchPoints.h"
+#include "device/ByteOrder.h"
+#include "device/FrameCommands.h"
+#include "device/TouchPoints.h"
 
 #include <algorithm>
 #include <cmath>
@@ -148,7 +148,7 @@ std::optional<int> TouchModel::sensorPosition(Side camera, const ScreenPoint& p)
 }
 
 std::optional<TouchModel::ReportedShadow> TouchModel::reportedShadow(Side camera,
-                                                                    const ScreenPoint& p) const
+                                                                     const ScreenPoint& p) const
 {
     const std::optional<Shadow> s = fingerShadow(camera, p);
     if (!s)

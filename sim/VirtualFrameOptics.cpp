@@ -1,4 +1,4 @@
-#include "VirtualFrame.h"
+#include "sim/VirtualFrame.h"
 
 #include <algorithm>
 
@@ -71,9 +71,9 @@ ModuleOptics VirtualFrame::axisAdjustedTruth(Side side) const
     std::lock_guard lock(mutex_);
     ModuleOptics o = state_.opticsModel.levelled(side);
     const TouchScene& scene = state_.touchModel.scene();
-    const ScreenPoint corner{static_cast<double>(side == Side::Master ? kInset
-                                                                      : scene.width - kInset),
-                             static_cast<double>(scene.height - kInset)};
+    const ScreenPoint corner{
+        static_cast<double>(side == Side::Master ? kInset : scene.width - kInset),
+        static_cast<double>(scene.height - kInset)};
     int start = kLargestStart;
     const auto shadow = state_.touchModel.reportedShadow(side, corner);
     if (shadow && shadow->position <= kNearStart) {

@@ -1,4 +1,4 @@
-#include "VirtualOperator.h"
+#include "sim/VirtualOperator.h"
 
 #include <cmath>
 #include <numbers>
@@ -16,8 +16,7 @@ void VirtualOperator::setSettings(const OperatorSettings& settings)
 
 std::optional<ScreenPoint> VirtualOperator::step(const TargetKey& target,
                                                  const std::optional<ScreenPoint>& aim,
-                                                 int triggers, bool released,
-                                                 std::mt19937& random)
+                                                 int triggers, bool released, std::mt19937& random)
 {
     if (!settings_.present)
         return std::nullopt;

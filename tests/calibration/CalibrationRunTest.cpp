@@ -1,13 +1,13 @@
 // Calibration runs on the virtual frame: the workers, their codes, the store, the data
 // files, stepping back, and the accuracy of the stored record.
-#include "AccuracyCheck.h"
-#include "BoundedWait.h"
-#include "CalibrationImages.h"
 #include "CalibrationTestSupport.h"
-#include "CalibrationWorker.h"
-#include "FlashMap.h"
-#include "LineImages.h"
-#include "StoredRecord.h"
+#include "calibration/AccuracyCheck.h"
+#include "calibration/CalibrationImages.h"
+#include "calibration/CalibrationWorker.h"
+#include "calibration/StoredRecord.h"
+#include "device/FlashMap.h"
+#include "imaging/LineImages.h"
+#include "tests/support/BoundedWait.h"
 
 #include <QDir>
 

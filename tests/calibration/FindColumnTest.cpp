@@ -1,11 +1,11 @@
 // Axis-adjusting: the start column rule, the table request and the worker's run with
 // the virtual operator touching the corners.
-#include "CalibrationRunState.h"
 #include "CalibrationTestSupport.h"
-#include "FindColumnRun.h"
-#include "ImagingState.h"
-#include "OpticalParams.h"
-#include "SearchState.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/FindColumnRun.h"
+#include "imaging/ImagingState.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/SearchState.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +88,8 @@ TEST_F(FindColumnRunTest, BothCornersGiveTheStartColumnsAndTheTables)
     EXPECT_EQ(opticalParams(Side::Slave).values().endColumn, 560u);
     EXPECT_EQ(opticalParams(Side::Master).values().optimumLines[0].startColumn, Left_Start);
     const QByteArray text = log.text();
-    EXPECT_TRUE(text.contains("CalibIndex[1](After the sorting): leftIndex-> 1   rightIndex-> 1 \n"));
+    EXPECT_TRUE(
+        text.contains("CalibIndex[1](After the sorting): leftIndex-> 1   rightIndex-> 1 \n"));
     EXPECT_TRUE(text.contains(QByteArray("Left_Start=") + QByteArray::number(Left_Start.load()) +
                               ", Right_Start="));
 }

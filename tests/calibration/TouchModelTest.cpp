@@ -1,8 +1,8 @@
 // The virtual frame's touch model and virtual operator, seen through the touch query.
 #include "CalibrationTestSupport.h"
-#include "CaptureSteps.h"
-#include "PrintedKeys.h"
-#include "TouchPoints.h"
+#include "calibration/CaptureSteps.h"
+#include "device/TouchPoints.h"
+#include "sim/PrintedKeys.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +17,8 @@ CandidateReport query(FrameHost& host, uint8_t index, int x, int y, uint8_t mode
 {
     CandidateReport r;
     int sides = 0;
-    EXPECT_NE(GetTouchPoints(host.device, capture::targetRequest(mode, index, x, y, releaseFlag),
-                             r, sides),
+    EXPECT_NE(GetTouchPoints(host.device, capture::targetRequest(mode, index, x, y, releaseFlag), r,
+                             sides),
               kQueryFailed);
     return r;
 }

@@ -1,11 +1,11 @@
 // vireto-cli level, image grab and the sensor tests, run as processes against a virtual
 // frame in a flash file (sim:PATH) or served by this test (unix:DIR) with its faults.
-#include "BoundedWait.h"
-#include "FlashMap.h"
-#include "FrameServer.h"
-#include "SimBus.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "device/FlashMap.h"
+#include "sim/FrameServer.h"
+#include "sim/SimBus.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/BoundedWait.h"
+#include "tests/support/TempDir.h"
 
 #include <QImage>
 #include <QProcess>

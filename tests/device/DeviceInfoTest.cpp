@@ -1,13 +1,13 @@
-#include "DeviceInfoService.h"
+#include "device/DeviceInfoService.h"
 
-#include "ByteOrder.h"
-#include "Delay.h"
-#include "DeviceState.h"
 #include "LogCapture.h"
-#include "SettingsFile.h"
-#include "SimTransport.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "app/SettingsFile.h"
+#include "device/ByteOrder.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // record it writes back when it is left.
 #include "ImagingTestSupport.h"
 
-#include "ColumnCurves.h"
-#include "LevelingExit.h"
-#include "SampleStore.h"
+#include "imaging/ColumnCurves.h"
+#include "imaging/LevelingExit.h"
+#include "imaging/SampleStore.h"
 
 #include <QDir>
 

@@ -1,16 +1,16 @@
-#include "HeadlessFirmwareUpdate.h"
+#include "maintenance/HeadlessFirmwareUpdate.h"
 
-#include "ByteOrder.h"
-#include "ConfigRecord.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "FirmwareDownload.h"
-#include "LogCapture.h"
-#include "PresenceMonitor.h"
-#include "SettingsFile.h"
-#include "SimTransport.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "app/SettingsFile.h"
+#include "device/ByteOrder.h"
+#include "device/ConfigRecord.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "device/PresenceMonitor.h"
+#include "maintenance/FirmwareDownload.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
+#include "tests/device/LogCapture.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The image-adjusting window's codes, texts, buttons and keys, without a display.
-#include "AdjustScreenLogic.h"
+#include "ui/leveling/AdjustScreenLogic.h"
 
-#include "AdjustScreenCodes.h"
-#include "ImagingState.h"
-#include "OpticalParams.h"
-#include "SearchState.h"
 #include "UiTestSupport.h"
+#include "imaging/AdjustScreenCodes.h"
+#include "imaging/ImagingState.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/SearchState.h"
 
 namespace {
 

@@ -1,17 +1,17 @@
 // The leveling workflow from the main window's Leveling button to the stored values,
 // against the virtual frame and its operator.
-#include "AdjustScreenWin.h"
-#include "Button.h"
-#include "ByteOrder.h"
-#include "ConfigRecord.h"
-#include "FindColumn.h"
-#include "PreviewPanel.h"
-#include "SearchState.h"
-#include "SettingsFile.h"
-#include "SimScene.h"
-#include "StoredOptics.h"
 #include "UiTestSupport.h"
-#include "Vireto.h"
+#include "app/SettingsFile.h"
+#include "device/ByteOrder.h"
+#include "device/ConfigRecord.h"
+#include "imaging/SearchState.h"
+#include "imaging/StoredOptics.h"
+#include "transport/SimScene.h"
+#include "ui/leveling/AdjustScreenWin.h"
+#include "ui/leveling/FindColumn.h"
+#include "ui/leveling/PreviewPanel.h"
+#include "ui/main/Vireto.h"
+#include "ui/widgets/Button.h"
 
 #include <QPointer>
 #include <QTest>
@@ -39,7 +39,9 @@ public:
 // so that what it touches is exactly the frame's truth.
 class CleanScene : public SimScene {
 public:
-    explicit CleanScene(std::shared_ptr<sim::VirtualFrame> frame) : SimScene(frame), frame_(frame) {}
+    explicit CleanScene(std::shared_ptr<sim::VirtualFrame> frame) : SimScene(frame), frame_(frame)
+    {
+    }
     void placeReleasingOperator(int width, int height, int sensorType, double aimError) override
     {
         SimScene::placeReleasingOperator(width, height, sensorType, aimError);
@@ -117,8 +119,8 @@ TEST_F(LevelingWindowTest, FullLevelingStoresTheTruthAndWritesTheRecordBack)
     key(w, Qt::Key_Tab);
     key(w, Qt::Key_Return);
     ASSERT_TRUE(waitUntil([&] { return w->findColumnWindow() != nullptr; }));
-    ASSERT_TRUE(waitUntil([&] { return w->resultText(0).startsWith("Axis-adjusting complete."); },
-                          20000))
+    ASSERT_TRUE(
+        waitUntil([&] { return w->resultText(0).startsWith("Axis-adjusting complete."); }, 20000))
         << w->resultText(0).toStdString();
     ASSERT_TRUE(waitUntil([&] { return w->workerRunning(); })) << "previewing again after 16";
     EXPECT_FALSE(w->findColumnWindow()->isVisible());
@@ -149,8 +151,8 @@ TEST_F(LevelingWindowTest, FullLevelingStoresTheTruthAndWritesTheRecordBack)
             decodeOptimumLines(&block[m ? kMasterOptimumLines : kSlaveOptimumLines]);
         for (size_t k = 0; k < table.size(); ++k)
             EXPECT_EQ(table[k], (OptimumLineSegment{truth.optimumLines[k].line,
-                                                   truth.optimumLines[k].startColumn,
-                                                   truth.optimumLines[k].endColumn}));
+                                                    truth.optimumLines[k].startColumn,
+                                                    truth.optimumLines[k].endColumn}));
     }
     EXPECT_LT(frame->axisAdjustedTruth(Side::Master).startColumn, 100u) << "a corner was seen";
 
@@ -174,7 +176,8 @@ TEST_F(LevelingWindowTest, OpensOnlyWithAReadableConfigurationRecord)
     frame->refuseCommand(cmd::kFlashRead);
     emit main->menuButtons()[0]->clicked();
     emit main->menuButtons()[0]->clicked(); // a second press while the first is under way
-    ASSERT_TRUE(waitUntil([&] { return logText().contains("Leveling :ReadConfigInfo failed!\n"); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return logText().contains("Leveling :ReadConfigInfo failed!\n"); }));
     waitUntil([&] { return main->statusText().startsWith("Please check each interface"); });
     EXPECT_TRUE(main->statusText().startsWith("Please check each interface"));
     EXPECT_EQ(main->adjustScreenWindow(), nullptr);
@@ -184,7 +187,8 @@ TEST_F(LevelingWindowTest, OpensOnlyWithAReadableConfigurationRecord)
     frame->refuseCommand(cmd::kSwitchMode);
     emit main->menuButtons()[0]->clicked();
     EXPECT_TRUE(waitUntil([&] {
-        return logText().contains("Leveling :Switch to calibration mode failed! g_isSwitchMode=0\n");
+        return logText().contains(
+            "Leveling :Switch to calibration mode failed! g_isSwitchMode=0\n");
     }));
     EXPECT_EQ(main->adjustScreenWindow(), nullptr);
 

@@ -1,12 +1,12 @@
-#include "AdjustScreenLogic.h"
+#include "ui/leveling/AdjustScreenLogic.h"
 
-#include "AdjustScreenCodes.h"
-#include "AppContext.h"
-#include "DeviceState.h"
-#include "LineImages.h"
-#include "OpticalParams.h"
-#include "SearchState.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "device/DeviceState.h"
+#include "imaging/AdjustScreenCodes.h"
+#include "imaging/LineImages.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/SearchState.h"
 
 #include <Qt>
 
@@ -50,9 +50,10 @@ QString AdjustScreenLogic::resultText(int textIndex, int side)
 QString AdjustScreenLogic::storedValuesText(int side)
 {
     const OpticalValues v = opticalParams(sideOf(side)).values();
-    QString text = QString::fromLatin1(side == 0 ? "M" : "S") +
-                   QStringLiteral("--%1,0x%2,0x%3\n(%4,%5,%6),(%7,%8,%9),(%10,%11,%12),(%13,%14,%15),"
-                                  "\n(%16,%17,%18),(%19,%20,%21),(%22,%23,%24),(%25,%26,%27)\n");
+    QString text =
+        QString::fromLatin1(side == 0 ? "M" : "S") +
+        QStringLiteral("--%1,0x%2,0x%3\n(%4,%5,%6),(%7,%8,%9),(%10,%11,%12),(%13,%14,%15),"
+                       "\n(%16,%17,%18),(%19,%20,%21),(%22,%23,%24),(%25,%26,%27)\n");
     text = text.arg(v.startLine).arg(hex2(v.exposureGain), hex2(v.exposureTime));
     for (const OptimumLineSegment& s : v.optimumLines)
         text = text.arg(s.line).arg(s.startColumn).arg(s.endColumn);

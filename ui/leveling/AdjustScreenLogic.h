@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AdjustScreenState.h"
-#include "LevelingConfig.h"
+#include "imaging/AdjustScreenState.h"
+#include "imaging/LevelingConfig.h"
 
 #include <QString>
 

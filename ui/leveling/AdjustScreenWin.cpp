@@ -1,23 +1,23 @@
-#include "AdjustScreenWin.h"
+#include "ui/leveling/AdjustScreenWin.h"
 
-#include "AdjustScreenCodes.h"
-#include "AppContext.h"
-#include "Button.h"
-#include "CImagePreviewThread.h"
-#include "Delay.h"
-#include "DeviceJob.h"
-#include "DeviceState.h"
-#include "FindColumn.h"
-#include "LevelingExit.h"
-#include "LinePicture.h"
-#include "MainWindowLogic.h"
-#include "MyMessageBox.h"
-#include "OpticalParams.h"
-#include "SampleStore.h"
-#include "SensorDataTest.h"
-#include "SkinnedParts.h"
-#include "TextIds.h"
-#include "VirtualScene.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "device/Delay.h"
+#include "device/DeviceJob.h"
+#include "device/DeviceState.h"
+#include "imaging/AdjustScreenCodes.h"
+#include "imaging/CImagePreviewThread.h"
+#include "imaging/LevelingExit.h"
+#include "imaging/LinePicture.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/SampleStore.h"
+#include "imaging/SensorDataTest.h"
+#include "transport/VirtualScene.h"
+#include "ui/leveling/FindColumn.h"
+#include "ui/main/MainWindowLogic.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/MyMessageBox.h"
+#include "ui/widgets/SkinnedParts.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -74,8 +74,8 @@ AdjustScreenWin::AdjustScreenWin(Device& device, const LevelingConfig& config,
     setWindowModality(Qt::ApplicationModal);
     setMouseTracking(true);
     readLevelingSettings(config_);
-    const QScreen* screen = parent && parent->screen() ? parent->screen()
-                                                       : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     setGeometry(screen ? screen->geometry() : QRect(0, 0, 1024, 768));
     buildControls();
     layOut();
@@ -159,10 +159,9 @@ void AdjustScreenWin::buildControls()
     });
 
     const int texts[4] = {kTextImageAdjusting, kTextAxisAdjusting, kTextSave, kTextExit};
-    void (AdjustScreenWin::*actions[4])() = {&AdjustScreenWin::ReAdjustingButSlot,
-                                           &AdjustScreenWin::ExposureButSlot,
-                                           &AdjustScreenWin::SaveSlot,
-                                           &AdjustScreenWin::ReturnSlot};
+    void (AdjustScreenWin::*actions[4])() = {
+        &AdjustScreenWin::ReAdjustingButSlot, &AdjustScreenWin::ExposureButSlot,
+        &AdjustScreenWin::SaveSlot, &AdjustScreenWin::ReturnSlot};
     for (size_t i = 0; i < buttons_.size(); ++i) {
         Button* b = skinned_parts::pushButton(this, QRect(), false);
         b->setCaption(app.text(texts[i]));
@@ -188,7 +187,8 @@ QRect AdjustScreenWin::pictureRect(int side) const
 {
     const int rows = kLinePictureRowHeight * previewLineCount;
     const int h = qRound(rows * std::min(1.0, height() / kDesignHeight));
-    return QRect(curveLeft(), qRound(baseline(side)) + h / 6, static_cast<int>(frame_geometry::kLineWidth), h);
+    return QRect(curveLeft(), qRound(baseline(side)) + h / 6,
+                 static_cast<int>(frame_geometry::kLineWidth), h);
 }
 
 void AdjustScreenWin::layOut()
@@ -207,8 +207,8 @@ void AdjustScreenWin::layOut()
     for (int side : {0, 1}) {
         const int top = qRound(baseline(side)) - kCurveRise;
         sideNames_[static_cast<size_t>(side)]->setGeometry(margin, top, x0 - margin - 4, line + 6);
-        readouts_[static_cast<size_t>(side)]->setGeometry(margin, top + line + 10,
-                                                          x0 - margin - 4, 3 * line + 6);
+        readouts_[static_cast<size_t>(side)]->setGeometry(margin, top + line + 10, x0 - margin - 4,
+                                                          3 * line + 6);
     }
 
     const int columnLeft = graphRight + margin;
@@ -219,15 +219,15 @@ void AdjustScreenWin::layOut()
     int below = rightPicture.bottom() + std::max(14, h / 40); // first free row under the drawing
     auto placeResult = [&](int side, const QRect& r) {
         results_[static_cast<size_t>(side)]->setGeometry(r);
-        quality_[static_cast<size_t>(side)]->setGeometry(r.right() - icon - 10, r.top() + 10,
-                                                         icon, icon);
+        quality_[static_cast<size_t>(side)]->setGeometry(r.right() - icon - 10, r.top() + 10, icon,
+                                                         icon);
     };
     // A wide screen has room right of the drawing: each side's result beside its curve
     // and picture, the drawing choice and the hint underneath. Otherwise the drawing
     // choice and the hint go right of the curves and the results underneath.
     // (The widest result is a line of four segments of the stored values, unbroken.)
-    const int widestResult =
-        text.horizontalAdvance(QStringLiteral("(10,320,400),(10,400,480),(10,480,560),(10,560,640),"));
+    const int widestResult = text.horizontalAdvance(
+        QStringLiteral("(10,320,400),(10,400,480),(10,480,560),(10,560,640),"));
     const bool wide = columnWidth >= widestResult + icon + 48;
     if (wide) {
         for (int side : {0, 1}) {
@@ -257,8 +257,8 @@ void AdjustScreenWin::layOut()
     }
 
     // The buttons in a row along the bottom.
-    const int buttonWidth = std::max(w / 8, text.horizontalAdvance(
-                                                appContext().text(kTextImageAdjusting)) + 40);
+    const int buttonWidth =
+        std::max(w / 8, text.horizontalAdvance(appContext().text(kTextImageAdjusting)) + 40);
     const int buttonHeight = std::max(line + 18, h / 20);
     const int gap = std::max(margin, w / 40);
     const int rowWidth = 4 * buttonWidth + 3 * gap;
@@ -423,9 +423,8 @@ void AdjustScreenWin::SaveDataButSlot()
     FrameCopy right{};
     state_.frames.take(left, right);
     const QPixmap picture = grab();
-    sample_store::saveSample(
-        [&picture](const QString& path) { return picture.save(path, "PNG"); }, left.data(),
-        right.data());
+    sample_store::saveSample([&picture](const QString& path) { return picture.save(path, "PNG"); },
+                             left.data(), right.data());
 }
 
 void AdjustScreenWin::SaveButSlot()
@@ -475,8 +474,8 @@ void AdjustScreenWin::writeBackAndClose()
     const int amendInfo = g_AmendDeviceInfo;
     auto* job = new DeviceJob(
         [device, outcome, folder, writeInfo, amendInfo] {
-            *outcome = runLevelingExit(*device, SettingsFile::vireto(), writeInfo, amendInfo,
-                                       folder);
+            *outcome =
+                runLevelingExit(*device, SettingsFile::vireto(), writeInfo, amendInfo, folder);
             return outcome->configWritten;
         },
         this);

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AdjustScreenLogic.h"
-#include "AdjustScreenState.h"
-#include "BackgroundFrames.h"
-#include "ColumnCurves.h"
-#include "LevelingConfig.h"
+#include "imaging/AdjustScreenState.h"
+#include "imaging/BackgroundFrames.h"
+#include "imaging/ColumnCurves.h"
+#include "imaging/LevelingConfig.h"
+#include "ui/leveling/AdjustScreenLogic.h"
 
 #include <QDialog>
 #include <QPointer>

@@ -1,13 +1,13 @@
-#include "FindColumn.h"
+#include "ui/leveling/FindColumn.h"
 
-#include "AdjustScreenCodes.h"
-#include "AppContext.h"
-#include "CalibrationRunState.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "FindColumnThread.h"
-#include "TextIds.h"
-#include "VirtualScene.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/FindColumnThread.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "imaging/AdjustScreenCodes.h"
+#include "transport/VirtualScene.h"
 
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -33,8 +33,8 @@ FindColumn::FindColumn(Device& device, std::shared_ptr<VirtualScene> scene, int 
 {
     setWindowTitle(appContext().text(kTextAxisAdjusting));
     setWindowModality(Qt::ApplicationModal);
-    const QScreen* screen = parent && parent->screen() ? parent->screen()
-                                                       : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
     setGeometry(area);
 
@@ -105,8 +105,8 @@ void FindColumn::stopWorker()
 
 void FindColumn::refreshPrompt()
 {
-    prompt_->setText(appContext().text(state_.target == 0 ? kTextTouchBottomLeft
-                                                          : kTextTouchBottomRight));
+    prompt_->setText(
+        appContext().text(state_.target == 0 ? kTextTouchBottomLeft : kTextTouchBottomRight));
 }
 
 void FindColumn::recvSubData(int code)
@@ -169,7 +169,7 @@ void FindColumn::escape()
         QTimer::singleShot(qRound(kEscapeWaitMs * delay::timeScale()), this, [this] {
             worker_->stopWorker();
             emit sendData(g_bDevExist && g_isDeviceCommunicate ? kAdjustFindColumnClosed
-                                                                : kAdjustFindColumnLost);
+                                                               : kAdjustFindColumnLost);
             closed_ = true;
             close();
         });

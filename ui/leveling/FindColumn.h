@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FindColumnRun.h"
+#include "calibration/FindColumnRun.h"
 
 #include <QDialog>
 

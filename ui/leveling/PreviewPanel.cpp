@@ -1,9 +1,9 @@
-#include "PreviewPanel.h"
+#include "ui/leveling/PreviewPanel.h"
 
-#include "Button.h"
-#include "LineImages.h"
-#include "OpticalParams.h"
-#include "TextIds.h"
+#include "app/TextIds.h"
+#include "imaging/LineImages.h"
+#include "imaging/OpticalParams.h"
+#include "ui/widgets/Button.h"
 
 #include <QImage>
 #include <QPainter>
@@ -12,9 +12,7 @@
 // camera above the right one.
 class PreviewArea : public QWidget {
 public:
-    PreviewArea(QWidget* parent, EngineeringPreviewState& state) : QWidget(parent), state_(state)
-    {
-    }
+    PreviewArea(QWidget* parent, EngineeringPreviewState& state) : QWidget(parent), state_(state) {}
     void setCompressed(bool compressed)
     {
         compressed_ = compressed;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "EngineeringPanel.h"
-#include "PreviewThread.h"
+#include "imaging/PreviewThread.h"
+#include "ui/widgets/EngineeringPanel.h"
 
 #include <functional>
 #include <memory>

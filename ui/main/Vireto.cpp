@@ -1,27 +1,27 @@
-#include "Vireto.h"
+#include "ui/main/Vireto.h"
 
-#include "AdjustScreenWin.h"
-#include "AppContext.h"
-#include "Button.h"
-#include "CalibrationRunState.h"
-#include "DeviceJob.h"
-#include "DeviceState.h"
-#include "DeviceArrivalWatcher.h"
-#include "FirmwarePanel.h"
-#include "FlashPanel.h"
-#include "FpgaDownloadPanel.h"
-#include "LanguagePanel.h"
-#include "LineImages.h"
-#include "LogPanel.h"
-#include "MyMessageBox.h"
-#include "PresenceMonitor.h"
-#include "PreviewPanel.h"
-#include "RegisterPanel.h"
-#include "ScriptPanel.h"
-#include "SettingsFile.h"
-#include "SkinnedParts.h"
-#include "TextIds.h"
-#include "VirtualScene.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "app/TextIds.h"
+#include "calibration/CalibrationRunState.h"
+#include "device/DeviceArrivalWatcher.h"
+#include "device/DeviceJob.h"
+#include "device/DeviceState.h"
+#include "device/PresenceMonitor.h"
+#include "imaging/LineImages.h"
+#include "transport/VirtualScene.h"
+#include "ui/leveling/AdjustScreenWin.h"
+#include "ui/leveling/PreviewPanel.h"
+#include "ui/main/LanguagePanel.h"
+#include "ui/main/LogPanel.h"
+#include "ui/maintenance/FirmwarePanel.h"
+#include "ui/maintenance/FlashPanel.h"
+#include "ui/maintenance/FpgaDownloadPanel.h"
+#include "ui/maintenance/RegisterPanel.h"
+#include "ui/maintenance/ScriptPanel.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/MyMessageBox.h"
+#include "ui/widgets/SkinnedParts.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -383,8 +383,9 @@ void Vireto::AdjustScreenButSlot()
     connect(job, &DeviceJob::sendData, this, [this, config](int outcome) {
         preparing_ = false;
         if (outcome == kSwitchFailed)
-            appContext().log.logf("Leveling :Switch to calibration mode failed! g_isSwitchMode=%d\n",
-                                  g_isSwitchMode.load());
+            appContext().log.logf(
+                "Leveling :Switch to calibration mode failed! g_isSwitchMode=%d\n",
+                g_isSwitchMode.load());
         if (outcome != kReady) {
             logic_.showText(kTextCheckConnection);
             return;

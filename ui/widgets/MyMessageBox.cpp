@@ -1,8 +1,8 @@
-#include "MyMessageBox.h"
+#include "ui/widgets/MyMessageBox.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "ui/widgets/Button.h"
 
 #include <QKeyEvent>
 #include <QLabel>
