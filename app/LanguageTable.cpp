@@ -1,7 +1,5 @@
 #include "app/LanguageTable.h"
-
 #include <QRegularExpression>
-
 #include <algorithm>
 
 QStringList LanguageTable::load(const SettingsFile& pack, int languageIndex)

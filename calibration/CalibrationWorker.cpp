@@ -1,5 +1,6 @@
 #include "calibration/CalibrationWorker.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "calibration/CalibrationCategory.h"
 #include "calibration/CalibrationImages.h"

@@ -1,13 +1,14 @@
 #include "calibration/KeyCalibrationThread.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "calibration/CalibrationRunState.h"
 #include "calibration/CameraModel.h"
 #include "calibration/CorrectionMaps.h"
 #include "calibration/KeyCollector.h"
 #include "calibration/StoredRecord.h"
-#include "device/DeviceState.h"
 #include "codec/FlashMap.h"
+#include "device/DeviceState.h"
 #include "device/SensorBlockRewrite.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #include "calibration/KeyCollector.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "calibration/CalibrationRunState.h"
 #include "calibration/KeyChoice.h"

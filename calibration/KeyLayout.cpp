@@ -1,7 +1,6 @@
 #include "calibration/KeyLayout.h"
 
 #include "app/SettingsFile.h"
-
 #include <algorithm>
 #include <climits>
 

@@ -1,5 +1,6 @@
 #include "calibration/RecordLog.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 
 void logCalibrationRecord(const char* name, const CalibrationRecord& record, int width, int height,

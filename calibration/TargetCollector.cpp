@@ -1,5 +1,6 @@
 #include "calibration/TargetCollector.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "calibration/CalibrationTargets.h"
 

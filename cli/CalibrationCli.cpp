@@ -1,6 +1,7 @@
 #include "cli/CalibrationCli.h"
 
 #include "calibration/CalibrationTargets.h"
+#include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
 #include "transport/VirtualScene.h"
 

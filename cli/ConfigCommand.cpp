@@ -1,6 +1,7 @@
 #include "cli/Subcommands.h"
 
 #include "cli/ToolSession.h"
+#include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
 #include "device/Device.h"
 

@@ -36,7 +36,9 @@ QString searchFailure(int outcome)
             .arg(g_StartLineM.load())
             .arg(g_StartLineS.load());
     case ImageAdjusting::kConfigStartLineFailed:
-        return QStringLiteral("the frame did not take the start lines");
+        return QStringLiteral("the frame did not take the start lines (Master %1, Slave %2)")
+            .arg(g_StartLineM.load())
+            .arg(g_StartLineS.load());
     case ImageAdjusting::kOptimumLineFailed:
         return QStringLiteral("the optimum-line search failed");
     case ImageAdjusting::kColumnSearchFailed:

@@ -12,6 +12,7 @@ int runConfig(const CliContext& context);
 int runDevInfo(const CliContext& context);
 int runFirmware(const CliContext& context);
 int runLevel(const CliContext& context);
+int runFindColumn(const CliContext& context);
 int runImage(const CliContext& context);
 int runTest(const CliContext& context);
 int runCalibrate(const CliContext& context);

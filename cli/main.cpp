@@ -24,6 +24,7 @@ constexpr const char* kUsage =
     "  devinfo show|write [--from FILE]   the device-information record\n"
     "  firmware update FILE        update the frame's firmware\n"
     "  level [--save]              image-adjusting: start lines, optimum lines, end columns\n"
+    "  find-column [--screen WxH]  axis-adjusting: start columns from the bottom corners\n"
     "  image grab PREFIX           both cameras' line images as PNG and raw dumps\n"
     "  test sensor-cable           test image|sensor [--passes N]\n"
     "  calibrate [--points 16|4] [--screen WxH]   touch calibration\n"
@@ -54,13 +55,14 @@ int main(int argc, char* argv[])
         return args.isEmpty() ? kExitUsage : kExitOk;
     }
     const std::map<QString, std::function<int(const CliContext&)>> subcommands = {
-        {QStringLiteral("status"), runStatus},   {QStringLiteral("mode"), runMode},
-        {QStringLiteral("flash"), runFlash},     {QStringLiteral("reg"), runRegister},
-        {QStringLiteral("monitor"), runMonitor}, {QStringLiteral("config"), runConfig},
-        {QStringLiteral("devinfo"), runDevInfo}, {QStringLiteral("firmware"), runFirmware},
-        {QStringLiteral("level"), runLevel},     {QStringLiteral("image"), runImage},
-        {QStringLiteral("test"), runTest},       {QStringLiteral("calibrate"), runCalibrate},
-        {QStringLiteral("calib"), runCalib},     {QStringLiteral("keys"), runKeys},
+        {QStringLiteral("status"), runStatus},       {QStringLiteral("mode"), runMode},
+        {QStringLiteral("flash"), runFlash},         {QStringLiteral("reg"), runRegister},
+        {QStringLiteral("monitor"), runMonitor},     {QStringLiteral("config"), runConfig},
+        {QStringLiteral("devinfo"), runDevInfo},     {QStringLiteral("firmware"), runFirmware},
+        {QStringLiteral("level"), runLevel},         {QStringLiteral("find-column"), runFindColumn},
+        {QStringLiteral("image"), runImage},         {QStringLiteral("test"), runTest},
+        {QStringLiteral("calibrate"), runCalibrate}, {QStringLiteral("calib"), runCalib},
+        {QStringLiteral("keys"), runKeys},
     };
     const auto it = subcommands.find(args.first());
     if (it == subcommands.end())

@@ -1,5 +1,4 @@
 #include "codec/CalibrationRecord.h"
-
 #include "codec/ByteOrder.h"
 
 #include <algorithm>

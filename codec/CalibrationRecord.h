@@ -2,6 +2,7 @@
 
 #include "codec/FlashMap.h"
 #include "codec/SensorAngleTables.h"
+#include "device/FlashBlocks.h"
 
 #include <array>
 #include <cstddef>

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "codec/FlashMap.h"
+#include "device/Device.h"
+#include "device/FlashBlocks.h"
 
 #include <cstdint>
 #include <optional>

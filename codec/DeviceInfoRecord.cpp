@@ -1,5 +1,4 @@
 #include "codec/DeviceInfoRecord.h"
-
 #include "codec/ByteOrder.h"
 
 #include <cstring>

@@ -1,5 +1,4 @@
 #include "codec/FirmwareImage.h"
-
 #include "codec/ByteOrder.h"
 #include "codec/FlashMap.h"
 

@@ -5,7 +5,6 @@
 #include "device/FrameCommands.h"
 #include "device/HidTransport.h"
 #include "device/RegisterAccess.h"
-
 #include <QString>
 
 #include <memory>

@@ -1,5 +1,6 @@
 #include "device/ModeSwitch.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "app/TextIds.h"
 #include "codec/ByteOrder.h"

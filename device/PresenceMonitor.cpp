@@ -1,5 +1,6 @@
 #include "device/PresenceMonitor.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"

@@ -1,5 +1,6 @@
 #include "device/StatusCheck.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "codec/ByteOrder.h"
 #include "device/Delay.h"

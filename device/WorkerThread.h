@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 
 // The one contract of every worker thread of the tool (the presence monitor, the
 // imaging, calibration and key workers, the firmware update):
@@ -45,3 +46,8 @@ protected:
 private:
     std::atomic<int> stopFlag_{0};
 };
+
+// For a window that must not block while its worker stops: runs next once, on
+// context's thread, when the worker's thread has ended (soon, when it is not running).
+// Ask the worker to stop first.
+void whenFinished(WorkerThread& worker, QObject* context, std::function<void()> next);

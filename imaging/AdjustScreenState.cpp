@@ -2,19 +2,25 @@
 
 #include "device/Delay.h"
 
-namespace {
+SaveWait::SaveWait(AdjustScreenState& state) : state_(state)
+{
+    state_.saveRequest = 1;
+}
 
-constexpr int kSaveWaitSteps = 31;
-constexpr double kSaveWaitStepMs = 100;
-
-} // namespace
+int SaveWait::step()
+{
+    if (!state_.saveRequest)
+        return state_.saveResult.exchange(0);
+    return ++steps_ < kSteps ? kWaiting : 0;
+}
 
 int requestSave(AdjustScreenState& state)
 {
-    state.saveRequest = 1;
-    for (int i = 0; i < kSaveWaitSteps && state.saveRequest; ++i)
-        delay::wait(kSaveWaitStepMs);
-    if (state.saveRequest)
-        return 0;
-    return state.saveResult.exchange(0);
+    SaveWait wait(state);
+    int outcome = SaveWait::kWaiting;
+    while (outcome == SaveWait::kWaiting) {
+        delay::wait(SaveWait::kStepMs);
+        outcome = wait.step();
+    }
+    return outcome;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/FrameHandover.h"
+
 #include <atomic>
 
 // What the image-adjusting window and its worker share. The window writes the search
@@ -21,9 +23,28 @@ struct AdjustScreenState {
     std::atomic<int> frameValid{0};
     // A whole preview frame is in the buffers.
     std::atomic<int> frameReady{0};
+    // That frame, for the window to paint.
+    FrameHandover frames;
 };
 
-// The Save button's wait: asks for a save and waits in 100 ms steps, at most 31, while
-// it is pending. 1 when the frame stored its values; 0 when it refused or the worker did
-// not serve the request in time (the request then stays pending).
+// The Save button's wait: asks for a save, then looks every 100 ms, at most 31 times,
+// whether the worker has served it. The window steps it from a timer.
+class SaveWait {
+public:
+    static constexpr int kSteps = 31;
+    static constexpr double kStepMs = 100;
+    static constexpr int kWaiting = -1;
+
+    explicit SaveWait(AdjustScreenState& state);
+    // After one more step: kWaiting, or 1 when the frame stored its values, 0 when it
+    // refused or the worker did not serve the request in time (the request then stays
+    // pending, for a later worker).
+    int step();
+
+private:
+    AdjustScreenState& state_;
+    int steps_ = 0;
+};
+
+// The same wait, blocking (for callers without an event loop).
 int requestSave(AdjustScreenState& state);

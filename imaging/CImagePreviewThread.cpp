@@ -97,6 +97,7 @@ void CImagePreviewThread::run()
         }
         if (!guard())
             return;
+        state_.frames.publish(pFrameYA, pFrameYB);
         state_.frameReady = 1;
         report(kAdjustNewFrame);
     }

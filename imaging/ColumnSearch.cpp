@@ -1,5 +1,6 @@
 #include "imaging/ColumnSearch.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "device/Delay.h"
 #include "imaging/DeviceSteps.h"

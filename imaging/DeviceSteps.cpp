@@ -1,6 +1,13 @@
 #include "imaging/DeviceSteps.h"
 
 #include "device/DeviceState.h"
+#include "imaging/OpticalParams.h"
+
+namespace {
+
+constexpr size_t kOptimumTableOffset = 5; // in the OptimalizeLine reply
+
+} // namespace
 
 namespace device_steps {
 
@@ -34,6 +41,17 @@ int portRead(Device& device, Side side, uint16_t reg, uint8_t& value)
 int trigger(Device& device)
 {
     const int ok = checked(device, device.commands.trigger());
+    if (ok)
+        g_isDeviceCommunicate = 1;
+    return ok;
+}
+
+int optimalizeLine(Device& device, Side side, uint16_t firstColumn, uint16_t lastColumn)
+{
+    std::array<uint8_t, FrameCommands::kOptimalizeReply> reply{};
+    const int ok =
+        checked(device, device.commands.OptimalizeLine(side, firstColumn, lastColumn, reply));
+    opticalParams(side).setOptimumLines(decodeOptimumLines(reply.data() + kOptimumTableOffset));
     if (ok)
         g_isDeviceCommunicate = 1;
     return ok;

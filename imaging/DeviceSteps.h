@@ -19,5 +19,9 @@ int portWrite(Device& device, Side side, uint16_t reg, uint8_t value);
 int portRead(Device& device, Side side, uint16_t reg, uint8_t& value);
 // The trigger command; success also marks the frame as communicating.
 int trigger(Device& device);
+// OptimalizeLine for one side over the given columns into the side's working table (a
+// failed request leaves the "no segments" table there); success also marks the frame as
+// communicating.
+int optimalizeLine(Device& device, Side side, uint16_t firstColumn, uint16_t lastColumn);
 
 } // namespace device_steps

@@ -1,5 +1,6 @@
 #include "imaging/ImageAdjusting.h"
 
+#include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
@@ -17,18 +18,11 @@ namespace {
 constexpr uint16_t kFirstColumn = 0;
 constexpr uint16_t kLastColumn = 639;
 constexpr uint16_t kExposureFirstColumn = 100;
-constexpr size_t kOptimumTableOffset = 5; // in the OptimalizeLine reply
 constexpr uint8_t kSensorGainRegister = 0x00;
 constexpr uint8_t kSensorGainForEvaluation = 0x1F;
 constexpr uint8_t kSensorExposureRegister = 0x10;
 constexpr uint8_t kSensorExposureForEvaluation = 0xF0;
 constexpr double kEvaluationSettleMs = 500;
-
-// A start line the frame may be configured with.
-bool isStartLine(uint32_t line)
-{
-    return line >= 1 && line <= kLastColumn;
-}
 
 } // namespace
 
@@ -88,9 +82,10 @@ int ImageAdjusting::SearchStartLines()
     const int slaveOk = device_steps::checked(
         device_, device_.commands.SearchStartline(Side::Slave, low, high, slave));
     g_StartLineS = slave;
-    // A frame that did not find the band answers with a line outside the sensor
-    // (0xFFFF); configuring it would only fail later under another name.
-    g_SearchStartLine = masterOk && slaveOk && isStartLine(master) && isStartLine(slave);
+    // Whether a line outside the sensor (a frame that did not find the band answers
+    // 0xFFFF) may be configured is the frame's to say; the window shows such a line as
+    // not found.
+    g_SearchStartLine = masterOk && slaveOk;
     return g_SearchStartLine;
 }
 
@@ -113,15 +108,9 @@ int ImageAdjusting::OptimalizeLines()
 {
     g_OptimumLineFlag = 0;
     for (Side side : {Side::Master, Side::Slave}) {
-        if (!steps_.next())
+        if (!steps_.next() ||
+            !device_steps::optimalizeLine(device_, side, kFirstColumn, kLastColumn))
             return 0;
-        std::array<uint8_t, FrameCommands::kOptimalizeReply> reply{};
-        const int ok = device_steps::checked(
-            device_, device_.commands.OptimalizeLine(side, kFirstColumn, kLastColumn, reply));
-        opticalParams(side).setOptimumLines(decodeOptimumLines(reply.data() + kOptimumTableOffset));
-        if (!ok)
-            return 0;
-        g_isDeviceCommunicate = 1;
     }
     g_OptimumLineFlag = 1;
     return 1;

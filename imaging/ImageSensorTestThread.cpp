@@ -1,5 +1,6 @@
 #include "imaging/ImageSensorTestThread.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "device/DeviceState.h"
 #include "imaging/BackgroundFrames.h"

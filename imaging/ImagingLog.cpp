@@ -1,5 +1,6 @@
 #include "imaging/ImagingLog.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 
 #include <string>

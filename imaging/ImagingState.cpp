@@ -3,6 +3,7 @@
 #include "imaging/BackgroundFrames.h"
 #include "imaging/LineImages.h"
 #include "imaging/OpticalParams.h"
+#include "imaging/SampleStore.h"
 #include "imaging/SearchState.h"
 
 void resetImagingState()
@@ -23,4 +24,5 @@ void resetImagingState()
     g_EdgeSample = {};
     g_BackgroundFrames = {};
     previewLineCount = 5;
+    sample_store::g_SampleCount = 0;
 }

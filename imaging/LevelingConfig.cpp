@@ -1,6 +1,8 @@
 #include "imaging/LevelingConfig.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
+#include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
 #include "imaging/DeviceSteps.h"
 #include "imaging/SearchState.h"
@@ -17,6 +19,7 @@ void readLevelingSettings(LevelingConfig& config, const SettingsFile& file)
     const QString group = QStringLiteral("Vireto_Config");
     config.QualityEvaluation = file.readInt(group, QStringLiteral("QualityEvaluation"), 1);
     config.TestSensor = file.readInt(group, QStringLiteral("TestSensor"), 0);
+    config.DifferenceImage = file.readInt(group, QStringLiteral("DifferenceImage"), 48);
 }
 
 int prepareLeveling(Device& device, LevelingConfig& config)

@@ -15,6 +15,9 @@ struct LevelingConfig {
     int QualityEvaluation = 1;
     // Vireto_Config/TestSensor (default 0): run the sensor data-cable test first.
     int TestSensor = 0;
+    // Vireto_Config/DifferenceImage (default "48"): the threshold line of the difference
+    // drawing.
+    int DifferenceImage = 48;
 };
 
 // The settings the image-adjusting window reads when it is built.

@@ -16,22 +16,26 @@ std::array<EdgeSample, 2> g_EdgeSample{};
 
 FrameBuffers::FrameBuffers()
 {
-    pFrameYA = static_cast<uint8_t*>(std::calloc(kBufferSize, 1));
-    if (!pFrameYA) {
+    a_ = static_cast<uint8_t*>(std::calloc(kBufferSize, 1));
+    pFrameYA = a_;
+    if (!a_) {
         qCDebug(lcImaging, "PreviewInit: pFrameYA malloc failed!\n");
         return;
     }
-    pFrameYB = static_cast<uint8_t*>(std::calloc(kBufferSize, 1));
-    if (!pFrameYB)
+    b_ = static_cast<uint8_t*>(std::calloc(kBufferSize, 1));
+    pFrameYB = b_;
+    if (!b_)
         qCDebug(lcImaging, "PreviewInit: pFrameYB malloc failed!\n");
 }
 
 FrameBuffers::~FrameBuffers()
 {
-    std::free(pFrameYA);
-    std::free(pFrameYB);
-    pFrameYA = nullptr;
-    pFrameYB = nullptr;
+    if (pFrameYA == a_)
+        pFrameYA = nullptr;
+    if (pFrameYB == b_)
+        pFrameYB = nullptr;
+    std::free(a_);
+    std::free(b_);
 }
 
 uint8_t memoryFlagOf(uint8_t mode)

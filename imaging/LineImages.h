@@ -33,13 +33,21 @@ extern std::atomic<int> previewLineCount;
 // Allocates and zeroes both buffers and publishes them as pFrameYA / pFrameYB; frees
 // and clears them when it goes. A failed allocation leaves the pointer empty (and the
 // second buffer unallocated when the first failed) after its debug message.
+//
+// Each owner frees only the buffers it allocated: when a second owner has taken the
+// globals over (a window opened while the previous one is still leaving), the first
+// one's end leaves them alone.
 class FrameBuffers {
 public:
     FrameBuffers();
     ~FrameBuffers();
     FrameBuffers(const FrameBuffers&) = delete;
     FrameBuffers& operator=(const FrameBuffers&) = delete;
-    bool valid() const { return pFrameYA != nullptr && pFrameYB != nullptr; }
+    bool valid() const { return a_ != nullptr && b_ != nullptr; }
+
+private:
+    uint8_t* a_ = nullptr;
+    uint8_t* b_ = nullptr;
 };
 
 // Parameters of the next image read, the same for both sides.

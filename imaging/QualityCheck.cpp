@@ -1,5 +1,6 @@
 #include "imaging/QualityCheck.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "imaging/ImagingLog.h"
 

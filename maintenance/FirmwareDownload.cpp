@@ -1,11 +1,13 @@
 #include "maintenance/FirmwareDownload.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "codec/ByteOrder.h"
+#include "codec/ConfigRecord.h"
+#include "codec/FlashMap.h"
 #include "device/ConfigRecordStore.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
-#include "codec/FlashMap.h"
 #include "maintenance/MaintenanceCategory.h"
 
 #include <QFile>

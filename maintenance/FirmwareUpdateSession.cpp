@@ -1,11 +1,12 @@
 #include "maintenance/FirmwareUpdateSession.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
+#include "codec/FlashMap.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
-#include "codec/FlashMap.h"
 #include "device/ModeSwitch.h"
 #include "device/PresenceMonitor.h"
 #include "maintenance/FirmwareDownload.h"

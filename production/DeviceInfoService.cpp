@@ -1,10 +1,9 @@
 #include "production/DeviceInfoService.h"
-
 #include "app/AppContext.h"
 #include "app/LogSink.h"
 #include "app/SettingsFile.h"
-#include "device/DeviceCategory.h"
 #include "codec/FlashMap.h"
+#include "device/DeviceCategory.h"
 
 #include <QDir>
 

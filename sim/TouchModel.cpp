@@ -15,6 +15,7 @@ namespace {
 constexpr double kDegrees = 180.0 / std::numbers::pi;
 constexpr double kLastPosition = 1279.0; // 640 sensor pixels, in half-pixel positions
 constexpr uint8_t kKeyDescriptor = 0x80;
+constexpr uint8_t kReleaseFlag = 255; // the query's last byte: the tool has taken the touch
 // A shadow must be at least this wide before a glint can split it.
 constexpr double kSplitHalfWidth = 20.0;
 constexpr double kSplitGap = 2.0;
@@ -146,6 +147,16 @@ std::optional<int> TouchModel::sensorPosition(Side camera, const ScreenPoint& p)
     return static_cast<int>(std::lround(*exact));
 }
 
+std::optional<TouchModel::ReportedShadow> TouchModel::reportedShadow(Side camera,
+                                                                     const ScreenPoint& p) const
+{
+    const std::optional<Shadow> s = fingerShadow(camera, p);
+    if (!s)
+        return std::nullopt;
+    return ReportedShadow{static_cast<int>(std::lround(s->position)),
+                          static_cast<int>(std::max(1L, std::lround(s->halfWidth)))};
+}
+
 std::optional<ScreenPoint> TouchModel::exactLocate(int leftPosition, int rightPosition) const
 {
     const double a = angleOfPosition(scene_.left, leftPosition) / kDegrees;
@@ -204,8 +215,9 @@ std::vector<uint8_t> TouchModel::answer(const uint8_t* request, int triggers)
     ++queries_;
     VirtualOperator::TargetKey key{};
     std::copy(request, request + key.size(), key.begin());
+    const bool released = request[6] == kReleaseFlag;
     const std::optional<ScreenPoint> touch =
-        operator_.step(key, aimPointOf(request), triggers, random_);
+        operator_.step(key, aimPointOf(request), triggers, released, random_);
     touching_ = placed_ ? placed_ : touch;
 
     std::uniform_real_distribution<double> unit(0.0, 1.0);

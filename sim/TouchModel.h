@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/CommandCodes.h"
 #include "codec/SensorAngleTables.h"
+#include "device/CommandCodes.h"
 #include "sim/VirtualOperator.h"
 
 #include <array>
@@ -92,6 +92,13 @@ public:
     // rounding of it; nothing when the shadow falls off the sensor.
     std::optional<double> exactPosition(Side camera, const ScreenPoint& p) const;
     std::optional<int> sensorPosition(Side camera, const ScreenPoint& p) const;
+    // A finger's shadow at p as the camera reports it without jitter: rounded position and
+    // half-width; nothing when it falls off the sensor.
+    struct ReportedShadow {
+        int position = 0;
+        int halfWidth = 0;
+    };
+    std::optional<ReportedShadow> reportedShadow(Side camera, const ScreenPoint& p) const;
     // Where the exact camera model puts a pair of sensor positions.
     std::optional<ScreenPoint> exactLocate(int leftPosition, int rightPosition) const;
 

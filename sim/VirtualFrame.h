@@ -163,6 +163,11 @@ public:
     BezelTruth bezel(Side side) const;
     void setBezel(Side side, const BezelTruth& bezel);
     ModuleOptics opticsTruth(Side side) const;
+    // What a leveling followed by axis-adjusting finds when the near bottom corner of the
+    // touch scene's desktop (5 pixels inside) is touched exactly: the start column where
+    // that corner's shadow begins (100 when the shadow lies beyond position 200, at most
+    // 100), the end column at least 560, the optimum lines over those columns.
+    ModuleOptics axisAdjustedTruth(Side side) const;
     // The module's current picture without noise.
     std::vector<uint8_t> idealPicture(Side side) const;
     // The modules keep capturing while they are read (a read from the first byte of the

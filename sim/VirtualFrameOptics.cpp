@@ -1,4 +1,5 @@
 #include "sim/VirtualFrame.h"
+#include <algorithm>
 
 // The optical part of the virtual frame's public face: faults and the model's truth.
 namespace sim {
@@ -58,6 +59,35 @@ ModuleOptics VirtualFrame::opticsTruth(Side side) const
 {
     std::lock_guard lock(mutex_);
     return state_.opticsModel.levelled(side);
+}
+
+ModuleOptics VirtualFrame::axisAdjustedTruth(Side side) const
+{
+    constexpr int kInset = 5;
+    constexpr int kNearStart = 200;
+    constexpr int kLargestStart = 100;
+    constexpr uint16_t kSmallestEnd = 560;
+    std::lock_guard lock(mutex_);
+    ModuleOptics o = state_.opticsModel.levelled(side);
+    const TouchScene& scene = state_.touchModel.scene();
+    const ScreenPoint corner{
+        static_cast<double>(side == Side::Master ? kInset : scene.width - kInset),
+        static_cast<double>(scene.height - kInset)};
+    int start = kLargestStart;
+    const auto shadow = state_.touchModel.reportedShadow(side, corner);
+    if (shadow && shadow->position <= kNearStart) {
+        // Where the shadow begins, in sensor columns (positions are half-pixels).
+        start = (shadow->position - shadow->halfWidth) / 2 + 1;
+        if (start == 1)
+            start = shadow->position;
+        start = std::clamp(start, 0, kLargestStart);
+    }
+    o.startColumn = static_cast<uint16_t>(start);
+    o.endColumn = std::max(o.endColumn, kSmallestEnd);
+    const BezelTruth& bezel = state_.opticsModel.bezel(side);
+    o.optimumLines =
+        state_.opticsModel.optimumLines(side, bezel.startLine, o.startColumn, o.endColumn);
+    return o;
 }
 
 void VirtualFrame::holdPictures(bool hold)

@@ -10,12 +10,13 @@ void VirtualOperator::setSettings(const OperatorSettings& settings)
     settings_ = settings;
     target_.reset();
     touch_.reset();
+    lifted_ = false;
     firstOfRun_ = true;
 }
 
 std::optional<ScreenPoint> VirtualOperator::step(const TargetKey& target,
                                                  const std::optional<ScreenPoint>& aim,
-                                                 int triggers, std::mt19937& random)
+                                                 int triggers, bool released, std::mt19937& random)
 {
     if (!settings_.present)
         return std::nullopt;
@@ -29,9 +30,21 @@ std::optional<ScreenPoint> VirtualOperator::step(const TargetKey& target,
         touch_.reset();
         wait_ = firstOfRun_ ? settings_.firstTouchDelay : settings_.reactionReports;
         firstOfRun_ = false;
+        lifted_ = false;
     }
     if (!aim)
         return std::nullopt;
+    if (settings_.liftOnRelease) {
+        if (released) {
+            touch_.reset();
+            lifted_ = true;
+            return std::nullopt;
+        }
+        if (lifted_) {
+            lifted_ = false;
+            wait_ = settings_.reactionReports;
+        }
+    }
     if (!touch_) {
         if (wait_ > 0) {
             --wait_;

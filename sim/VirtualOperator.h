@@ -20,6 +20,10 @@ struct OperatorSettings {
     int firstTouchDelay = 70; // after a run starts (trigger): watch the warm-up, then touch
     int reactionReports = 3;  // between a new target and the touch
     int holdReports = 2000;   // a touch that no new target ends is lifted and tried again
+    // Lifts the finger as soon as a query for the touched target says the touch was
+    // taken (release flag 255), as someone does who watches the prompt move on, and
+    // touches that target again only when asked with the flag clear.
+    bool liftOnRelease = false;
 };
 
 // Someone in front of the frame: when a query names a target, touches it (after a
@@ -34,9 +38,10 @@ public:
     const OperatorSettings& settings() const { return settings_; }
 
     // One report: where the finger is now. aim: the point the query names (nothing when
-    // it names none). triggers: a new count means a new run.
+    // it names none). triggers: a new count means a new run. released: the query's
+    // release flag says the touch was taken.
     std::optional<ScreenPoint> step(const TargetKey& target, const std::optional<ScreenPoint>& aim,
-                                    int triggers, std::mt19937& random);
+                                    int triggers, bool released, std::mt19937& random);
 
 private:
     OperatorSettings settings_;
@@ -45,6 +50,7 @@ private:
     std::optional<TargetKey> target_;
     int wait_ = 0;
     int held_ = 0;
+    bool lifted_ = false; // lifted on a release, for the target named now
     std::optional<ScreenPoint> touch_;
 };
 

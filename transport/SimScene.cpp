@@ -3,16 +3,32 @@
 #include "sim/PrintedKeys.h"
 #include "sim/VirtualFrame.h"
 
-void SimScene::placeOperator(int width, int height, int sensorType, double aimError)
+namespace {
+
+void place(sim::VirtualFrame& frame, int width, int height, int sensorType, double aimError,
+           bool liftOnRelease)
 {
-    frame_->setScreenSize(width, height);
-    sim::TouchScene scene = frame_->touchScene();
+    frame.setScreenSize(width, height);
+    sim::TouchScene scene = frame.touchScene();
     scene.sensorType = sensorType;
-    frame_->setTouchScene(scene);
+    frame.setTouchScene(scene);
     sim::OperatorSettings op;
     op.present = true;
     op.aimError = aimError;
-    frame_->setVirtualOperator(op);
+    op.liftOnRelease = liftOnRelease;
+    frame.setVirtualOperator(op);
+}
+
+} // namespace
+
+void SimScene::placeOperator(int width, int height, int sensorType, double aimError)
+{
+    place(*frame_, width, height, sensorType, aimError, false);
+}
+
+void SimScene::placeReleasingOperator(int width, int height, int sensorType, double aimError)
+{
+    place(*frame_, width, height, sensorType, aimError, true);
 }
 
 void SimScene::printKeys(const KeyGroups& groups, int width, int height)

@@ -14,6 +14,7 @@ public:
     explicit SimScene(std::shared_ptr<sim::VirtualFrame> frame) : frame_(std::move(frame)) {}
 
     void placeOperator(int width, int height, int sensorType, double aimError) override;
+    void placeReleasingOperator(int width, int height, int sensorType, double aimError) override;
     void printKeys(const KeyGroups& groups, int width, int height) override;
     std::optional<Point> fingerPoint() const override;
     std::optional<Point> exactLocate(int leftPosition, int rightPosition) const override;

@@ -22,6 +22,10 @@ public:
     // A w x h desktop with sensors of the given type, and an operator in front of it who
     // touches each target as it is shown, within aimError pixels.
     virtual void placeOperator(int width, int height, int sensorType, double aimError) = 0;
+    // The same operator for a workflow that tells the frame when it has taken a touch
+    // (the query's release flag, as the find-column corners do): the finger is lifted
+    // then, instead of when the next target is named.
+    virtual void placeReleasingOperator(int width, int height, int sensorType, double aimError) = 0;
     // Keys printed on the bezel of a w x h desktop for the layout's groups.
     virtual void printKeys(const KeyGroups& groups, int width, int height) = 0;
     // Where the finger is now; where a pair of sensor positions lies exactly.

@@ -12,11 +12,13 @@ namespace {
 
 using caltest::FrameHost;
 
-CandidateReport query(FrameHost& host, uint8_t index, int x, int y, uint8_t mode = 0)
+CandidateReport query(FrameHost& host, uint8_t index, int x, int y, uint8_t mode = 0,
+                      uint8_t releaseFlag = 0)
 {
     CandidateReport r;
     int sides = 0;
-    EXPECT_NE(GetTouchPoints(host.device, capture::targetRequest(mode, index, x, y, 0), r, sides),
+    EXPECT_NE(GetTouchPoints(host.device, capture::targetRequest(mode, index, x, y, releaseFlag), r,
+                             sides),
               kQueryFailed);
     return r;
 }
@@ -151,6 +153,29 @@ TEST(VirtualOperator, WatchesTheWarmUpTouchesTheNamedTargetAndLiftsForTheNext)
     // A new run (trigger) starts with the long delay again.
     ASSERT_EQ(host.device.commands.trigger(), 1);
     EXPECT_EQ(query(host, 0, 120, 33).rightCount, 0);
+}
+
+TEST(VirtualOperator, OneWhoLiftsOnReleaseLetsGoWhenTheTouchWasTaken)
+{
+    FrameHost host;
+    host.frame->setTouchScene(sim::TouchScene::clean(1920, 1080));
+    sim::OperatorSettings op;
+    op.present = true;
+    op.firstTouchDelay = 0;
+    op.reactionReports = 2;
+    for (bool lifts : {false, true}) {
+        op.liftOnRelease = lifts;
+        host.frame->setVirtualOperator(op);
+        EXPECT_EQ(query(host, 0, 5, 1075).leftCount, 1);
+        // The same corner, with the flag that the touch was taken.
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(query(host, 0, 5, 1075, 0, 255).leftCount, lifts ? 0 : 1) << i;
+        if (lifts) { // asked again with the flag clear: back after the reaction time
+            EXPECT_EQ(query(host, 0, 5, 1075).leftCount, 0);
+            EXPECT_EQ(query(host, 0, 5, 1075).leftCount, 0);
+            EXPECT_EQ(query(host, 0, 5, 1075).leftCount, 1);
+        }
+    }
 }
 
 TEST(VirtualOperator, AimErrorStaysWithinItsRadius)

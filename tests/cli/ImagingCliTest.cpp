@@ -11,8 +11,8 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
-
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -96,8 +96,8 @@ TEST_F(ImagingCliTest, LevelFailuresSayWhichStepFailed)
     frame->hideStartLine(Side::Slave);
     CliRun r = cli({"level"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "vireto-cli: image-adjusting failed: the start-line search failed (Master "
-                     "236, Slave 65535)\n");
+    EXPECT_EQ(r.err, "vireto-cli: image-adjusting failed: the frame did not take the start lines "
+                     "(Master 236, Slave 65535)\n");
     EXPECT_TRUE(r.out.isEmpty());
 
     frame->clearFaults();
@@ -108,6 +108,40 @@ TEST_F(ImagingCliTest, LevelFailuresSayWhichStepFailed)
     EXPECT_EQ(frame->mode(), 0x22) << "back in work mode after a failed column search";
 
     EXPECT_EQ(cli({"level", "--bogus"}).exitCode, 2);
+}
+
+TEST_F(ImagingCliTest, FindColumnTakesTheCornersAndTheFrameStoresThem)
+{
+    const QString sim = "sim:" + dir.file("frame.flash");
+    CliRun r = cli({"find-column"}, sim);
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.out.contains("bottom-left corner taken\nbottom-right corner taken\n"));
+    const QRegularExpression side("(Master \\(left\\)|Slave \\(right\\)): start column (\\d+), "
+                                  "columns (\\d+)\\.\\.(\\d+)\n");
+    std::vector<int> starts;
+    for (auto it = side.globalMatch(QString::fromLatin1(r.out)); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        starts.push_back(m.captured(2).toInt());
+        EXPECT_EQ(m.captured(3), m.captured(2)) << "the found column is the one in use";
+        EXPECT_GE(m.captured(4).toInt(), 560);
+    }
+    ASSERT_EQ(starts.size(), 2u) << r.out.constData();
+    EXPECT_TRUE(r.out.endsWith("stored\n"));
+    std::string error;
+    auto stored = sim::VirtualFrame::withFlashFile(dir.file("frame.flash").toStdString(), error);
+    ASSERT_TRUE(stored) << error;
+    const std::vector<uint8_t> block = stored->readFlash(flash_map::kSensorBlock, 80);
+    EXPECT_EQ(block[12] | block[13] << 8, starts[0]);
+    EXPECT_EQ(block[74] | block[75] << 8, starts[1]);
+    EXPECT_LT(starts[0], 100);
+
+    EXPECT_EQ(cli({"find-column"}).exitCode, 2) << "a real frame needs the desktop size";
+    EXPECT_EQ(cli({"find-column", "--screen", "1920"}).exitCode, 2);
+    frame->refuseCommand(0x0B);
+    r = cli({"find-column", "--screen", "1920x1080"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains("the frame did not answer the probe")) << r.err.constData();
+    EXPECT_EQ(frame->mode(), 0x22) << "back in work mode";
 }
 
 TEST_F(ImagingCliTest, ImageGrabWritesPicturesThatShowTheBand)

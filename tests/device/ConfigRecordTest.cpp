@@ -1,10 +1,11 @@
+#include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
-
-#include "tests/support/FrameHarness.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
+#include "tests/support/FrameHarness.h"
+#include "tests/support/LogCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -98,7 +99,6 @@ protected:
         }
         return n;
     }
-
 };
 
 TEST_F(ConfigRecordDeviceTest, BlankFlashGetsTheDefaultRecord)

@@ -1,13 +1,13 @@
-#include "production/DeviceInfoService.h"
-
-#include "tests/support/FrameHarness.h"
 #include "app/SettingsFile.h"
 #include "codec/ByteOrder.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
+#include "production/DeviceInfoService.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
 #include "tests/support/FileFlags.h"
+#include "tests/support/FrameHarness.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -2,11 +2,12 @@
 
 #include "device/DeviceArrivalWatcher.h"
 
-#include "tests/support/FrameHarness.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
+#include "tests/support/FrameHarness.h"
+#include "tests/support/LogCapture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -96,7 +96,8 @@ TEST_F(ImageAdjustingTest, FlippedSensorSearchesTheLowerRows)
 {
     moveBezel(Side::Master, 120, 598, 1.6, 0.005);
     moveBezel(Side::Slave, 130, 601, 4.4, -0.005);
-    EXPECT_EQ(search(), ImageAdjusting::kStartLineFailed) << "200..300 does not hold them";
+    EXPECT_EQ(search(), ImageAdjusting::kConfigStartLineFailed)
+        << "200..300 does not hold them: the frame answers 0xFFFF and will not take it";
     frame->setSensorRegister(Side::Master, 0x12, 0x40);
     ASSERT_EQ(prepareLeveling(*device, harness->config), 1);
     EXPECT_EQ(g_StartLineSearchLow, 50);
@@ -230,9 +231,9 @@ TEST_F(ImageAdjustingTest, ProjectionWithoutLampsKeepsThePreviousEnd)
 
 // --- Failures ------------------------------------------------------------------------
 
-TEST_F(ImageAdjustingTest, StartLineNotFoundGivesCode1)
+TEST_F(ImageAdjustingTest, MissingStartLineReplyGivesCode1)
 {
-    frame->hideStartLine(Side::Slave);
+    frame->refuseCommand(0x24, 1); // the Slave's search
     EXPECT_EQ(search(), ImageAdjusting::kStartLineFailed);
     EXPECT_EQ(g_SearchStartLine, 0);
     EXPECT_EQ(g_StartLineM, 236u);
@@ -242,6 +243,17 @@ TEST_F(ImageAdjustingTest, StartLineNotFoundGivesCode1)
     frame->refuseCommand(0x11, 1);
     EXPECT_EQ(search(), ImageAdjusting::kStartLineFailed);
     EXPECT_EQ(g_StartLineM, 0xFFFFu);
+    EXPECT_EQ(g_StartLineS, 238u) << "the Slave is still asked";
+}
+
+TEST_F(ImageAdjustingTest, LineOutsideTheSensorIsForTheFrameToRefuse)
+{
+    // Both replies arrived: the search counts as done, whatever the lines are.
+    frame->hideStartLine(Side::Slave);
+    EXPECT_EQ(search(), ImageAdjusting::kConfigStartLineFailed);
+    EXPECT_EQ(g_SearchStartLine, 1);
+    EXPECT_EQ(g_StartLineS, 0xFFFFu);
+    EXPECT_EQ(g_OptimumStartLine, 0);
 }
 
 TEST_F(ImageAdjustingTest, RefusedStartLineConfigurationGivesCode3)

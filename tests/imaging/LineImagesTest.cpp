@@ -4,7 +4,6 @@
 #include "device/DeviceState.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
-
 #include "tests/support/FrameHarness.h"
 
 #include <gtest/gtest.h>
@@ -48,7 +47,6 @@ protected:
                                static_cast<uint16_t>(r[4] | r[5] << 8)});
         return out;
     }
-
 };
 
 TEST_F(LineImagesTest, BuffersStartZeroedAndAreReleased)
@@ -188,6 +186,28 @@ TEST_F(LineImagesTest, EdgeSampleStopsOnTheGuardTheStopFlagOrALostFrame)
     g_isDeviceCommunicate = 0;
     EXPECT_EQ(readEdgeSample(*device, Side::Master, sample, control), 0);
     EXPECT_EQ(codes, std::vector<int>{6});
+}
+
+} // namespace
+
+namespace {
+
+// A window opened while the previous one is still leaving: the previous owner's end
+// must not free the buffers the new one reads into.
+TEST(FrameBuffersTest, AnOwnerFreesOnlyWhatItAllocated)
+{
+    auto first = std::make_unique<FrameBuffers>();
+    ASSERT_TRUE(first->valid());
+    {
+        FrameBuffers second;
+        uint8_t* const a = pFrameYA;
+        first.reset();
+        EXPECT_EQ(pFrameYA, a) << "the second owner's buffers stay in place";
+        ASSERT_NE(pFrameYB, nullptr);
+        pFrameYA[frame_geometry::kBufferSize - 1] = 1; // still ours to write
+    }
+    EXPECT_EQ(pFrameYA, nullptr);
+    EXPECT_EQ(pFrameYB, nullptr);
 }
 
 } // namespace

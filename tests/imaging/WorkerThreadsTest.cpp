@@ -128,7 +128,7 @@ TEST_F(AdjustWorkerTest, FailedSearchStopsTheWorkerWithItsCode)
 {
     state.loadFlag = 0;
     state.searchDone = 0;
-    frame->hideStartLine(Side::Master);
+    frame->refuseCommand(0x11);
     start();
     ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
@@ -211,6 +211,34 @@ TEST_F(EngineeringPreviewTest, FramesWhileTheSwitchIsOnAndAQuietEnd)
     EXPECT_EQ(opticalParams(Side::Master).values().endColumn,
               sim::factoryValues().of(Side::Master).endColumn);
     EXPECT_EQ(worker->storedBlock()[0], 'F');
+}
+
+TEST_F(EngineeringPreviewTest, DeferredAccessesRunBetweenWholeFrames)
+{
+    EXPECT_FALSE(worker->runAfterFrame([] { return 0; })) << "not started";
+    state.previewSwitch = 1;
+    start();
+    std::atomic<size_t> slaveLinesBefore{1};
+    std::atomic<int> ran{0};
+    ASSERT_TRUE(worker->runAfterFrame([&] {
+        slaveLinesBefore = requestsWith(0x81);
+        ++ran;
+        return 13;
+    }));
+    ASSERT_TRUE(waitFor([&] { return log.count(13) == 1; }));
+    EXPECT_EQ(ran, 1);
+    EXPECT_GT(slaveLinesBefore, 0u);
+    EXPECT_EQ(slaveLinesBefore % 8, 0u) << "never in the middle of a frame";
+    const auto at13 = std::find(log.codes.begin(), log.codes.end(), 13);
+    ASSERT_NE(at13, log.codes.begin());
+    EXPECT_EQ(*(at13 - 1), 10) << "right after a whole frame was reported";
+
+    // One queued as the preview ends still runs.
+    ASSERT_TRUE(worker->runAfterFrame([&] { return ++ran, 0; }));
+    state.previewSwitch = 0;
+    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
+    EXPECT_EQ(ran, 2);
+    EXPECT_FALSE(worker->runAfterFrame([] { return 0; })) << "finished";
 }
 
 TEST_F(EngineeringPreviewTest, FailedLineReadReports11AndClearsTheSwitch)

@@ -2,6 +2,7 @@
 
 #include "app/SettingsFile.h"
 #include "codec/ByteOrder.h"
+#include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
@@ -10,6 +11,7 @@
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
 #include "tests/support/FrameHarness.h"
+#include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>

@@ -28,8 +28,8 @@ public:
         bool open = true; // open the frame and mark it present
     };
 
-    explicit FrameHarness(std::shared_ptr<sim::VirtualFrame> frame =
-                              std::make_shared<sim::VirtualFrame>())
+    explicit FrameHarness(
+        std::shared_ptr<sim::VirtualFrame> frame = std::make_shared<sim::VirtualFrame>())
         : FrameHarness(std::move(frame), Options{})
     {
     }
@@ -78,11 +78,11 @@ private:
 
 // A fixture around the harness, for tests that keep the frame and the device as
 // members: a fresh harness per test; useFrame() starts over on another virtual frame
-// (blank flash, other contents, other options).
+// (blank flash, other contents, other options). The harness goes with the fixture,
+// after the members of derived fixtures (windows and workers that use its device).
 class FrameTest : public ::testing::Test {
 protected:
     void SetUp() override { useFrame(std::make_shared<sim::VirtualFrame>()); }
-    void TearDown() override { host.reset(); }
 
     void useFrame(std::shared_ptr<sim::VirtualFrame> f, FrameHarness::Options options = {})
     {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/AppContext.h"
+
 #include "tests/support/TempDir.h"
 
 #include <QFile>

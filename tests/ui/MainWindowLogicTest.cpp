@@ -2,6 +2,7 @@
 
 #include "UiTestSupport.h"
 #include "app/SettingsFile.h"
+#include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
 #include "maintenance/FirmwareUpdateSession.h"
 

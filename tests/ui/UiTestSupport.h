@@ -32,11 +32,7 @@ protected:
         app.loadLookAndLanguage(1024, 768);
         app.skinDirectory = QString(VIRETO_BIN_DIR) + "/skin/1024/";
     }
-    void TearDown() override
-    {
-        QDir::setCurrent(previousFolder);
-        FrameTest::TearDown();
-    }
+    void TearDown() override { QDir::setCurrent(previousFolder); }
     // Lets queued signals arrive until the condition holds (or 5 s pass).
     template <typename Condition>
     bool waitUntil(Condition condition, int ms = 5000)

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
+#include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"

@@ -3,9 +3,14 @@
 #include "app/AppContext.h"
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
+#include "calibration/CalibrationRunState.h"
 #include "device/DeviceArrivalWatcher.h"
+#include "device/DeviceJob.h"
+#include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
 #include "imaging/LineImages.h"
+#include "transport/VirtualScene.h"
+#include "ui/leveling/AdjustScreenWin.h"
 #include "ui/leveling/PreviewPanel.h"
 #include "ui/main/LanguagePanel.h"
 #include "ui/main/LogPanel.h"
@@ -43,9 +48,10 @@ const char* const kPanelStyle =
 
 } // namespace
 
-Vireto::Vireto(Device& device, QWidget* parent)
+Vireto::Vireto(Device& device, std::shared_ptr<VirtualScene> scene, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Window), device_(device),
-      logic_(device, *this, appContext().toolMode), toolMode_(appContext().toolMode)
+      scene_(std::move(scene)), logic_(device, *this, appContext().toolMode),
+      toolMode_(appContext().toolMode)
 {
     AppContext& app = appContext();
     const SettingsFile ini = SettingsFile::vireto();
@@ -55,6 +61,7 @@ Vireto::Vireto(Device& device, QWidget* parent)
         ini.readInt(QStringLiteral("Shortcut_keys"), QStringLiteral("Shortcuts_test"), 0) == 1;
     imagePath_ =
         ini.readText(QStringLiteral("ImagePath"), QStringLiteral("imagePath"), QStringLiteral("0"));
+    readWaitFrameCount(ini);
 
     background_ = QPixmap(app.skinDirectory + QStringLiteral("back_pixmap.png"));
     scale_ = background_.isNull() ? 1.0 : background_.width() / double(kDesignWidth);
@@ -98,6 +105,7 @@ Vireto::Vireto(Device& device, QWidget* parent)
 
 Vireto::~Vireto()
 {
+    delete adjustScreen_.data();
     if (monitor_)
         monitor_->stop();
 }
@@ -189,8 +197,8 @@ std::vector<Vireto::MenuEntry> Vireto::menuEntries() const
     const MenuEntry leveling{2,
                              {"MP_adjustScreen.png", "MP_adjustScreen1.png", "MP_adjustScreen2.png",
                               "MP_adjustScreen3.png"},
-                             false,
-                             nullptr};
+                             true,
+                             &Vireto::AdjustScreenButSlot};
     const MenuEntry userSet{
         1, {"User_set.png", "User_set1.png", "User_set2.png", "User_set3.png"}, false, nullptr};
     const MenuEntry productionSet{
@@ -256,7 +264,7 @@ void Vireto::buildEngineeringPanels()
     panels_ = {
         new FpgaDownloadPanel(this, QRect(24, 298, 612, 40), scale_),
         new ScriptPanel(this, QRect(24, 348, 612, 40), scale_),
-        new PreviewPanel(this, QRect(24, 402, 612, 322), scale_),
+        previewPanel_ = new PreviewPanel(this, QRect(24, 402, 612, 322), scale_, device_),
         new RegisterPanel(this, QRect(672, 300, 610, 86), scale_),
         new FlashPanel(this, QRect(672, 402, 602, 40), scale_),
         new FirmwarePanel(this, QRect(672, 452, 602, 40), scale_),
@@ -266,6 +274,7 @@ void Vireto::buildEngineeringPanels()
     connect(static_cast<RegisterPanel*>(panels_[3]), &RegisterPanel::getStatusRequested, this,
             &Vireto::FingerIntoButSlot);
     connect(languagePanel_, &LanguagePanel::languageChosen, this, &Vireto::LanguageCBoxSlot);
+    connect(previewPanel_, &PreviewPanel::previewRequested, this, &Vireto::PreviewButSlot);
 }
 
 void Vireto::refreshCaptions()
@@ -351,6 +360,73 @@ void Vireto::FindHidDevice()
 void Vireto::recvShowData(int code)
 {
     logic_.handleStatusCode(code); // codes it does not know are ignored
+}
+
+void Vireto::AdjustScreenButSlot()
+{
+    // One leveling at a time: its worker owns the frame while its window is open.
+    if (preparing_ || (adjustScreen_ && adjustScreen_->isVisible()) || !logic_.guard(false))
+        return;
+    // Calibration mode, the search bounds and the configuration record, off this thread;
+    // further presses wait for the outcome.
+    preparing_ = true;
+    auto config = std::make_shared<LevelingConfig>();
+    Device* device = &device_;
+    enum { kReady = 0, kSwitchFailed = 1, kRecordFailed = 2 };
+    auto* job = new DeviceJob(
+        [device, config] {
+            if (!SwitchMode(*device, CalibrationMode))
+                return int(kSwitchFailed);
+            return prepareLeveling(*device, *config) ? int(kReady) : int(kRecordFailed);
+        },
+        this);
+    connect(job, &DeviceJob::sendData, this, [this, config](int outcome) {
+        preparing_ = false;
+        if (outcome == kSwitchFailed)
+            appContext().log.logf(
+                "Leveling :Switch to calibration mode failed! g_isSwitchMode=%d\n",
+                g_isSwitchMode.load());
+        if (outcome != kReady) {
+            logic_.showText(kTextCheckConnection);
+            return;
+        }
+        delete adjustScreen_.data();
+        adjustScreen_ = new AdjustScreenWin(device_, *config, scene_, this);
+        connect(adjustScreen_.data(), &AdjustScreenWin::sendShowData, this, &Vireto::recvShowData);
+        adjustScreen_->show();
+    });
+    job->startJob();
+}
+
+void Vireto::PreviewButSlot()
+{
+    if (!previewPanel_ || preparing_)
+        return;
+    if (previewPanel_->previewRunning()) {
+        previewPanel_->stopPreview();
+        return;
+    }
+    if (!logic_.guard(true))
+        return;
+    preparing_ = true;
+    Device* device = &device_;
+    auto* job = new DeviceJob([device] { return SwitchMode(*device, CalibrationMode); }, this);
+    connect(job, &DeviceJob::sendData, this, [this](int switched) {
+        preparing_ = false;
+        if (!switched || !previewPanel_->startPreview())
+            logic_.showText(kTextCheckConnection);
+    });
+    job->startJob();
+}
+
+AdjustScreenWin* Vireto::adjustScreenWindow() const
+{
+    return adjustScreen_.data();
+}
+
+bool Vireto::deferRegisterAccess(std::function<int()> access)
+{
+    return previewPanel_ && previewPanel_->deferToFrameEnd(std::move(access));
 }
 
 void Vireto::AboutButSlot()

@@ -4,20 +4,24 @@
 
 #include <QDialog>
 #include <QPixmap>
+#include <QPointer>
 
 #include <array>
 #include <memory>
 #include <vector>
 
+class AdjustScreenWin;
 class Button;
 class DeviceArrivalWatcher;
 class DeviceMonitorThread;
 class EngineeringPanel;
 class LanguagePanel;
 class LogPanel;
+class PreviewPanel;
 class QComboBox;
 class QLabel;
 class QTextEdit;
+class VirtualScene;
 
 // The engineering edition's main window: the operator's home. Its layout depends on the
 // tool mode: 0 user menu, 1 production menu, 2 engineering panels, 5 update station.
@@ -25,7 +29,10 @@ class QTextEdit;
 class Vireto : public QDialog, private MainWindowView {
     Q_OBJECT
 public:
-    explicit Vireto(Device& device, QWidget* parent = nullptr);
+    // scene: the virtual frame's scene (the workflows that need an operator place one),
+    // null for a real frame.
+    explicit Vireto(Device& device, std::shared_ptr<VirtualScene> scene = {},
+                    QWidget* parent = nullptr);
     ~Vireto() override;
 
     // For tests and screenshots.
@@ -41,9 +48,16 @@ public:
     QComboBox* languageBox() const;
     // The last about text shown (empty before the first).
     const QString& lastAboutText() const { return lastAbout_; }
+    AdjustScreenWin* adjustScreenWindow() const;
+    PreviewPanel* previewPanel() const { return previewPanel_; }
+    // The register panel's way to reach the frame while the raw preview runs: the access
+    // runs on the preview worker between two frames (see PreviewPanel). False when no
+    // preview runs; the caller then runs the access itself.
+    bool deferRegisterAccess(std::function<int()> access);
 
 public slots:
     void FindHidDevice();
+    void AdjustScreenButSlot();
     void AboutButSlot();
     void TestButSlot();
     void ResetButSlot();
@@ -51,6 +65,7 @@ public slots:
     void MinimizeButSlot();
     void recvShowData(int code);
     void LanguageCBoxSlot(int index);
+    void PreviewButSlot();
     void ClearButSlot();
     void FingerIntoButSlot();
 
@@ -94,6 +109,7 @@ private:
     void startMonitor();
 
     Device& device_;
+    std::shared_ptr<VirtualScene> scene_;
     MainWindowLogic logic_;
     int toolMode_;
     bool shortcutsEnabled_;
@@ -114,6 +130,9 @@ private:
     std::vector<EngineeringPanel*> panels_;
     LogPanel* logPanel_ = nullptr;
     LanguagePanel* languagePanel_ = nullptr;
+    PreviewPanel* previewPanel_ = nullptr;
+    QPointer<AdjustScreenWin> adjustScreen_;
+    bool preparing_ = false; // a device job for a window is under way
     int selected_ = 0;
     QPoint dragOffset_{-1, -1};
     QString imagePath_;

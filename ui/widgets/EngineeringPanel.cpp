@@ -45,6 +45,14 @@ QLineEdit* EngineeringPanel::addField(const QRect& r, bool enabled)
     return skinned_parts::field(this, scaled(r.x(), r.y(), r.width(), r.height()), enabled);
 }
 
+void EngineeringPanel::setButtonText(Button* button, int text)
+{
+    for (auto& [b, t] : captioned_)
+        if (b == button)
+            t = text;
+    button->setCaption(appContext().text(text));
+}
+
 void EngineeringPanel::refreshTexts()
 {
     const AppContext& app = appContext();

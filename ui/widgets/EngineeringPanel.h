@@ -32,6 +32,8 @@ protected:
     // A button whose tool is not part of this build: shown, never enabled.
     Button* addUnavailableButton(int text, const QRect& designRect);
     QLabel* addLabel(int text, const QRect& designRect);
+    // A button of this panel shows another language-table text from now on (toggles).
+    void setButtonText(Button* button, int text);
     QLineEdit* addField(const QRect& designRect, bool enabled);
 
 private:

@@ -1,0 +1,22 @@
+#include "device/DeviceJob.h"
+
+DeviceJob::DeviceJob(std::function<int()> job, QObject* parent)
+    : WorkerThread(parent), job_(std::move(job))
+{
+}
+
+DeviceJob::~DeviceJob()
+{
+    stopAndWait();
+}
+
+bool DeviceJob::startJob()
+{
+    connect(this, &QThread::finished, this, &QObject::deleteLater, Qt::UniqueConnection);
+    return startWorker();
+}
+
+void DeviceJob::run()
+{
+    emit sendData(job_());
+}
