@@ -1,8 +1,15 @@
+// The tool's whole command stack against the virtual frame, through each transport
+// that reaches one: in the process, and served on frame-link sockets as with
+// --device=unix:DIR.
 #include "SimTestSupport.h"
 #include "codec/ByteOrder.h"
+#include "device/SocketBus.h"
 #include "device/StatusCheck.h"
 #include "device/TouchPoints.h"
 #include "sim/FlashImages.h"
+#include "sim/FrameServer.h"
+#include "sim/SimBus.h"
+#include "tests/support/TempDir.h"
 
 #include <numeric>
 
@@ -10,29 +17,93 @@ namespace {
 
 using sim::VirtualFrame;
 
-class HostStackTest : public simtest::SimTest {
+enum class Transport { InProcess, Sockets };
+
+// A device on the virtual frame, through the transport of the test's parameter.
+struct TransportHost {
+    explicit TransportHost(Transport kind)
+    {
+        if (kind == Transport::Sockets) {
+            bus = std::make_unique<sim::SimBus>(std::vector<std::shared_ptr<VirtualFrame>>{frame});
+            server = std::make_unique<sim::FrameServer>(*bus, dir.path().toStdString());
+            EXPECT_TRUE(server->start());
+            device = std::make_unique<Device>(
+                std::make_unique<SocketTransport>(dir.path().toStdString(), 500));
+        } else {
+            device = std::make_unique<Device>(std::make_unique<sim::SimTransport>(frame));
+        }
+    }
+    // The frame's sockets follow a plug or unplug at once.
+    void rescan()
+    {
+        if (server)
+            server->rescan();
+    }
+    bool open()
+    {
+        uint16_t product = 0;
+        const bool ok = device->transport().open(product) == 1;
+        g_bDevExist = ok ? 1 : 0;
+        return ok;
+    }
+
+    ScratchDir dir;
+    std::shared_ptr<VirtualFrame> frame = std::make_shared<VirtualFrame>();
+    std::unique_ptr<sim::SimBus> bus;
+    std::unique_ptr<sim::FrameServer> server;
+    std::unique_ptr<Device> device;
+};
+
+class HostStackTest : public ::testing::TestWithParam<Transport> {
 protected:
     void SetUp() override
     {
-        SimTest::SetUp();
+        delay::setTimeScale(0.0);
+        resetDeviceState();
         ASSERT_TRUE(host.open());
     }
+    void TearDown() override { delay::setTimeScale(1.0); }
 
-    simtest::HostOnFrame host;
+    TransportHost host{GetParam()};
     VirtualFrame& frame = *host.frame;
-    FrameCommands& commands = host.device.commands;
-    FlashBlocks& blocks = host.device.blocks;
+    Device& device = *host.device;
+    FrameCommands& commands = device.commands;
+    FlashBlocks& blocks = device.blocks;
 };
 
-TEST_F(HostStackTest, OpenFindsTheVendorCollectionBehindMouseAndDigitizer)
+INSTANTIATE_TEST_SUITE_P(Transports, HostStackTest,
+                         ::testing::Values(Transport::InProcess, Transport::Sockets),
+                         [](const auto& info) {
+                             return info.param == Transport::InProcess ? "InProcess" : "Sockets";
+                         });
+
+TEST_P(HostStackTest, AnUnpluggedFrameFailsTheCommandAsALostLinkUntilItIsBack)
 {
+    frame.unplug();
+    host.rescan();
     uint16_t product = 0;
-    ASSERT_EQ(host.device.transport().open(product), 1);
-    EXPECT_EQ(product, 0xCB12);
-    EXPECT_EQ(host.device.transport().probe(product), HidTransport::kProbeFrame);
+    EXPECT_NE(device.transport().probe(product), HidTransport::kProbeFrame);
+    std::vector<uint8_t> read(16);
+    EXPECT_EQ(commands.flashRead(0, read.data(), read.size()), 0);
+    EXPECT_TRUE(device.link.lastCallLostTheFrame());
+    EXPECT_EQ(device.link.linkStatus, DeviceLink::kLinkHidFailed);
+
+    frame.plug();
+    host.rescan();
+    ASSERT_TRUE(host.open());
+    EXPECT_EQ(commands.flashRead(0, read.data(), read.size()), 1);
+    EXPECT_EQ(read, frame.readFlash(0, read.size()));
 }
 
-TEST_F(HostStackTest, VersionsReadAsTheFactoryWroteThem)
+TEST_P(HostStackTest, OpenFindsTheVendorCollectionBehindMouseAndDigitizer)
+{
+    uint16_t product = 0;
+    ASSERT_EQ(device.transport().open(product), 1);
+    EXPECT_EQ(product, 0xCB12);
+    EXPECT_EQ(device.transport().probe(product), HidTransport::kProbeFrame);
+}
+
+TEST_P(HostStackTest, VersionsReadAsTheFactoryWroteThem)
 {
     ModuleVersions versions;
     ASSERT_EQ(blocks.readVersions(Side::Master, versions), 1);
@@ -40,7 +111,7 @@ TEST_F(HostStackTest, VersionsReadAsTheFactoryWroteThem)
     EXPECT_EQ(versions.bootLoader, 0x01000007u);
 }
 
-TEST_F(HostStackTest, SensorBlockWrittenByTheHostReadsBack)
+TEST_P(HostStackTest, SensorBlockWrittenByTheHostReadsBack)
 {
     SensorBlock block{};
     ASSERT_EQ(blocks.ReadCalibInfo(block), 1);
@@ -59,7 +130,7 @@ TEST_F(HostStackTest, SensorBlockWrittenByTheHostReadsBack)
     EXPECT_EQ(writes, 50);
 }
 
-TEST_F(HostStackTest, WritingWithoutEraseShowsInTheReadBack)
+TEST_P(HostStackTest, WritingWithoutEraseShowsInTheReadBack)
 {
     SensorBlock block{};
     ASSERT_EQ(blocks.ReadCalibInfo(block), 1);
@@ -67,7 +138,7 @@ TEST_F(HostStackTest, WritingWithoutEraseShowsInTheReadBack)
     EXPECT_EQ(blocks.writeSensorBlock(block), 0);
 }
 
-TEST_F(HostStackTest, ConfigRecordReadsTheDefaultsAndCanBeRewritten)
+TEST_P(HostStackTest, ConfigRecordReadsTheDefaultsAndCanBeRewritten)
 {
     ConfigRecordBytes record{};
     ASSERT_EQ(blocks.readConfigRecord(record), 1);
@@ -81,7 +152,7 @@ TEST_F(HostStackTest, ConfigRecordReadsTheDefaultsAndCanBeRewritten)
     EXPECT_EQ(back, record);
 }
 
-TEST_F(HostStackTest, LongFlashReadsAndWritesGoInPieces)
+TEST_P(HostStackTest, LongFlashReadsAndWritesGoInPieces)
 {
     std::vector<uint8_t> data(500);
     std::iota(data.begin(), data.end(), uint8_t{0});
@@ -92,19 +163,19 @@ TEST_F(HostStackTest, LongFlashReadsAndWritesGoInPieces)
     EXPECT_EQ(back, data);
 }
 
-TEST_F(HostStackTest, StatusAnswerCarriesModeAndErrorCode)
+TEST_P(HostStackTest, StatusAnswerCarriesModeAndErrorCode)
 {
     frame.setErrorCode(0xA5000001);
     ASSERT_EQ(commands.switchMode(CalibrationMode), 1);
     FrameStatus status;
-    ASSERT_EQ(readFrameStatus(host.device, 2, status), 1);
+    ASSERT_EQ(readFrameStatus(device, 2, status), 1);
     EXPECT_EQ(status.modeCode, CalibrationMode);
     EXPECT_EQ(status.errorCode, 0xA5000001u);
 }
 
-TEST_F(HostStackTest, RegistersThroughTheAccessFunctions)
+TEST_P(HostStackTest, RegistersThroughTheAccessFunctions)
 {
-    RegisterAccess& access = host.device.access;
+    RegisterAccess& access = device.access;
     ASSERT_EQ(access.MsgFPGAPortWriteReg(Side::Slave, 0x37, 0xFF), 1);
     uint8_t value = 0;
     ASSERT_EQ(access.MsgFPGAPortReadReg(Side::Slave, 0x37, value), 1);
@@ -117,7 +188,7 @@ TEST_F(HostStackTest, RegistersThroughTheAccessFunctions)
     EXPECT_EQ(value, sim::factoryValues().sensorChipId);
 }
 
-TEST_F(HostStackTest, BurstWriteArrivesWholeInThePortLog)
+TEST_P(HostStackTest, BurstWriteArrivesWholeInThePortLog)
 {
     std::vector<uint8_t> data(130); // 59 + 59 + 12
     std::iota(data.begin(), data.end(), uint8_t{1});
@@ -128,7 +199,7 @@ TEST_F(HostStackTest, BurstWriteArrivesWholeInThePortLog)
     EXPECT_EQ(read, std::vector<uint8_t>(130, 130));
 }
 
-TEST_F(HostStackTest, LineSearchCommands)
+TEST_P(HostStackTest, LineSearchCommands)
 {
     uint16_t line = 0;
     ASSERT_EQ(commands.SearchStartline(Side::Master, 200, 300, line), 1);
@@ -144,7 +215,7 @@ TEST_F(HostStackTest, LineSearchCommands)
     EXPECT_EQ(gain, sim::factoryValues().of(Side::Slave).exposureGain);
 }
 
-TEST_F(HostStackTest, WholePreviewLineComesInElevenReports)
+TEST_P(HostStackTest, WholePreviewLineComesInElevenReports)
 {
     std::vector<uint8_t> line(640, 0);
     frame.clearRequestLog();
@@ -157,15 +228,15 @@ TEST_F(HostStackTest, WholePreviewLineComesInElevenReports)
               0);
 }
 
-TEST_F(HostStackTest, TouchQueryWithoutFingerHasNoCandidates)
+TEST_P(HostStackTest, TouchQueryWithoutFingerHasNoCandidates)
 {
     CandidateReport report;
     int sides = 0;
-    EXPECT_EQ(GetTouchPoints(host.device, {0, 1, 0, 0, 0, 0, 0}, report, sides), kNoCandidates);
+    EXPECT_EQ(GetTouchPoints(device, {0, 1, 0, 0, 0, 0, 0}, report, sides), kNoCandidates);
     EXPECT_EQ(sides, kSidesNone);
 }
 
-TEST_F(HostStackTest, KeyStateAndDownloadStreams)
+TEST_P(HostStackTest, KeyStateAndDownloadStreams)
 {
     frame.setKeyState(0x02, 0x80);
     uint8_t b1 = 0;
