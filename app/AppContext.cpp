@@ -1,6 +1,7 @@
 #include "app/AppContext.h"
 
 #include "app/LanguageTable.h"
+#include "app/RuntimeHome.h"
 
 AppContext& appContext()
 {
@@ -21,7 +22,8 @@ QString AppContext::text(int index) const
 int AppContext::loadSkinOnly(int desktopWidth, int desktopHeight)
 {
     skin = SkinChoice::forDesktop(desktopWidth, desktopHeight);
-    skinDirectory = skin.path;
+    // "./skin/1024/" and its siblings, among the shipped resources.
+    skinDirectory = runtime_home::resourceFolder() + skin.path.mid(1);
     return desktopWidth;
 }
 

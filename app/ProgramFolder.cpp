@@ -1,16 +1,8 @@
 #include "app/ProgramFolder.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
+#include "app/RuntimeHome.h"
 
 QString programFolder()
 {
-    const QByteArray home = qgetenv("VIRETO_HOME");
-    if (!home.isEmpty())
-        return QString::fromLocal8Bit(home);
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    return QFileInfo(QStringLiteral("/proc/self/exe"))
-        .canonicalFilePath()
-        .section(QLatin1Char('/'), 0, -2);
+    return runtime_home::dataFolder();
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// The folder the tool works in: "Vireto.ini", the language pack, the skins, "./log" and
-// the virtual frame's flash file live there. It is the executable's own folder, or the
-// folder named by VIRETO_HOME (an installed copy, or a test's scratch folder).
+// The folder the programs work in: the data folder of runtime_home (VIRETO_HOME, the
+// program's own folder when it is portable, else the per-user data folder). The GUI
+// makes it its current folder; the command-line tool keeps the user's.
 QString programFolder();

@@ -1,5 +1,7 @@
 #include "app/SettingsFile.h"
 
+#include "app/RuntimeHome.h"
+
 #include <QFileInfo>
 #include <QStringList>
 
@@ -85,4 +87,19 @@ bool SettingsFile::isWritable() const
     const QFileInfo folder(QFileInfo(path_).absolutePath());
     return folder.isDir() && folder.isWritable() &&
            QSettings(path_, QSettings::IniFormat).isWritable();
+}
+
+SettingsFile SettingsFile::vireto()
+{
+    return SettingsFile(runtime_home::settingsFile(QStringLiteral("Vireto.ini")));
+}
+
+SettingsFile SettingsFile::keyCodes()
+{
+    return SettingsFile(runtime_home::settingsFile(QStringLiteral("Vireto_Key.ini")));
+}
+
+SettingsFile SettingsFile::languagePack()
+{
+    return SettingsFile(runtime_home::resourceFile(QStringLiteral("Vireto_language.lrp")));
 }

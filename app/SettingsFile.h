@@ -15,13 +15,11 @@ class SettingsFile {
 public:
     explicit SettingsFile(QString path) : path_(std::move(path)) {}
 
-    // The tool's own settings file in the program folder (the current directory).
-    static SettingsFile vireto() { return SettingsFile(QStringLiteral("Vireto.ini")); }
-    // The language pack in the program folder.
-    static SettingsFile languagePack()
-    {
-        return SettingsFile(QStringLiteral("Vireto_language.lrp"));
-    }
+    // The tool's own settings file and the key-code file, in the settings folder.
+    static SettingsFile vireto();
+    static SettingsFile keyCodes();
+    // The language pack, among the shipped resources.
+    static SettingsFile languagePack();
 
     const QString& path() const { return path_; }
 

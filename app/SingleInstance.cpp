@@ -1,9 +1,11 @@
 #include "app/SingleInstance.h"
 
+#include "app/RuntimeHome.h"
+
 #include <QDir>
 
 SingleInstanceGuard::SingleInstanceGuard(const QString& name)
-    : path_(QDir::temp().filePath(name + QStringLiteral(".lock")))
+    : path_(QDir(runtime_home::runtimeFolder()).filePath(name + QStringLiteral(".lock")))
 {
 }
 

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/CommandLine.h"
 #include "app/ProgramFolder.h"
+#include "app/RuntimeHome.h"
 #include "app/SingleInstance.h"
 #include "app/StartupWarning.h"
 #include "app/TextIds.h"
@@ -19,8 +20,11 @@ int main(int argc, char* argv[])
 {
     QApplication::setDesktopSettingsAware(false);
     QApplication application(argc, argv);
-    // Every relative path ("Vireto.ini", "./log", the skin folders) is resolved there.
+    // Settings, log, samples and the skins have their folders (runtime_home); the
+    // data folder is the current one, as the windows' own files expect.
+    runtime_home::prepare();
     QDir::setCurrent(programFolder());
+    appContext().log.setRoot(runtime_home::logFolder());
 
     AppContext& app = appContext();
     const QStringList args = application.arguments().mid(1);

@@ -1,5 +1,8 @@
 #include "cli/CliSupport.h"
 
+#include "app/AppContext.h"
+#include "app/RuntimeHome.h"
+
 #include "device/Device.h"
 #include "device/DeviceState.h"
 #include "transport/TransportFactory.h"
@@ -73,6 +76,26 @@ bool writeDirectly(const QString& target, const QByteArray& bytes, QString& erro
 
 } // namespace
 
+void startTrail(const CliContext& context)
+{
+    LogWriter& log = appContext().log;
+    if (!log.logPath().isEmpty())
+        return;
+    runtime_home::prepare();
+    log.setRoot(runtime_home::logFolder());
+    log.log("Vireto log start!\n", true);
+    log.logf("vireto-cli %s (device %s)\n",
+             context.args.join(QLatin1Char(' ')).toLocal8Bit().constData(),
+             context.deviceSpec.toLocal8Bit().constData());
+}
+
+void endTrail()
+{
+    LogWriter& log = appContext().log;
+    if (!log.logPath().isEmpty())
+        log.log("Vireto log end!\n");
+}
+
 VirtualScene* frameScene()
 {
     return openedScene.get();
@@ -120,6 +143,7 @@ Device* openFrame(const CliContext& context, uint16_t* productId)
         *productId = pid;
     setCurrentDevice(std::make_unique<Device>(std::move(transport)));
     openedScene = std::move(chosen.scene);
+    startTrail(context);
     g_bDevExist = 1;
     g_isDeviceCommunicate = 1;
     return &currentDevice();

@@ -41,6 +41,11 @@ int finishStandardOutput(int exitCode);
 // Opens the frame named by the context and marks it present. Prints the reason and
 // returns nullptr when there is none.
 Device* openFrame(const CliContext& context, uint16_t* productId = nullptr);
+// The trail of the frame work: the same daily log as the windows', started when a
+// frame is opened (with the command line as its first line) and ended at exit.
+void startTrail(const CliContext& context);
+void endTrail();
+
 // The scene of the frame openFrame opened when it is the virtual frame (a desktop, an
 // operator, printed keys); nullptr for any other frame.
 VirtualScene* frameScene();

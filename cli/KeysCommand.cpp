@@ -94,7 +94,7 @@ int calibrate(Device& device)
         return fail(kExitFailed,
                     QStringLiteral("No shortcut key, please quit, confirm the configuration file "
                                    "information and to calibration!"));
-    const KeyCodes codes = readKeyCodes(SettingsFile(QStringLiteral("Vireto_Key.ini")));
+    const KeyCodes codes = readKeyCodes(SettingsFile::keyCodes());
     if (!codes.error.isEmpty())
         return fail(kExitFailed, QStringLiteral("Vireto_Key.ini: %1").arg(codes.error));
     SensorBlock block{};

@@ -69,5 +69,7 @@ int main(int argc, char* argv[])
         return fail(kExitUsage,
                     QStringLiteral("unknown subcommand \"%1\" (try --help)").arg(args.first()));
     context.args = args.mid(1);
-    return finishStandardOutput(it->second(context));
+    const int exit = finishStandardOutput(it->second(context));
+    endTrail();
+    return exit;
 }

@@ -1,7 +1,7 @@
 #include "device/SensorBlockRewrite.h"
 
 #include "app/LogSink.h"
-#include "app/ProgramFolder.h"
+#include "app/RuntimeHome.h"
 #include "codec/ByteOrder.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
@@ -77,7 +77,7 @@ bool awaitReturn(Device& device, double deadlineMs, const std::function<bool()>&
 
 QString backupFolder()
 {
-    return QDir(programFolder()).filePath(QStringLiteral("backup"));
+    return runtime_home::dataFile(QStringLiteral("backup"));
 }
 
 QString problemOfSavedBlock(const QByteArray& bytes)

@@ -1,5 +1,6 @@
 #include "imaging/SampleStore.h"
 
+#include "app/RuntimeHome.h"
 #include "imaging/LineImages.h"
 
 #include <QDir>
@@ -14,7 +15,7 @@ namespace {
 
 QString baseFolder()
 {
-    return QDir::currentPath() + QStringLiteral("/SampleData");
+    return runtime_home::dataFile(QStringLiteral("SampleData"));
 }
 
 // Removes the folder with everything in it; a link is removed as a link.

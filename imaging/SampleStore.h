@@ -7,7 +7,7 @@
 #include <functional>
 
 // Samples of the image-adjusting window for later study: folder "SampleData" in the
-// current directory, one folder per sample named by the sample's number in three
+// data folder (runtime_home), one folder per sample named by the sample's number in three
 // digits (000, 001, ...), holding a picture of the window ("NNN.png") and the raw frame
 // buffers of both cameras ("LNNN.bin" Master, "RNNN.bin" Slave, 7040 bytes each). The
 // first sample of the process starts the folder afresh.

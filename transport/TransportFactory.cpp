@@ -1,6 +1,6 @@
 #include "transport/TransportFactory.h"
 
-#include "app/ProgramFolder.h"
+#include "app/RuntimeHome.h"
 #include "device/HidapiBus.h"
 #include "device/SocketBus.h"
 #include "sim/SimTransport.h"
@@ -48,10 +48,12 @@ ChosenFrame chooseFrame(const QString& where, QString& error)
     error.clear();
     if (where == QLatin1String("hid"))
         return {std::make_unique<HidapiTransport>(), nullptr};
-    if (where == QLatin1String("sim"))
-        // Beside the program, so that the tool and vireto-cli share one virtual frame.
-        return virtualFrame(QDir(programFolder()).filePath(QString::fromLatin1(kDefaultFlashFile)),
+    if (where == QLatin1String("sim")) {
+        // In the data folder, so that the tool and vireto-cli share one virtual frame.
+        QDir().mkpath(runtime_home::dataFolder());
+        return virtualFrame(runtime_home::dataFile(QString::fromLatin1(kDefaultFlashFile)),
                             error);
+    }
     if (where.startsWith(QLatin1String("sim:")) && where.size() > 4)
         return virtualFrame(where.mid(4), error);
     if (where.startsWith(QLatin1String("unix:")) && where.size() > 5)

@@ -32,7 +32,7 @@ protected:
         processes.push_back(p);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("VIRETO_HOME", home.path());
-        env.insert("TMPDIR", tmp.path());
+        env.insert("XDG_RUNTIME_DIR", tmp.path());
         env.insert("QT_QPA_PLATFORM", "offscreen");
         env.insert("VIRETO_BOX_TIMEOUT_MS", boxTimeout);
         p->setProcessEnvironment(env);

@@ -42,9 +42,8 @@ TEST(ColumnCurves, TwoRowsAveragedInsideTheRangeTheBrighterOneNearItsEnds)
 
 TEST(SampleStore, FirstSampleOfTheRunStartsTheFolderAfresh)
 {
-    ScratchDir dir;
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(dir.path());
+    ScratchDir dir; // the data folder
+    qputenv("VIRETO_HOME", dir.path().toLocal8Bit());
     dir.write("SampleData/old/L.bin", "stale");
     sample_store::g_SampleCount = 0;
     FrameCopy left{};
@@ -63,7 +62,7 @@ TEST(SampleStore, FirstSampleOfTheRunStartsTheFolderAfresh)
     EXPECT_EQ(dir.read("SampleData/001/L001.bin")[0], 7);
     EXPECT_EQ(dir.read("SampleData/001/R001.bin")[7039], 9);
     EXPECT_EQ(sample_store::g_SampleCount, 2);
-    QDir::setCurrent(previous);
+    qunsetenv("VIRETO_HOME");
 }
 
 } // namespace

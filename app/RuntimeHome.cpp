@@ -1,0 +1,140 @@
+#include "app/RuntimeHome.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace runtime_home {
+
+namespace {
+
+constexpr const char* kFolder = "vireto";
+
+QString executableFolder()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    return QFileInfo(QStringLiteral("/proc/self/exe"))
+        .canonicalFilePath()
+        .section(QLatin1Char('/'), 0, -2);
+}
+
+QString overrideFolder()
+{
+    return QString::fromLocal8Bit(qgetenv("VIRETO_HOME"));
+}
+
+// $VAR/vireto, or $HOME/fallback/vireto when VAR is not set (the XDG defaults).
+QString xdgFolder(const char* variable, const char* fallback)
+{
+    QString base = QString::fromLocal8Bit(qgetenv(variable));
+    if (base.isEmpty() || QDir::isRelativePath(base))
+        base = QDir::homePath() + QLatin1Char('/') + QLatin1String(fallback);
+    return base + QLatin1Char('/') + QLatin1String(kFolder);
+}
+
+} // namespace
+
+Layout layout()
+{
+    if (!overrideFolder().isEmpty())
+        return Layout::Override;
+    const QString folder = executableFolder();
+    const QFileInfo ini(folder + QStringLiteral("/Vireto.ini"));
+    if (ini.exists() && QFileInfo(folder).isWritable())
+        return Layout::Portable;
+    return Layout::Installed;
+}
+
+QString layoutName(Layout l)
+{
+    switch (l) {
+    case Layout::Override:
+        return QStringLiteral("VIRETO_HOME");
+    case Layout::Portable:
+        return QStringLiteral("portable");
+    case Layout::Installed:
+        break;
+    }
+    return QStringLiteral("installed");
+}
+
+QString settingsFolder()
+{
+    switch (layout()) {
+    case Layout::Override:
+        return overrideFolder();
+    case Layout::Portable:
+        return executableFolder();
+    case Layout::Installed:
+        break;
+    }
+    return xdgFolder("XDG_CONFIG_HOME", ".config");
+}
+
+QString dataFolder()
+{
+    switch (layout()) {
+    case Layout::Override:
+        return overrideFolder();
+    case Layout::Portable:
+        return executableFolder();
+    case Layout::Installed:
+        break;
+    }
+    return xdgFolder("XDG_DATA_HOME", ".local/share");
+}
+
+QString logFolder()
+{
+    if (layout() != Layout::Installed)
+        return dataFolder() + QStringLiteral("/log");
+    return xdgFolder("XDG_STATE_HOME", ".local/state") + QStringLiteral("/log");
+}
+
+QString resourceFolder()
+{
+    if (layout() == Layout::Override)
+        return overrideFolder();
+    // Beside the program when its skins are there (portable, a build folder).
+    const QString beside = executableFolder();
+    if (QFileInfo::exists(beside + QStringLiteral("/skin")))
+        return beside;
+    return QDir::cleanPath(beside + QStringLiteral("/../share/") + QLatin1String(kFolder));
+}
+
+QString runtimeFolder()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+}
+
+QString settingsFile(const QString& name)
+{
+    return settingsFolder() + QLatin1Char('/') + name;
+}
+
+QString dataFile(const QString& name)
+{
+    return dataFolder() + QLatin1Char('/') + name;
+}
+
+QString resourceFile(const QString& name)
+{
+    return resourceFolder() + QLatin1Char('/') + name;
+}
+
+bool prepare(QString* error)
+{
+    for (const QString& folder : {settingsFolder(), dataFolder(), logFolder()}) {
+        if (!QDir().mkpath(folder)) {
+            if (error)
+                *error = folder;
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace runtime_home
