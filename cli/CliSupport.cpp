@@ -136,7 +136,10 @@ Device* openFrame(const CliContext& context, uint16_t* productId)
     }
     uint16_t pid = 0;
     if (!transport->open(pid)) {
-        fail(kExitNoFrame, QStringLiteral("no frame found on %1").arg(context.deviceSpec));
+        const std::string problem = transport->openProblem();
+        fail(kExitNoFrame, problem.empty()
+                               ? QStringLiteral("no frame found on %1").arg(context.deviceSpec)
+                               : QString::fromStdString(problem));
         return nullptr;
     }
     if (productId)

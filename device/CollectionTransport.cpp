@@ -33,7 +33,14 @@ int CollectionTransport::open(uint16_t& productId)
     // The old handle is released here, under the lock, so no transfer runs on it.
     std::lock_guard lock(transferLock_);
     handle_ = std::move(found);
+    openProblem_ = handle_ ? std::string() : bus_->accessProblem();
     return handle_ ? 1 : 0;
+}
+
+std::string CollectionTransport::openProblem() const
+{
+    std::lock_guard lock(transferLock_);
+    return openProblem_;
 }
 
 int CollectionTransport::probe(uint16_t& productId)

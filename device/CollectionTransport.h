@@ -21,6 +21,7 @@ public:
     int getFeature3(uint8_t reportId, uint8_t* report) override;
     int close() override;
     bool isOpen() const override;
+    std::string openProblem() const override;
 
     HidBus& bus() { return *bus_; }
 
@@ -30,4 +31,5 @@ private:
     // long as the transport, so re-opening never replaces a lock another thread holds.
     mutable std::mutex transferLock_;
     std::unique_ptr<HidCollection> handle_;
+    std::string openProblem_;
 };

@@ -28,4 +28,9 @@ public:
     virtual std::vector<std::string> enumerate() = 0;
     // nullptr when the collection cannot be opened.
     virtual std::unique_ptr<HidCollection> openCollection(const std::string& path) = 0;
+    // After enumerate(): why a collection of the frame's vendor and product IDs could not
+    // be opened, when that was for lack of access; empty otherwise. The identity is
+    // known without opening (hidapi reads it from the system), so this can be told
+    // apart from no frame at all.
+    virtual std::string accessProblem() const { return {}; }
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // The one path to the frame: finds it among the system's HID collections, holds the
 // process's open handle, and moves single feature reports. Every transfer is atomic
@@ -34,4 +35,7 @@ public:
     // Closes the handle if one is open. Always 1.
     virtual int close() = 0;
     virtual bool isOpen() const = 0;
+    // After a failed open: why a frame that is there could not be opened (no access to
+    // its node), or empty when none was found.
+    virtual std::string openProblem() const { return {}; }
 };

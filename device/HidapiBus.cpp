@@ -1,10 +1,15 @@
 #include "device/HidapiBus.h"
 
+#include "device/FrameIdentity.h"
+
 #include <hidapi.h>
 
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <mutex>
+
+#include <unistd.h>
 
 namespace hidapi_map {
 
@@ -181,7 +186,33 @@ HidapiBus::HidapiBus()
 
 std::vector<std::string> HidapiBus::enumerate()
 {
-    return hidapi_map::collectionPaths(systemEntries(0));
+    const std::vector<HidapiEntry> entries = systemEntries(0);
+    accessProblem_.clear();
+    for (const HidapiEntry& e : entries) {
+        if (::access(e.path.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
+            accessProblem_ = hidapi_map::accessProblemOf(e);
+            if (!accessProblem_.empty())
+                break;
+        }
+    }
+    return hidapi_map::collectionPaths(entries);
+}
+
+std::string HidapiBus::accessProblem() const
+{
+    return accessProblem_;
+}
+
+std::string hidapi_map::accessProblemOf(const HidapiEntry& e)
+{
+    if (e.vendorId != frame_identity::kVendorId || !frame_identity::isAcceptedProduct(e.productId))
+        return {};
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "a frame (product 0x%04X) is at %s, but this user may not open it: install the "
+                  "udev rule 70-vireto.rules (see the README) and plug the frame in again",
+                  e.productId, e.path.c_str());
+    return text;
 }
 
 std::unique_ptr<HidCollection> HidapiBus::openCollection(const std::string& path)

@@ -67,7 +67,17 @@ public:
     HidapiBus();
     std::vector<std::string> enumerate() override;
     std::unique_ptr<HidCollection> openCollection(const std::string& path) override;
+    std::string accessProblem() const override;
+
+private:
+    std::string accessProblem_;
 };
+
+namespace hidapi_map {
+// What to tell the user when the frame's node (vendor and product of the frame) is
+// there but cannot be opened for lack of access; empty for any other entry.
+std::string accessProblemOf(const HidapiEntry& entry);
+} // namespace hidapi_map
 
 // The transport to real frames (--device=hid).
 class HidapiTransport : public CollectionTransport {

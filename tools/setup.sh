@@ -11,6 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libhidapi-dev libudev-dev libxlsxwriter-dev
     fonts-crosextra-carlito xvfb xauth
+    dpkg-dev desktop-file-utils appstream
 )
 
 missing=()

@@ -43,6 +43,8 @@ public:
     }
 
     std::unique_ptr<HidCollection> openCollection(const std::string& path) override;
+    std::string accessProblem() const override { return problem; }
+    std::string problem;
 };
 
 class FakeCollection : public HidCollection {
@@ -115,6 +117,19 @@ TEST_F(CollectionTransportTest, FindsTheVendorCollectionBehindMouseAndDigitizer)
     ASSERT_EQ(transport->getFeature64(report), 1);
     EXPECT_EQ(report[1], 'r') << "transfers go to the vendor collection";
     EXPECT_EQ(bus->openHandles, 1) << "rejected collections are closed";
+}
+
+TEST_F(CollectionTransportTest, AFrameThatCannotBeOpenedForLackOfAccessSaysSo)
+{
+    bus->add("c-vendor", {.openFails = true});
+    bus->problem = "a frame is at /dev/hidraw3, but this user may not open it";
+    uint16_t pid = 0;
+    EXPECT_EQ(transport->open(pid), 0);
+    EXPECT_EQ(transport->openProblem(), bus->problem);
+    bus->info["c-vendor"].openFails = false;
+    bus->problem.clear();
+    EXPECT_EQ(transport->open(pid), 1);
+    EXPECT_TRUE(transport->openProblem().empty());
 }
 
 TEST_F(CollectionTransportTest, FirstFrameInEnumerationOrderWins)

@@ -124,4 +124,16 @@ TEST(HidapiTransportTest, OpenFindsAFrameOrReportsNone)
     EXPECT_EQ(transport.close(), 1);
 }
 
+TEST(HidapiMapTest, OnlyAFramesNodeWithoutAccessNamesTheUdevRule)
+{
+    for (uint16_t product : {0xCB11, 0xCB12, 0xCB15}) {
+        const std::string problem =
+            hidapi_map::accessProblemOf({"/dev/hidraw4", 0x0AC8, product, 0xFF00, 1});
+        EXPECT_NE(problem.find("/dev/hidraw4"), std::string::npos) << problem;
+        EXPECT_NE(problem.find("70-vireto.rules"), std::string::npos) << problem;
+    }
+    EXPECT_TRUE(hidapi_map::accessProblemOf({"/dev/hidraw4", 0x0AC8, 0xCB16, 1, 2}).empty());
+    EXPECT_TRUE(hidapi_map::accessProblemOf({"/dev/hidraw4", 0x046D, 0xCB12, 1, 2}).empty());
+}
+
 } // namespace
