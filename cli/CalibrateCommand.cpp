@@ -2,6 +2,7 @@
 
 #include "AppContext.h"
 #include "CalibrationCli.h"
+#include "ConfigRecord.h"
 #include "CalibrationImages.h"
 #include "CalibrationRecord.h"
 #include "CalibrationWorker.h"
@@ -112,7 +113,7 @@ int runCalibrate(const CliContext& context)
             return fail(kExitUsage, QStringLiteral("give the desktop size with --screen WxH"));
         }
     }
-    const int sensorType = calibration_cli::sensorTypeOf(*device);
+    const int sensorType = storedSensorType(*device);
     if (scene) {
         scene->placeOperator(o.width, o.height, sensorType, kAimError);
         note(QStringLiteral("virtual frame: a virtual operator touches the targets"));

@@ -1,23 +1,14 @@
 #pragma once
 
-#include "AccuracyCheck.h"
 #include "CalibrationRecord.h"
 #include "CliSupport.h"
 #include "Device.h"
 
-class VirtualScene;
-
 // What the calibration subcommands share.
 namespace calibration_cli {
 
-// What the virtual frame knows of a touch: where the finger is, the exact camera model.
-accuracy_check::Truth truthOf(VirtualScene& scene);
-
 // "WxH" with both sides 1..32767.
 bool parseScreen(const QString& text, int& width, int& height);
-
-// The SensorType of the frame's configuration record (0 without a valid record).
-int sensorTypeOf(Device& device);
 
 // Prints a record: R, both cameras, each target's model position and residual, maps.
 void printRecord(const CalibrationRecord& record, int width, int height);

@@ -86,6 +86,14 @@ int WriteConfigRecord(Device& device, const ConfigRecord& record, Side side)
     return device.blocks.writeConfigRecordBlocks(record.encode(), side);
 }
 
+int storedSensorType(Device& device)
+{
+    ConfigRecord record;
+    if (!ReadConfigRecord(device, record) || !record.valid())
+        return 0;
+    return record.SensorType;
+}
+
 namespace {
 
 void logRecord(const char* prefix, const ConfigRecord& r)
