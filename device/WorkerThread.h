@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 
 // The one contract of every worker thread of the tool (the presence monitor, the
 // imaging, calibration and key workers, the firmware update):
@@ -45,3 +46,8 @@ protected:
 private:
     std::atomic<int> stopFlag_{0};
 };
+
+// Asks the worker to stop without waiting for it, and runs then on context's thread
+// once the worker's thread has ended (at once when it is not running). For windows,
+// which must not block while a worker reaches its safe point.
+void stopThen(WorkerThread& worker, QObject* context, const std::function<void()>& then);
