@@ -48,16 +48,18 @@ int main(int argc, char* argv[])
     }
 
     QString error;
-    std::unique_ptr<HidTransport> transport = makeTransport(deviceOption(args), error);
-    if (!transport) {
+    ChosenFrame frame = chooseFrame(deviceOption(args), error);
+    if (!frame.transport) {
         showStartupWarning(error);
         return 1;
     }
-    setCurrentDevice(std::make_unique<Device>(std::move(transport)));
+    setCurrentDevice(std::make_unique<Device>(std::move(frame.transport)));
 
     std::unique_ptr<QWidget> window;
     if (app.edition() == Edition::Engineering)
-        window = std::make_unique<Vireto>(currentDevice());
+        // On the virtual frame its scene lets the calibration windows run without anybody
+        // in front of the screen.
+        window = std::make_unique<Vireto>(currentDevice(), frame.scene.get());
     else // the other editions' windows replace this stand-in as they are built
         window = std::make_unique<EditionPlaceholder>();
     window->show();
