@@ -2,6 +2,8 @@
 
 #include "DeviceState.h"
 
+#include <algorithm>
+
 CalibrationCheckThread::CalibrationCheckThread(Device& device, QObject* parent)
     : WorkerThread(parent), device_(device)
 {
@@ -17,12 +19,18 @@ bool CalibrationCheckThread::begin(const CalibrationCheckSetup& setup)
     if (isRunning() || setup.crosses <= 0 || setup.width <= 0 || setup.height <= 0)
         return false;
     setup_ = setup;
+    // Clear of the window's own parts, and apart from each other so that each cross and
+    // its result can be told apart.
     places_.clear();
     const auto [cx, cy, cw, ch] = setup.keepClear;
-    for (const auto& p : accuracy_check::randomPlaces(setup.width, setup.height, 8 * setup.crosses,
-                                                      setup.seed)) {
+    const double apart = std::min(setup.width, setup.height) / 8.0;
+    for (const auto& p : accuracy_check::randomPlaces(setup.width, setup.height,
+                                                      16 * setup.crosses, setup.seed)) {
         const bool inside = p.x >= cx && p.x < cx + cw && p.y >= cy && p.y < cy + ch;
-        if (!inside && static_cast<int>(places_.size()) < setup.crosses)
+        const bool crowded = std::any_of(places_.begin(), places_.end(), [&](const auto& q) {
+            return accuracy_check::distance(p, q) < apart;
+        });
+        if (!inside && !crowded && static_cast<int>(places_.size()) < setup.crosses)
             places_.push_back(p);
     }
     if (places_.empty())

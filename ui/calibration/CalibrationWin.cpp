@@ -266,7 +266,7 @@ void CalibrationWin::drawProgress(QPainter& painter)
                             : std::clamp(s.progress.load(), 0, 100) / 100.0;
     const int w = width() * 2 / 5;
     const int h = std::max(6, qRound(10 * scale_));
-    const QRect bar((width() - w) / 2, stepBackButton_->geometry().top() - 2 * h, w, h);
+    const QRect bar((width() - w) / 2, stepBackButton_->geometry().top() - 3 * h, w, h);
     painter.setPen(Qt::NoPen);
     painter.setBrush(kBarBack);
     painter.drawRect(bar);

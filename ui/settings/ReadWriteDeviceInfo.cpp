@@ -50,9 +50,8 @@ QRegularExpression patternOf(Kind kind)
 ReadWriteDeviceInfo::ReadWriteDeviceInfo(Device& device, DeviceJobQueue& jobs,
                                          const DeviceInfoExportContext& context,
                                          bool isReProduction, QWidget* parent)
-    : SettingsDialog(device, jobs, kTextSet, parent), context_(context)
+    : SettingsDialog(device, jobs, QStringLiteral("Device information"), parent), context_(context)
 {
-    setWindowTitle(QStringLiteral("Device information"));
     addLabel(QStringLiteral("Master:"), QRect(40, 78, 300, 32), true);
     for (int i = 0; i < kFieldCount; ++i) {
         const int column = i < 7 ? 0 : 1;

@@ -11,19 +11,22 @@
 
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QLabel>
 #include <QRadioButton>
+
+#include <memory>
 
 namespace {
 
 enum Orientation { kLandscape = 0, kPortrait = 1 };
 enum Lights { kTwoLights = 0, kFourLights = 1 };
 enum Pen { kPenClosed = 0, kPenOpen = 1 };
-enum DeleteResult { kDeleteRefused = -1, kDeleteFailed = 0, kDeleted = 1 };
+enum DeleteResult { kDeleteRefused = -1, kDeleteFailed = 0, kDeleted = 1, kNothingStored = 2 };
 
 } // namespace
 
 SetWin::SetWin(Device& device, DeviceJobQueue& jobs, QWidget* parent)
-    : SettingsDialog(device, jobs, kTextSet, parent)
+    : SettingsDialog(device, jobs, appContext().text(kTextSet), parent)
 {
     const AppContext& app = appContext();
     addLabel(app.text(kTextShowSize), QRect(40, 84, 400, 30), true);
@@ -71,10 +74,13 @@ SetWin::SetWin(Device& device, DeviceJobQueue& jobs, QWidget* parent)
     sixteen->setChecked(true);
     sixteen->setEnabled(false);
 
-    ok_ = addButton(kTextOk, QRect(40, 480, 190, 48));
-    Button* reload = addButton(kTextParameterReset, QRect(250, 480, 190, 48));
-    Button* reset = addButton(kTextReconnect, QRect(460, 480, 190, 48));
-    Button* remove = addButton(kTextDeleteCalibration, QRect(670, 480, 190, 48));
+    ok_ = addButton(kTextOk, QRect(40, 490, 190, 48));
+    Button* reload = addButton(kTextParameterReset, QRect(250, 490, 190, 48));
+    Button* reset = addButton(kTextReconnect, QRect(460, 490, 190, 48));
+    Button* remove = addButton(kTextDeleteCalibration, QRect(670, 490, 190, 48));
+    status_ = addLabel(QString(), QRect(40, 552, 820, 64));
+    status_->setAlignment(Qt::AlignCenter);
+    status_->setWordWrap(true);
     connect(ok_, &Button::clicked, this, &SetWin::OKButtonSlot);
     connect(reload, &Button::clicked, this, &SetWin::ResetButtonSlot);
     connect(reset, &Button::clicked, this, &SetWin::ResetButSlot);
@@ -92,8 +98,16 @@ SetWin::SetWin(Device& device, DeviceJobQueue& jobs, QWidget* parent)
         },
         [this](int synced) {
             synchronised_ = synced != 0;
+            if (!synchronised_)
+                status_->setText(QStringLiteral("The frame's settings could not be read; the "
+                                                "window shows those of Vireto.ini."));
             ResetButtonSlot();
         });
+}
+
+QString SetWin::statusText() const
+{
+    return status_->text();
 }
 
 config_settings::Choices SetWin::choices() const
@@ -158,8 +172,11 @@ void SetWin::OKButtonSlot()
             return static_cast<int>(config_settings::saveToFrame(d, SettingsFile::vireto()));
         },
         [this](int result) {
-            if (static_cast<config_settings::SaveResult>(result) !=
-                config_settings::SaveResult::Saved)
+            const auto saved = static_cast<config_settings::SaveResult>(result);
+            status_->setText(saved == config_settings::SaveResult::Saved
+                                 ? QStringLiteral("The settings were written to the frame.")
+                                 : QString::fromLatin1(config_settings::describe(saved)));
+            if (saved != config_settings::SaveResult::Saved)
                 warn(kTextWriteFailed);
         });
 }
@@ -183,16 +200,25 @@ void SetWin::DeleteButtonSlot()
 {
     if (busy())
         return;
+    auto error = std::make_shared<QString>();
     runDeviceJob(
-        [](Device& d) {
+        [error](Device& d) {
             if (!SwitchMode(d, CalibrationMode))
                 return static_cast<int>(kDeleteRefused);
             bool nothingStored = false;
-            const bool deleted = stored_record::deleteCalibration(d, nothingStored).ok;
+            const sensor_block_rewrite::Outcome deleted =
+                stored_record::deleteCalibration(d, nothingStored);
+            *error = deleted.error;
             SwitchMode(d, WorkMode);
-            return static_cast<int>(deleted ? kDeleted : kDeleteFailed);
+            return static_cast<int>(!deleted.ok      ? kDeleteFailed
+                                    : nothingStored ? kNothingStored
+                                                    : kDeleted);
         },
-        [this](int result) {
+        [this, error](int result) {
+            // A failed rewrite says where the block as it was is kept and how to restore it.
+            status_->setText(result == kDeleted        ? QStringLiteral("The calibration was deleted.")
+                             : result == kNothingStored ? QStringLiteral("The frame holds no calibration.")
+                                                        : *error);
             if (result == kDeleteRefused)
                 warn(kTextResetFailed);
             else if (result == kDeleteFailed)

@@ -20,6 +20,8 @@ public:
     ExposureField* exposure() const { return exposure_; }
     bool synchronised() const { return synchronised_; }
     Button* okButton() const { return ok_; }
+    // What the last device step came to, in the window's status line.
+    QString statusText() const;
 
 public slots:
     void LeftIRSlot();
@@ -38,5 +40,6 @@ private:
     QButtonGroup* system_ = nullptr;
     ExposureField* exposure_ = nullptr;
     Button* ok_ = nullptr;
+    QLabel* status_ = nullptr;
     bool synchronised_ = false;
 };

@@ -22,7 +22,7 @@ constexpr double kDragBandDivisor = 8.85;
 
 } // namespace
 
-SettingsDialog::SettingsDialog(Device& device, DeviceJobQueue& jobs, int titleText,
+SettingsDialog::SettingsDialog(Device& device, DeviceJobQueue& jobs, const QString& title,
                                QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog), device_(device), jobs_(jobs)
 {
@@ -32,7 +32,7 @@ SettingsDialog::SettingsDialog(Device& device, DeviceJobQueue& jobs, int titleTe
     background_ = QPixmap(app.skinDirectory + QStringLiteral("set/set.png"));
     scale_ = background_.isNull() ? 1.0 : background_.width() / double(kDesignWidth);
     resize(background_.isNull() ? QSize(900, 640) : background_.size());
-    setWindowTitle(app.text(titleText));
+    setWindowTitle(title);
     const QString radio = app.skinDirectory + QStringLiteral("set/");
     setStyleSheet(QStringLiteral(
                       "QRadioButton { color: rgb(225,236,248); }"
@@ -47,7 +47,7 @@ SettingsDialog::SettingsDialog(Device& device, DeviceJobQueue& jobs, int titleTe
                       .arg(qRound(28 * scale_))
                       .arg(radio));
 
-    addLabel(app.text(titleText), QRect(28, 12, 500, 44), true);
+    addLabel(title, QRect(28, 12, 500, 44), true);
     auto* minimise = new Button(this);
     minimise->setSkin(QStringLiteral("min1.png"), QStringLiteral("min2.png"),
                       QStringLiteral("min2.png"), QString());

@@ -21,7 +21,7 @@ class QRadioButton;
 class SettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    SettingsDialog(Device& device, DeviceJobQueue& jobs, int titleText, QWidget* parent);
+    SettingsDialog(Device& device, DeviceJobQueue& jobs, const QString& title, QWidget* parent);
     ~SettingsDialog() override;
 
     bool busy() const { return busy_ > 0; }

@@ -12,7 +12,7 @@
 #include <QRadioButton>
 
 SingleSetWin::SingleSetWin(Device& device, DeviceJobQueue& jobs, QWidget* parent)
-    : SettingsDialog(device, jobs, kTextSet, parent)
+    : SettingsDialog(device, jobs, appContext().text(kTextSet), parent)
 {
     const AppContext& app = appContext();
     addLabel(app.text(kTextIrPen), QRect(250, 150, 400, 36), true);
