@@ -24,8 +24,8 @@ bool CalibrationCheckThread::begin(const CalibrationCheckSetup& setup)
     places_.clear();
     const auto [cx, cy, cw, ch] = setup.keepClear;
     const double apart = std::min(setup.width, setup.height) / 8.0;
-    for (const auto& p : accuracy_check::randomPlaces(setup.width, setup.height,
-                                                      16 * setup.crosses, setup.seed)) {
+    for (const auto& p :
+         accuracy_check::randomPlaces(setup.width, setup.height, 16 * setup.crosses, setup.seed)) {
         const bool inside = p.x >= cx && p.x < cx + cw && p.y >= cy && p.y < cy + ch;
         const bool crowded = std::any_of(places_.begin(), places_.end(), [&](const auto& q) {
             return accuracy_check::distance(p, q) < apart;

@@ -20,7 +20,7 @@ struct CalibrationCheckSetup {
     uint32_t seed = 1;
     // Where no cross may go (the window's message and buttons): x, y, width, height.
     std::array<int, 4> keepClear{};
-    CalibrationRecord record; // the record stored in the frame
+    CalibrationRecord record;    // the record stored in the frame
     accuracy_check::Truth truth; // set on the virtual frame only
 };
 

@@ -114,8 +114,8 @@ StoredCalibration readStoredCalibration(Device& device)
     stored.read = true;
     stored.hasFlag = hasSensorInfoFlag(block);
     stored.record = recordOf(block);
-    stored.problem =
-        stored.hasFlag ? problemOf(stored.record) : QStringLiteral("the frame holds no calibration");
+    stored.problem = stored.hasFlag ? problemOf(stored.record)
+                                    : QStringLiteral("the frame holds no calibration");
     stored.width = widthOf(block);
     stored.height = heightOf(block);
     stored.sensorType = storedSensorType(device);

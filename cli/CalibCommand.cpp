@@ -3,9 +3,9 @@
 #include "AccuracyCheck.h"
 #include "ByteOrder.h"
 #include "CalibrationCli.h"
-#include "ConfigRecord.h"
 #include "CalibrationRecord.h"
 #include "CalibrationTargets.h"
+#include "ConfigRecord.h"
 #include "FlashMap.h"
 #include "KeyRectangles.h"
 #include "SceneTruth.h"
@@ -118,9 +118,9 @@ int verify(Device& device, int points)
     const int sensorType = storedSensorType(device);
     scene->placeOperator(width, height, sensorType, 0.0);
     QString error;
-    const auto figures = accuracy_check::measure(
-        device, record, angle_table::forSensorType(sensorType), width, height, points, kVerifySeed,
-        truthOf(*scene), error);
+    const auto figures =
+        accuracy_check::measure(device, record, angle_table::forSensorType(sensorType), width,
+                                height, points, kVerifySeed, truthOf(*scene), error);
     if (!figures)
         return fail(kExitFailed, QStringLiteral("verify: %1: %2").arg(error, lastFailure(device)));
     std::printf("%d touches on a %d x %d desktop\n", points, width, height);

@@ -2,10 +2,10 @@
 
 #include "AppContext.h"
 #include "CalibrationCli.h"
-#include "ConfigRecord.h"
 #include "CalibrationImages.h"
 #include "CalibrationRecord.h"
 #include "CalibrationWorker.h"
+#include "ConfigRecord.h"
 #include "DeviceState.h"
 #include "SettingsFile.h"
 #include "StoredRecord.h"

@@ -138,8 +138,9 @@ int runConfig(const CliContext& context)
 {
     const QStringList& args = context.args;
     const bool setting = args.size() >= 2 && args[0] == QLatin1String("set");
-    if (wantsHelp(args) || (!setting && (args.size() != 1 || (args[0] != QLatin1String("show") &&
-                                                             args[0] != QLatin1String("ensure"))))) {
+    if (wantsHelp(args) ||
+        (!setting && (args.size() != 1 ||
+                      (args[0] != QLatin1String("show") && args[0] != QLatin1String("ensure"))))) {
         std::fputs(kUsage, stdout);
         return wantsHelp(args) ? kExitOk : kExitUsage;
     }

@@ -3,9 +3,9 @@
 #include "AppContext.h"
 #include "ByteOrder.h"
 #include "CalibrationCli.h"
-#include "ConfigRecord.h"
 #include "CalibrationRecord.h"
 #include "CalibrationRunState.h"
+#include "ConfigRecord.h"
 #include "DeviceState.h"
 #include "FlashMap.h"
 #include "KeyCalibrationThread.h"
@@ -99,9 +99,9 @@ int calibrate(Device& device)
     if (!stored.read)
         return fail(kExitFailed, QStringLiteral("reading the sensor information block failed: %1")
                                      .arg(lastFailure(device)));
-    KeyCalibrationStart start =
-        prepareKeyCalibration(SettingsFile::vireto(), SettingsFile(QStringLiteral("Vireto_Key.ini")),
-                              stored.width, stored.height, stored.sensorType);
+    KeyCalibrationStart start = prepareKeyCalibration(
+        SettingsFile::vireto(), SettingsFile(QStringLiteral("Vireto_Key.ini")), stored.width,
+        stored.height, stored.sensorType);
     if (start.noKeys)
         return fail(kExitFailed,
                     QStringLiteral("No shortcut key, please quit, confirm the configuration file "
@@ -109,7 +109,8 @@ int calibrate(Device& device)
     if (!start.problem.isEmpty())
         return fail(kExitFailed, start.problem);
     if (!stored.usable())
-        return fail(kExitFailed, QStringLiteral("calibrate the screen first: %1").arg(stored.problem));
+        return fail(kExitFailed,
+                    QStringLiteral("calibrate the screen first: %1").arg(stored.problem));
     const KeyCalibrationSetup& setup = start.setup;
     if (VirtualScene* scene = frameScene()) {
         scene->placeOperator(setup.width, setup.height, setup.sensorType, 0.0);
@@ -206,9 +207,9 @@ int test(Device& device, int seconds)
     if (!g_bDevExist)
         return fail(kExitFailed, QStringLiteral("the frame was lost"));
     if (expected > 0 && static_cast<int>(seen.size()) < expected)
-        return fail(kExitFailed, QStringLiteral("%1 of %2 keys were reported pressed")
-                                     .arg(seen.size())
-                                     .arg(expected));
+        return fail(
+            kExitFailed,
+            QStringLiteral("%1 of %2 keys were reported pressed").arg(seen.size()).arg(expected));
     std::printf("%zu keys pressed\n", seen.size());
     return kExitOk;
 }
@@ -220,13 +221,14 @@ int runKeys(const CliContext& context)
     const QStringList& a = context.args;
     const QString what = a.value(0);
     int seconds = kDefaultTestSeconds;
-    bool ok = (a.size() == 1 && (what == QLatin1String("calibrate") || what == QLatin1String("show") ||
-                                 what == QLatin1String("test")));
+    bool ok = (a.size() == 1 && (what == QLatin1String("calibrate") ||
+                                 what == QLatin1String("show") || what == QLatin1String("test")));
     if (!ok && what == QLatin1String("test") && a.size() == 3 &&
         a[1] == QLatin1String("--seconds")) {
         const auto n = parseNumber(a[2], 1, kLongestTestSeconds);
         if (!n)
-            return fail(kExitUsage, QStringLiteral("--seconds takes 1..%1").arg(kLongestTestSeconds));
+            return fail(kExitUsage,
+                        QStringLiteral("--seconds takes 1..%1").arg(kLongestTestSeconds));
         seconds = static_cast<int>(*n);
         ok = true;
     }

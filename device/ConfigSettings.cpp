@@ -69,7 +69,10 @@ Choices readChoices(const SettingsFile& ini)
     c.portrait = ini.readInt(kScreen, QStringLiteral("Screen_Direction"), 0) >= 1;
     c.rotation = c.portrait ? ini.readInt(kScreen, QStringLiteral("Vertical_Mode"), 0) : 0;
     const int touchType = ini.readInt(QStringLiteral("os_check"), QStringLiteral("TouchType"), 1);
-    c.touchType = touchType == 0 ? 0 : touchType == 3 ? 3 : (touchType == 2 || touchType == 4) ? 2 : 1;
+    c.touchType = touchType == 0                       ? 0
+                  : touchType == 3                     ? 3
+                  : (touchType == 2 || touchType == 4) ? 2
+                                                       : 1;
     c.screenSize = ini.readInt(kScreen, QStringLiteral("Screen_Size"), 3);
     c.fourLights = ini.readInt(QStringLiteral("SensorType"), QStringLiteral("SensorType"), 0) != 0;
     c.penOpen = ini.readInt(kConfig, QStringLiteral("InfraredPenMode"), 0) != 0;
@@ -174,10 +177,10 @@ ConfigRecord recordFromSettings(const SettingsFile& ini, const ConfigRecord& rea
     r.InfraredPenMode = byte(kConfig, "InfraredPenMode", read.InfraredPenMode);
     r.TouchType = byte(QStringLiteral("os_check"), "TouchType", read.TouchType);
     r.SensorType = byte(QStringLiteral("SensorType"), "SensorType", read.SensorType);
-    r.InfraredExpGain =
-        static_cast<uint8_t>(ini.readHex(kConfig, QStringLiteral("InfraredExpGain"), QStringLiteral("4")));
-    r.XPRightClickMode =
-        static_cast<uint8_t>(ini.readHex(kConfig, QStringLiteral("XPRightClickMode"), QStringLiteral("0")));
+    r.InfraredExpGain = static_cast<uint8_t>(
+        ini.readHex(kConfig, QStringLiteral("InfraredExpGain"), QStringLiteral("4")));
+    r.XPRightClickMode = static_cast<uint8_t>(
+        ini.readHex(kConfig, QStringLiteral("XPRightClickMode"), QStringLiteral("0")));
     r.TouchRightClickDistThres = static_cast<uint32_t>(
         ini.readHex(kConfig, QStringLiteral("TouchRightClickDistThres"), QStringLiteral("10")));
     r.TouchRightClickTimeThres = static_cast<uint32_t>(
@@ -208,8 +211,8 @@ SaveResult savePenToFrame(Device& device, const SettingsFile& ini)
     record.InfraredPenMode =
         static_cast<uint8_t>(ini.readInt(kConfig, QStringLiteral("InfraredPenMode"), 0));
     record.InfraredExpTime = exposureTimeOf(ini);
-    record.InfraredExpGain =
-        static_cast<uint8_t>(ini.readHex(kConfig, QStringLiteral("InfraredExpGain"), QStringLiteral("4")));
+    record.InfraredExpGain = static_cast<uint8_t>(
+        ini.readHex(kConfig, QStringLiteral("InfraredExpGain"), QStringLiteral("4")));
     return writeAndVerify(device, record, Side::Slave);
 }
 

@@ -12,10 +12,10 @@ namespace config_settings {
 
 // What the full settings window shows.
 struct Choices {
-    int screenSize = 3;    // Vireto_ScreenInfo/Screen_Size 0..7 (other values: no size chosen)
-    bool portrait = false; // Vireto_ScreenInfo/Screen_Direction
-    int rotation = 0;      // Vireto_ScreenInfo/Vertical_Mode, 0..4
-    int touchType = 1;     // os_check/TouchType: 0 Auto, 1 Windows, 3 Mac, 2 Others
+    int screenSize = 3;      // Vireto_ScreenInfo/Screen_Size 0..7 (other values: no size chosen)
+    bool portrait = false;   // Vireto_ScreenInfo/Screen_Direction
+    int rotation = 0;        // Vireto_ScreenInfo/Vertical_Mode, 0..4
+    int touchType = 1;       // os_check/TouchType: 0 Auto, 1 Windows, 3 Mac, 2 Others
     bool fourLights = false; // SensorType/SensorType
     bool penOpen = false;    // Vireto_Config/InfraredPenMode
     int exposureScale = 3;   // Vireto_Config/InfraredExpScale 1..6
@@ -54,7 +54,14 @@ int syncFromFrame(Device& device, const SettingsFile& ini);
 // and CalibCnt 8. A field whose key is missing keeps the frame's value.
 ConfigRecord recordFromSettings(const SettingsFile& ini, const ConfigRecord& read);
 
-enum class SaveResult { Saved, SwitchRefused, ReadFailed, WriteFailed, VerifyFailed, WorkModeFailed };
+enum class SaveResult {
+    Saved,
+    SwitchRefused,
+    ReadFailed,
+    WriteFailed,
+    VerifyFailed,
+    WorkModeFailed
+};
 // OK after the first step: calibration mode, read, build, erase and write flag last,
 // read back and compare all 31 bytes, work mode. Stops at the first failing step.
 SaveResult saveToFrame(Device& device, const SettingsFile& ini);

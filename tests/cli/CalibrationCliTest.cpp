@@ -1,7 +1,7 @@
 // vireto-cli calibrate, calib and keys as processes on a virtual frame kept in a flash
 // file, so that one run's record is the next run's input.
-#include "BoundedWait.h"
 #include "CalibrationCli.h"
+#include "BoundedWait.h"
 #include "CalibrationRecord.h"
 #include "FlashMap.h"
 #include "TempDir.h"

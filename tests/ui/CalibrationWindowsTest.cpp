@@ -36,10 +36,7 @@ protected:
     // The frame as the main window leaves it before a calibration window opens.
     void openFrame()
     {
-        uint16_t pid = 0;
-        ASSERT_EQ(device->transport().open(pid), 1);
-        g_bDevExist = 1;
-        appContext().log.startRun(1, 0);
+        openFrameDirectly();
         ASSERT_EQ(device->commands.switchMode(CalibrationMode), 1);
     }
     CalibrationRunSetup runSetup(bool stored) const
@@ -75,7 +72,10 @@ protected:
         std::copy(bytes.begin(), bytes.end(), b.begin());
         return b;
     }
-    uint8_t storedFourPointFlag() const { return frame->readFlash(flash_map::kConfigRecord + 10, 1)[0]; }
+    uint8_t storedFourPointFlag() const
+    {
+        return frame->readFlash(flash_map::kConfigRecord + 10, 1)[0];
+    }
 
     std::shared_ptr<SimScene> scene;
     QSize screen;
@@ -161,7 +161,8 @@ TEST_F(CalibrationWindows, StepBackDoesNothingAtTheStartAndGoesBackOneTargetLate
     sim::OperatorSettings op;
     op.present = true;
     frame->setVirtualOperator(op);
-    ASSERT_TRUE(waitUntil([&] { return state.index == 2 && win.stepBackButton()->isButtonEnabled(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return state.index == 2 && win.stepBackButton()->isButtonEnabled(); }));
     QTest::keyClick(&win, Qt::Key_Backspace);
     EXPECT_EQ(state.index, 1);
     EXPECT_EQ(state.shownTarget, 1);
@@ -194,7 +195,8 @@ TEST_F(CalibrationWindows, CheckOnScreenComesCloseToTheSensorRoundingFloor)
     CalibrationCheckWin check(*device, jobs, scene.get(), nullptr);
     check.setSeed(20240607);
     QSignalSpy owner(&check, &CalibrationCheckWin::sendShowData);
-    ASSERT_TRUE(waitUntil([&] { return check.finished(); }, 30000)) << check.messageText().toStdString();
+    ASSERT_TRUE(waitUntil([&] { return check.finished(); }, 30000))
+        << check.messageText().toStdString();
     const accuracy_check::Figures f = check.figures();
     EXPECT_EQ(f.points, CalibrationCheckWin::kCrosses);
     EXPECT_GT(f.floorMean, 0.0);
@@ -242,7 +244,8 @@ TEST_F(CalibrationWindows, KeysAreCalibratedThenTheTestLightsThePressedKey)
     EXPECT_TRUE(waitUntil([&] {
         shot = test.grab().toImage();
         return test.litKey().second > 0;
-    })) << test.keyState().sideCode << " " << int(test.keyState().keyNumber);
+    })) << test.keyState().sideCode
+        << " " << int(test.keyState().keyNumber);
     const auto [side, number] = test.litKey();
     const shortcut_keys::KeyRect r =
         test.schematic().keys[static_cast<size_t>(side)][static_cast<size_t>(number - 1)];

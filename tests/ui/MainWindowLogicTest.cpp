@@ -30,11 +30,7 @@ protected:
     void SetUp() override
     {
         UiTest::SetUp();
-        delay::setTimeScale(0.0);
-        uint16_t pid = 0;
-        ASSERT_EQ(device->transport().open(pid), 1);
-        g_bDevExist = 1;
-        appContext().log.startRun(1, 0);
+        openFrameDirectly();
     }
     MainWindowLogic logic(int toolMode = 1) { return MainWindowLogic(*device, view, toolMode); }
     int countRequests(uint8_t command) const

@@ -31,7 +31,8 @@ class TwoScreens : public UiTest {};
 TEST_F(TwoScreens, TheCalibrationRunsOnTheNamedScreenAtItsSize)
 {
     const QList<QScreen*> screens = QGuiApplication::screens();
-    ASSERT_EQ(screens.size(), 2) << "run with QT_QPA_PLATFORM=offscreen:configfile=two-screens.json";
+    ASSERT_EQ(screens.size(), 2)
+        << "run with QT_QPA_PLATFORM=offscreen:configfile=two-screens.json";
     QScreen* touch = screens[1];
     ASSERT_EQ(touch->name(), "Touch");
     EXPECT_EQ(touch_screen::chosen(), QGuiApplication::primaryScreen());

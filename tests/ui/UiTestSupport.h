@@ -44,6 +44,16 @@ protected:
         QDir::setCurrent(previousFolder);
         appContext().log.setRoot("log");
     }
+    // The frame open and present without a monitor, the waits off and a log run started:
+    // for tests that drive a window or its logic directly.
+    void openFrameDirectly()
+    {
+        delay::setTimeScale(0.0);
+        uint16_t pid = 0;
+        ASSERT_EQ(device->transport().open(pid), 1);
+        g_bDevExist = 1;
+        appContext().log.startRun(1, 0);
+    }
     // Lets queued signals arrive until the condition holds (or 5 s pass).
     template <typename Condition>
     bool waitUntil(Condition condition, int ms = 5000)

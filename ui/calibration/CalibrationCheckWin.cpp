@@ -4,17 +4,13 @@
 #include "Button.h"
 #include "DeviceJobQueue.h"
 #include "DeviceState.h"
-#include "FocusRow.h"
 #include "ModeSwitch.h"
 #include "SceneTruth.h"
 #include "SkinnedParts.h"
 #include "TextIds.h"
-#include "TouchScreen.h"
 #include "VirtualScene.h"
 
-#include <QCloseEvent>
 #include <QDateTime>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 
@@ -22,8 +18,6 @@
 
 namespace {
 
-const QColor kBackgroundTop(14, 34, 60);
-const QColor kBackgroundBottom(8, 22, 40);
 const QColor kCurrent(255, 255, 255);
 const QColor kMeasured(120, 160, 200);
 const QColor kLocated(255, 170, 40);
@@ -33,38 +27,28 @@ const QColor kText(225, 236, 248);
 
 CalibrationCheckWin::CalibrationCheckWin(Device& device, DeviceJobQueue& jobs, VirtualScene* scene,
                                          QScreen* screen, QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::Window), device_(device), jobs_(jobs),
+    : FullScreenWindow(QStringLiteral("Check"), parent), device_(device), jobs_(jobs),
       scene_(scene), worker_(device),
       seed_(static_cast<uint32_t>(QDateTime::currentMSecsSinceEpoch()))
 {
     const AppContext& app = appContext();
-    setModal(true);
-    setWindowTitle(QStringLiteral("Check"));
     const QPixmap button(app.skinDirectory + QStringLiteral("button_Normal.png"));
     scale_ = button.isNull() ? 1.0 : button.width() / 160.0;
-    message_ = new QLabel(this);
-    message_->setAlignment(Qt::AlignCenter);
-    message_->setWordWrap(true);
-    message_->setFont(app.skin.heading.font());
-    message_->setStyleSheet(QString::fromLatin1(skinned_parts::kLabelStyle));
-    result_ = new QLabel(this);
-    result_->setAlignment(Qt::AlignCenter);
-    result_->setWordWrap(true);
-    result_->setFont(app.skin.text.font());
-    result_->setStyleSheet(QString::fromLatin1(skinned_parts::kLabelStyle));
+    message_ = addMessageLabel(true, skinned_parts::kLabelStyle);
+    result_ = addMessageLabel(false, skinned_parts::kLabelStyle);
     exitButton_ = skinned_parts::pushButton(this, QRect(), false);
     exitButton_->setCaption(app.text(kTextExit));
     connect(exitButton_, &Button::clicked, this, &CalibrationCheckWin::ReturnSlot);
-    focus_ = new FocusRow(this);
-    focus_->setButtons({exitButton_});
+    setFocusButtons({exitButton_});
     connect(&worker_, &CalibrationCheckThread::sendData, this, &CalibrationCheckWin::recvData,
             Qt::QueuedConnection);
 
     message_->setText(app.text(kTextInitialising).trimmed());
-    setCursor(Qt::BusyCursor);
-    touch_screen::showFullScreenOn(this, screen);
+    setBusyLook(true);
+    showOn(screen);
     const QSize b(qRound(160 * scale_), qRound(48 * scale_));
-    exitButton_->setGeometry(QRect(QPoint((width() - b.width()) / 2, height() * 59 / 100 - b.height()), b));
+    exitButton_->setGeometry(
+        QRect(QPoint((width() - b.width()) / 2, height() * 59 / 100 - b.height()), b));
     message_->setGeometry(width() / 5, height() * 41 / 100, width() * 3 / 5, height() * 8 / 100);
     result_->setGeometry(width() / 5, height() * 49 / 100, width() * 3 / 5,
                          exitButton_->y() - height() * 49 / 100);
@@ -82,7 +66,7 @@ CalibrationCheckWin::CalibrationCheckWin(Device& device, DeviceJobQueue& jobs, V
         },
         [this, stored](int ok) {
             busy_ = false;
-            unsetCursor();
+            setBusyLook(false);
             if (!ok) {
                 message_->setText(appContext().text(kTextCheckConnection).trimmed());
                 return;
@@ -133,8 +117,10 @@ void CalibrationCheckWin::opened(const stored_record::StoredCalibration& stored)
     setup.crosses = kCrosses;
     setup.seed = seed_;
     setup.record = stored.record;
-    const QRect clear = message_->geometry().united(exitButton_->geometry()).adjusted(
-        -qRound(40 * scale_), -qRound(40 * scale_), qRound(40 * scale_), qRound(40 * scale_));
+    const QRect clear = message_->geometry()
+                            .united(exitButton_->geometry())
+                            .adjusted(-qRound(40 * scale_), -qRound(40 * scale_),
+                                      qRound(40 * scale_), qRound(40 * scale_));
     setup.keepClear = {clear.x(), clear.y(), clear.width(), clear.height()};
     if (scene_) {
         scene_->placeOperator(width(), height(), stored.sensorType, 0.0);
@@ -198,45 +184,17 @@ void CalibrationCheckWin::ReturnSlot()
         return;
     leaving_ = true;
     exitButton_->setButtonEnabled(false);
-    setCursor(Qt::BusyCursor);
+    setBusyLook(true);
     // After the jobs this window queued, so the frame is left in order.
-    jobs_.enqueue(this, [] { return 0; },
-                  [this](int) {
-                      stopThen(worker_, this, [this] {
-                          const bool present = g_bDevExist && g_isDeviceCommunicate;
-                          emit sendShowData(present ? 2 : 3);
-                          closeAllowed_ = true;
-                          close();
-                      });
-                  });
-}
-
-void CalibrationCheckWin::keyPressEvent(QKeyEvent* event)
-{
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        ReturnSlot();
-        return;
-    case Qt::Key_Tab:
-        focus_->next();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        focus_->pressFocused();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
-}
-
-void CalibrationCheckWin::closeEvent(QCloseEvent* event)
-{
-    if (closeAllowed_) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    ReturnSlot();
+    jobs_.enqueue(
+        this, [] { return 0; },
+        [this](int) {
+            stopThen(worker_, this, [this] {
+                const bool present = g_bDevExist && g_isDeviceCommunicate;
+                emit sendShowData(present ? 2 : 3);
+                closeNow();
+            });
+        });
 }
 
 void CalibrationCheckWin::drawCross(QPainter& painter, const QPointF& at, int arm,
@@ -251,10 +209,7 @@ void CalibrationCheckWin::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient background(0, 0, 0, height());
-    background.setColorAt(0, kBackgroundTop);
-    background.setColorAt(1, kBackgroundBottom);
-    painter.fillRect(rect(), background);
+    paintDarkBackground(painter);
     if (!worker_.isRunning() && worker_.touches().empty())
         return;
     const auto& places = worker_.places();
@@ -269,9 +224,9 @@ void CalibrationCheckWin::paintEvent(QPaintEvent*)
         painter.setBrush(kLocated);
         painter.drawEllipse(located, 4 * scale_, 4 * scale_);
         painter.setPen(kText);
-        painter.drawText(aim + QPointF(18 * scale_, -10 * scale_),
-                         QStringLiteral("%1 px").arg(accuracy_check::distance(t.located, t.aim), 0,
-                                                     'f', 1));
+        painter.drawText(
+            aim + QPointF(18 * scale_, -10 * scale_),
+            QStringLiteral("%1 px").arg(accuracy_check::distance(t.located, t.aim), 0, 'f', 1));
     }
     const int current = worker_.current();
     if (!finished_ && worker_.isRunning() && current >= static_cast<int>(touches.size()) &&

@@ -1,13 +1,11 @@
 #pragma once
 
 #include "CalibrationCheckThread.h"
+#include "FullScreenWindow.h"
 #include "StoredRecord.h"
-
-#include <QDialog>
 
 class Button;
 class DeviceJobQueue;
-class FocusRow;
 class QLabel;
 class VirtualScene;
 
@@ -16,13 +14,13 @@ class VirtualScene;
 // in the frame; the window shows how far from its cross each one landed, and at the end
 // the mean and the largest distance in pixels. On the virtual frame its operator
 // touches the crosses, and the floor the sensor's rounding leaves is shown beside.
-class CalibrationCheckWin : public QDialog {
+class CalibrationCheckWin : public FullScreenWindow {
     Q_OBJECT
 public:
     static constexpr int kCrosses = 9;
 
-    CalibrationCheckWin(Device& device, DeviceJobQueue& jobs, VirtualScene* scene,
-                        QScreen* screen, QWidget* parent = nullptr);
+    CalibrationCheckWin(Device& device, DeviceJobQueue& jobs, VirtualScene* scene, QScreen* screen,
+                        QWidget* parent = nullptr);
     ~CalibrationCheckWin() override;
 
     // For tests: the crosses come from this seed (default: the clock).
@@ -41,11 +39,10 @@ public slots:
     void recvData(int code);
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
+    void leave() override { ReturnSlot(); }
     void opened(const stored_record::StoredCalibration& stored);
     void showResult();
     void drawCross(QPainter& painter, const QPointF& at, int arm, const QColor& color);
@@ -59,9 +56,7 @@ private:
     bool busy_ = true;
     bool finished_ = false;
     bool leaving_ = false;
-    bool closeAllowed_ = false;
     QLabel* message_ = nullptr;
     QLabel* result_ = nullptr;
     Button* exitButton_ = nullptr;
-    FocusRow* focus_ = nullptr;
 };

@@ -4,14 +4,11 @@
 #include "Button.h"
 #include "CalibrationTargets.h"
 #include "Delay.h"
-#include "FocusRow.h"
 #include "MyMessageBox.h"
 #include "SkinnedParts.h"
 #include "TextIds.h"
-#include "TouchScreen.h"
 #include "VirtualScene.h"
 
-#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
@@ -28,8 +25,6 @@ constexpr int kRepaintsPerFrame = 5;
 constexpr double kLeavePauseMs = 2100.0;
 constexpr double kAfterStopPauseMs = 500.0;
 
-const QColor kBackgroundTop(14, 34, 60);
-const QColor kBackgroundBottom(8, 22, 40);
 const QColor kBarBack(177, 233, 251);
 const QColor kBarFill(0, 211, 40);
 const QColor kText(225, 236, 248);
@@ -38,12 +33,10 @@ const QColor kText(225, 236, 248);
 
 CalibrationWin::CalibrationWin(Device& device, const CalibrationRunSetup& setup,
                                VirtualScene* scene, QScreen* screen, QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::Window), logic_(device, *this, setup),
+    : FullScreenWindow(appContext().text(kTextCalibrate), parent), logic_(device, *this, setup),
       scene_(scene)
 {
     const AppContext& app = appContext();
-    setModal(true);
-    setWindowTitle(app.text(kTextCalibrate));
     done_ = QPixmap(app.skinDirectory + QStringLiteral("calibration.png"));
     for (int i = 0; i < 5; ++i) {
         waiting_[static_cast<size_t>(i)] =
@@ -53,12 +46,7 @@ CalibrationWin::CalibrationWin(Device& device, const CalibrationRunSetup& setup,
     }
     scale_ = done_.isNull() ? 1.0 : done_.width() / 48.0;
 
-    message_ = new QLabel(this);
-    message_->setObjectName(QStringLiteral("message"));
-    message_->setAlignment(Qt::AlignCenter);
-    message_->setWordWrap(true);
-    message_->setFont(app.skin.heading.font());
-    message_->setStyleSheet(QString::fromLatin1(skinned_parts::kLabelStyle));
+    message_ = addMessageLabel(true, skinned_parts::kLabelStyle);
     typeButton_ = skinned_parts::pushButton(this, QRect(), false);
     stepBackButton_ = skinned_parts::pushButton(this, QRect(), false);
     stepBackButton_->setCaption(app.text(kTextStepBack));
@@ -67,8 +55,7 @@ CalibrationWin::CalibrationWin(Device& device, const CalibrationRunSetup& setup,
     connect(typeButton_, &Button::clicked, this, &CalibrationWin::CalTypeSlot);
     connect(stepBackButton_, &Button::clicked, this, &CalibrationWin::ResetSlot);
     connect(exitButton_, &Button::clicked, this, &CalibrationWin::ReturnSlot);
-    focus_ = new FocusRow(this);
-    focus_->setButtons({typeButton_, stepBackButton_, exitButton_});
+    setFocusButtons({typeButton_, stepBackButton_, exitButton_});
 
     animation_ = new QTimer(this);
     connect(animation_, &QTimer::timeout, this, [this] {
@@ -80,7 +67,7 @@ CalibrationWin::CalibrationWin(Device& device, const CalibrationRunSetup& setup,
     if (scene_)
         scene_->placeOperator(setup.width, setup.height, setup.sensorType, kAimError);
     showMessage(app.text(kTextInitialising));
-    touch_screen::showFullScreenOn(this, screen);
+    showOn(screen);
     layOut();
     logic_.start();
 }
@@ -90,11 +77,6 @@ CalibrationWin::~CalibrationWin() = default;
 QString CalibrationWin::messageText() const
 {
     return message_->text();
-}
-
-int CalibrationWin::focusIndex() const
-{
-    return focus_->focus();
 }
 
 void CalibrationWin::layOut()
@@ -201,15 +183,15 @@ void CalibrationWin::ReturnSlot()
     if (leaving_)
         return;
     leaving_ = true;
-    setCursor(Qt::BusyCursor);
+    setBusyLook(true);
     for (Button* b : {typeButton_, stepBackButton_, exitButton_})
         b->setButtonEnabled(false);
     pause(kLeavePauseMs, [this] {
         logic_.stopWorkers([this] {
             pause(kAfterStopPauseMs, [this] {
                 emit sendShowData(logic_.closingCode());
-                closeAllowed_ = true;
-                close();
+                animation_->stop();
+                closeNow();
             });
         });
     });
@@ -219,34 +201,10 @@ void CalibrationWin::ReturnSlot()
 
 void CalibrationWin::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        ReturnSlot();
-        return;
-    case Qt::Key_Backspace:
+    if (event->key() == Qt::Key_Backspace)
         ResetSlot();
-        return;
-    case Qt::Key_Tab:
-        focus_->next();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        focus_->pressFocused();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
-}
-
-void CalibrationWin::closeEvent(QCloseEvent* event)
-{
-    if (closeAllowed_) {
-        animation_->stop();
-        event->accept();
-        return;
-    }
-    event->ignore();
-    ReturnSlot();
+    else
+        FullScreenWindow::keyPressEvent(event);
 }
 
 void CalibrationWin::drawCentred(QPainter& painter, const QPixmap& pixmap, const QPoint& at)
@@ -288,20 +246,16 @@ void CalibrationWin::drawStatusLines(QPainter& painter)
                              .arg(s.leftCount.load())
                              .arg(s.rightCount.load()));
     if (s.rejected)
-        painter.drawText(line.translated(0, line.height()), Qt::AlignCenter,
-                         app.text(kTextEfficientPoints)
-                             .arg(s.leftValid.load())
-                             .arg(s.rightValid.load()));
+        painter.drawText(
+            line.translated(0, line.height()), Qt::AlignCenter,
+            app.text(kTextEfficientPoints).arg(s.leftValid.load()).arg(s.rightValid.load()));
 }
 
 void CalibrationWin::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    QLinearGradient background(0, 0, 0, height());
-    background.setColorAt(0, kBackgroundTop);
-    background.setColorAt(1, kBackgroundBottom);
-    painter.fillRect(rect(), background);
+    paintDarkBackground(painter);
 
     const CalibrationRunState& s = logic_.state();
     const std::vector<QPoint> points = targets();

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "CalibrationRunLogic.h"
+#include "FullScreenWindow.h"
 
-#include <QDialog>
 #include <QPixmap>
 
 #include <array>
 
 class Button;
-class FocusRow;
 class QLabel;
 class QTimer;
 class VirtualScene;
@@ -16,7 +15,7 @@ class VirtualScene;
 // The full-screen calibration window: shows the targets of the run, its progress and
 // messages, switches between the 16-point and the fast 4-point run, steps back one
 // target and leaves. Everything that is not drawing is CalibrationRunLogic.
-class CalibrationWin : public QDialog, private CalibrationRunView {
+class CalibrationWin : public FullScreenWindow, private CalibrationRunView {
     Q_OBJECT
 public:
     // scene: the virtual frame's, whose operator then touches the targets; nullptr for a
@@ -31,7 +30,6 @@ public:
     Button* typeButton() const { return typeButton_; }
     Button* stepBackButton() const { return stepBackButton_; }
     Button* exitButton() const { return exitButton_; }
-    int focusIndex() const;
     bool leaving() const { return leaving_; }
 
 signals:
@@ -46,7 +44,6 @@ public slots:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     // CalibrationRunView
@@ -73,11 +70,9 @@ private:
     Button* stepBackButton_ = nullptr;
     Button* exitButton_ = nullptr;
     QLabel* message_ = nullptr;
-    FocusRow* focus_ = nullptr;
     QTimer* animation_ = nullptr;
     int repaints_ = 0;
     bool leaving_ = false;
-    bool closeAllowed_ = false;
     QPixmap done_;
     std::array<QPixmap, 5> waiting_;
     std::array<QPixmap, 5> holding_;

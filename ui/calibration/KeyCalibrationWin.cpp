@@ -5,48 +5,23 @@
 #include "CalibrationRunState.h"
 #include "DeviceJobQueue.h"
 #include "DeviceState.h"
-#include "FocusRow.h"
-#include "KeySchematicDrawing.h"
 #include "ModeSwitch.h"
 #include "SettingsFile.h"
 #include "SkinnedParts.h"
 #include "StoredRecord.h"
 #include "TextIds.h"
-#include "TouchScreen.h"
 #include "VirtualScene.h"
 
-#include <QCloseEvent>
-#include <QKeyEvent>
-#include <QLabel>
 #include <QPainter>
 
 #include <memory>
 
-namespace {
-
-const QColor kPaper(240, 244, 248);
-const char* const kDarkText = "color:rgb(0,38,102)";
-
-} // namespace
-
 KeyCalibrationWin::KeyCalibrationWin(Device& device, DeviceJobQueue& jobs, VirtualScene* scene,
                                      QScreen* screen, QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::Window), device_(device), jobs_(jobs),
-      scene_(scene), worker_(device), tester_(device)
+    : KeySchematicWindow(appContext().text(kTextShortcuts), screen, parent), device_(device),
+      jobs_(jobs), scene_(scene), worker_(device), tester_(device)
 {
     const AppContext& app = appContext();
-    setModal(true);
-    setWindowTitle(app.text(kTextShortcuts));
-    hint_ = new QLabel(this);
-    hint_->setAlignment(Qt::AlignCenter);
-    hint_->setWordWrap(true);
-    hint_->setFont(app.skin.heading.font());
-    hint_->setStyleSheet(QString::fromLatin1(kDarkText));
-    message_ = new QLabel(this);
-    message_->setAlignment(Qt::AlignCenter);
-    message_->setWordWrap(true);
-    message_->setFont(app.skin.text.font());
-    message_->setStyleSheet(QString::fromLatin1(kDarkText));
     calibrateButton_ = skinned_parts::pushButton(this, QRect(), false);
     calibrateButton_->setCaption(app.text(kTextCalibrate));
     stepBackButton_ = skinned_parts::pushButton(this, QRect(), false);
@@ -54,32 +29,18 @@ KeyCalibrationWin::KeyCalibrationWin(Device& device, DeviceJobQueue& jobs, Virtu
     stepBackButton_->setButtonEnabled(false);
     exitButton_ = skinned_parts::pushButton(this, QRect(), false);
     exitButton_->setCaption(app.text(kTextExit));
+    for (Button* b : {calibrateButton_, stepBackButton_, exitButton_})
+        b->show();
     connect(calibrateButton_, &Button::clicked, this, &KeyCalibrationWin::CalibrationButSlot);
     connect(stepBackButton_, &Button::clicked, this, &KeyCalibrationWin::ResetButSlot);
     connect(exitButton_, &Button::clicked, this, &KeyCalibrationWin::ReturnButSlot);
-    focus_ = new FocusRow(this);
-    focus_->setButtons({calibrateButton_, stepBackButton_, exitButton_});
+    placeButtons({calibrateButton_, stepBackButton_, exitButton_});
+    setFocusButtons({calibrateButton_, stepBackButton_, exitButton_});
     connect(&worker_, &KeyCalibrationThread::sendData, this, &KeyCalibrationWin::recvData,
             Qt::QueuedConnection);
     connect(&tester_, &KeyTestThread::sendData, this, &KeyCalibrationWin::testCode,
             Qt::QueuedConnection);
-
-    touch_screen::showFullScreenOn(this, screen);
-    layout_ = shortcut_keys::readKeyLayout(SettingsFile::vireto());
-    schematic_ = shortcut_keys::schematicOf(layout_, width(), height());
-    const QPixmap button(app.skinDirectory + QStringLiteral("button_Normal.png"));
-    const QSize b = button.isNull() ? QSize(160, 48) : button.size();
-    const QRect frame(QPoint(schematic_.frame.left, schematic_.frame.top),
-                      QPoint(schematic_.frame.right, schematic_.frame.bottom));
-    hint_->setGeometry(frame.left(), height() / 16, frame.width(), height() / 8);
-    message_->setGeometry(frame.adjusted(20, 20, -20, -(b.height() + 40)));
-    const int gap = b.width() / 6;
-    int x = frame.center().x() - (3 * b.width() + 2 * gap) / 2;
-    for (Button* button : {calibrateButton_, stepBackButton_, exitButton_}) {
-        button->setGeometry(QRect(QPoint(x, frame.bottom() - b.height() - 20), b));
-        x += b.width() + gap;
-    }
-    hint_->setText(app.text(kTextKeySchematicHint).trimmed());
+    showHint(kTextKeySchematicHint);
     if (!layout_.hasKeys()) {
         showMessage(kTextNoShortcutKeys);
         calibrateButton_->setButtonEnabled(false);
@@ -94,28 +55,10 @@ KeyCalibrationWin::~KeyCalibrationWin()
         scene_->pressPrintedKeys(false);
 }
 
-QString KeyCalibrationWin::messageText() const
-{
-    return message_->text();
-}
-
-QString KeyCalibrationWin::hintText() const
-{
-    return hint_->text();
-}
-
-void KeyCalibrationWin::showMessage(int textIndex)
-{
-    message_->setText(appContext().text(textIndex).trimmed());
-}
-
 void KeyCalibrationWin::setBusy(bool busy)
 {
     busy_ = busy;
-    if (busy)
-        setCursor(Qt::BusyCursor);
-    else
-        unsetCursor();
+    setBusyLook(busy);
     calibrateButton_->setButtonEnabled(!busy && !calibrating_ && !testing_ && layout_.hasKeys());
 }
 
@@ -163,7 +106,7 @@ void KeyCalibrationWin::begin(const KeyCalibrationStart& start)
         return;
     }
     if (!start.problem.isEmpty()) {
-        message_->setText(start.problem);
+        showMessage(start.problem);
         return;
     }
     targets_ = start.setup.targets;
@@ -174,10 +117,10 @@ void KeyCalibrationWin::begin(const KeyCalibrationStart& start)
     readWaitFrameCount(SettingsFile::vireto());
     calibrating_ = true;
     calibrateButton_->setButtonEnabled(false);
-    hint_->setText(appContext().text(kTextKeyProjectionHint).trimmed());
+    showHint(kTextKeyProjectionHint);
     if (!worker_.begin(start.setup)) {
         calibrating_ = false;
-        message_->setText(worker_.lastError());
+        showMessage(worker_.lastError());
         setBusy(false);
     }
     update();
@@ -190,7 +133,7 @@ void KeyCalibrationWin::recvData(int code)
     const AppContext& app = appContext();
     if (!g_bDevExist) {
         showMessage(kTextPulledOut);
-        leave(3);
+        leaveWith(3);
         return;
     }
     KeyCalibrationState& state = keyCalibrationState();
@@ -201,15 +144,16 @@ void KeyCalibrationWin::recvData(int code)
         break;
     case kKeyInitFailed:
         showMessage(kTextInitFailed);
-        appContext().log.logf("Calibration init failed! g_CalDataInitSuc=%d\n", g_CalDataInitSuc.load());
+        appContext().log.logf("Calibration init failed! g_CalDataInitSuc=%d\n",
+                              g_CalDataInitSuc.load());
         break;
     case kKeyProcessFailed:
         showMessage(kTextEnvironmentFailure);
         appContext().log.logf("Calibration Process failed! g_CalibrationProcessSuc=%d\n",
-                     g_CalibrationProcessSuc.load());
+                              g_CalibrationProcessSuc.load());
         break;
     case kKeyProgress:
-        message_->setText(app.text(kTextSavingCalibration).arg(state.progress.load()).trimmed());
+        showMessage(app.text(kTextSavingCalibration).arg(state.progress.load()));
         break;
     case kKeyStored:
         startTest();
@@ -241,13 +185,9 @@ void KeyCalibrationWin::startTest()
                 setBusy(false);
                 calibrateButton_->hide();
                 stepBackButton_->hide();
-                focus_->setButtons({exitButton_});
-                exitButton_->move(
-                    QPoint(schematic_.frame.left + (schematic_.frame.right - schematic_.frame.left -
-                                                    exitButton_->width()) /
-                                                       2,
-                           exitButton_->y()));
-                hint_->setText(appContext().text(kTextKeyTestHint).trimmed());
+                setFocusButtons({exitButton_});
+                placeButtons({exitButton_});
+                showHint(kTextKeyTestHint);
                 if (scene_)
                     scene_->pressPrintedKeys(true);
                 tester_.begin();
@@ -261,12 +201,12 @@ void KeyCalibrationWin::testCode(int code)
         return;
     if (!g_bDevExist) {
         showMessage(kTextPulledOut);
-        leave(3);
+        leaveWith(3);
         return;
     }
     if (!g_isDeviceCommunicate) {
         showMessage(kTextCheckConnection);
-        leave(3);
+        leaveWith(3);
         return;
     }
     if (code == KeyTestThread::kTestRunning)
@@ -287,68 +227,49 @@ void KeyCalibrationWin::ResetButSlot()
 void KeyCalibrationWin::ReturnButSlot()
 {
     if (testing_)
-        leave(3);
+        leaveWith(3);
     else
-        leave(g_bDevExist && g_isDeviceCommunicate ? 2 : 3);
+        leaveWith(g_bDevExist && g_isDeviceCommunicate ? 2 : 3);
 }
 
-void KeyCalibrationWin::leave(int code)
+void KeyCalibrationWin::leaveWith(int code)
 {
     if (leaving_)
         return;
     leaving_ = true;
     for (Button* b : {calibrateButton_, stepBackButton_, exitButton_})
         b->setButtonEnabled(false);
-    setCursor(Qt::BusyCursor);
+    setBusyLook(true);
     stopThen(worker_, this, [this, code] {
         stopThen(tester_, this, [this, code] {
             if (scene_)
                 scene_->pressPrintedKeys(false);
             emit sendShowData(code);
-            closeAllowed_ = true;
-            close();
+            closeNow();
         });
     });
 }
 
-void KeyCalibrationWin::keyPressEvent(QKeyEvent* event)
+std::pair<int, int> KeyCalibrationWin::pressedKey() const
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
-        ReturnButSlot();
-        return;
-    case Qt::Key_Tab:
-        focus_->next();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        focus_->pressFocused();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
-    }
+    if (!testing_)
+        return {0, 0};
+    return {static_cast<int>(tester_.keyState().sideCode.load()),
+            tester_.keyState().keyNumber.load()};
 }
 
-void KeyCalibrationWin::closeEvent(QCloseEvent* event)
+void KeyCalibrationWin::paintOver(QPainter& painter)
 {
-    if (closeAllowed_) {
-        event->accept();
-        return;
-    }
-    event->ignore();
-    ReturnButSlot();
-}
-
-void KeyCalibrationWin::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.fillRect(rect(), kPaper);
-    const KeyState& key = tester_.keyState();
-    key_schematic::draw(painter, schematic_, testing_ ? static_cast<int>(key.sideCode.load()) : 0,
-                        testing_ ? key.keyNumber.load() : 0);
     const int index = keyCalibrationState().index;
-    if (calibrating_ && index >= 0 && index < static_cast<int>(targets_.size())) {
-        const shortcut_keys::KeyTarget& t = targets_[static_cast<size_t>(index)];
-        key_schematic::drawHint(painter, QPoint(t.x, t.y), std::max(8, height() / 90));
-    }
+    if (!calibrating_ || index < 0 || index >= static_cast<int>(targets_.size()))
+        return;
+    const shortcut_keys::KeyTarget& t = targets_[static_cast<size_t>(index)];
+    const int radius = std::max(8, height() / 90);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(255, 0, 0), 2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(QPoint(t.x, t.y), radius, radius);
+    painter.drawEllipse(QPoint(t.x, t.y), 2, 2);
+    painter.restore();
 }

@@ -1,31 +1,22 @@
 #pragma once
 
 #include "Device.h"
-#include "KeyLayout.h"
+#include "KeySchematicWindow.h"
 #include "KeyTestThread.h"
 
-#include <QDialog>
-
 class Button;
-class QLabel;
 class VirtualScene;
 
-// The shortcut-key test: the schematic of the frame with its keys full screen on the
-// touch screen; whenever the frame reports a pressed key, that key is filled red. On
-// the virtual frame the layout's keys are printed on its bezel and pressed in turn.
-class KeyTestWin : public QDialog {
+// The shortcut-key test: whenever the frame reports a pressed key, that key of the
+// schematic is filled red. On the virtual frame the layout's keys are printed on its
+// bezel and pressed in turn.
+class KeyTestWin : public KeySchematicWindow {
     Q_OBJECT
 public:
     KeyTestWin(Device& device, VirtualScene* scene, QScreen* screen, QWidget* parent = nullptr);
     ~KeyTestWin() override;
 
-    // For tests and screenshots.
-    QString hintText() const;
-    QString messageText() const;
     const KeyState& keyState() const { return worker_.keyState(); }
-    const shortcut_keys::Schematic& schematic() const { return schematic_; }
-    // The key drawn red at the last repaint (side code, key number; 0 none).
-    std::pair<int, int> litKey() const { return lit_; }
 
 signals:
     void sendShowData(int code);
@@ -35,20 +26,14 @@ public slots:
     void ReturnSlot();
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
+    std::pair<int, int> pressedKey() const override;
 
 private:
+    void leave() override { ReturnSlot(); }
     void leaveWith(int textIndex);
 
     KeyTestThread worker_;
     VirtualScene* scene_;
-    shortcut_keys::Schematic schematic_;
-    QLabel* hint_ = nullptr;
-    QLabel* message_ = nullptr;
     Button* exitButton_ = nullptr;
-    std::pair<int, int> lit_{0, 0};
     bool leaving_ = false;
-    bool closeAllowed_ = false;
 };

@@ -77,12 +77,13 @@ void MainWindowLogic::switchModeInBackground(uint8_t mode, std::function<void(in
 {
     auto recorded = std::make_shared<RecordedSwitch>();
     Device* device = &device_;
-    view_.runDeviceJob([device, mode, recorded] { return SwitchMode(*device, mode, recorded.get()); },
-                       [this, recorded, then](int ok) {
-                           recorded->replay(*this);
-                           if (then)
-                               then(ok);
-                       });
+    view_.runDeviceJob(
+        [device, mode, recorded] { return SwitchMode(*device, mode, recorded.get()); },
+        [this, recorded, then](int ok) {
+            recorded->replay(*this);
+            if (then)
+                then(ok);
+        });
 }
 
 bool MainWindowLogic::guard(bool requiresCommunication)
@@ -219,16 +220,15 @@ void MainWindowLogic::onWindowLeft(int code)
 {
     if (!g_bDevExist || !g_isDeviceCommunicate)
         return;
-    switchModeInBackground(code == kShowLeftToCalibration ? CalibrationMode : WorkMode,
-                           [this](int ok) {
-                               if (!ok) {
-                                   showText(kTextEnvironmentFailure);
-                                   appContext().log.logf(
-                                       "Leveling exit:Switch to work mode failed! "
-                                       "g_isSwitchMode=%d\n",
-                                       g_isSwitchMode.load());
-                               }
-                           });
+    switchModeInBackground(
+        code == kShowLeftToCalibration ? CalibrationMode : WorkMode, [this](int ok) {
+            if (!ok) {
+                showText(kTextEnvironmentFailure);
+                appContext().log.logf("Leveling exit:Switch to work mode failed! "
+                                      "g_isSwitchMode=%d\n",
+                                      g_isSwitchMode.load());
+            }
+        });
 }
 
 void MainWindowLogic::onCheckStarted(int)

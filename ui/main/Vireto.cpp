@@ -174,8 +174,7 @@ void Vireto::buildCommon()
     // menu (beside the panels in layout 2).
     const int rowButtons = keyTestEnabled_ ? 4 : 3;
     const int rowY = panels ? 244 : 450;
-    const int rowX =
-        panels ? right - 24 - rowButtons * 136 : (right - rowButtons * 184 + 24) / 2;
+    const int rowX = panels ? right - 24 - rowButtons * 136 : (right - rowButtons * 184 + 24) / 2;
     const int w = panels ? 120 : 160;
     const int step = panels ? 136 : 184;
     const int h = panels ? 40 : 48;
@@ -483,9 +482,9 @@ void Vireto::SetButSlot()
 {
     if (opening_ || !logic_.guard(true))
         return;
-    SettingsDialog* window = toolMode_ == 0
-                                 ? static_cast<SettingsDialog*>(new SingleSetWin(device_, *jobs_, this))
-                                 : static_cast<SettingsDialog*>(new SetWin(device_, *jobs_, this));
+    SettingsDialog* window =
+        toolMode_ == 0 ? static_cast<SettingsDialog*>(new SingleSetWin(device_, *jobs_, this))
+                       : static_cast<SettingsDialog*>(new SetWin(device_, *jobs_, this));
     keep(setWin_, window);
     window->show();
 }

@@ -105,8 +105,8 @@ void ReadWriteDeviceInfo::showValues(const DeviceInfoFields& v)
     field(kCustomerName)->setText(v.customerName);
     field(kProducer)->setText(v.producer);
     // Values without a date (from "DeviceInfo.ini") get today's, as the automatic write.
-    field(kManufDate)->setText(
-        dateText(v.manufactureDate.isValid() ? v.manufactureDate : QDate::currentDate()));
+    field(kManufDate)
+        ->setText(dateText(v.manufactureDate.isValid() ? v.manufactureDate : QDate::currentDate()));
     field(kBatchNumber)->setText(v.batchNumber);
     field(kLotNumber)->setText(v.lotNumber);
     field(kEncrypWord)->setText(hexText(v.encrypWord));
@@ -181,16 +181,15 @@ void ReadWriteDeviceInfo::WriteSlot()
                 text += outcome->idAdvanced
                             ? QStringLiteral("\nThe next device ID is in DeviceInfo.ini.")
                             : QStringLiteral("\n") + outcome->advanceError;
-                text += outcome->exported
-                            ? QStringLiteral("\nThe row was added to %1.")
-                                  .arg(QLatin1String(DeviceInfoWorkbook::kWorkbookName))
-                            : QStringLiteral("\nThe workbook was not written: ") +
-                                  outcome->exportError;
+                text +=
+                    outcome->exported
+                        ? QStringLiteral("\nThe row was added to %1.")
+                              .arg(QLatin1String(DeviceInfoWorkbook::kWorkbookName))
+                        : QStringLiteral("\nThe workbook was not written: ") + outcome->exportError;
                 // The next frame: the advanced ID.
                 if (outcome->idAdvanced)
-                    field(kDeviceId)->setText(hexText(parseHexField(field(kDeviceId)->text())
-                                                          .value_or(0) +
-                                                      1));
+                    field(kDeviceId)->setText(
+                        hexText(parseHexField(field(kDeviceId)->text()).value_or(0) + 1));
             }
             result_->setText(text);
         });

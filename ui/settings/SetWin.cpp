@@ -70,7 +70,8 @@ SetWin::SetWin(Device& device, DeviceJobQueue& jobs, QWidget* parent)
 
     addLabel(app.text(kTextCalibrationSet), QRect(480, 338, 380, 30), true);
     auto* calibration = new QButtonGroup(this);
-    QRadioButton* sixteen = addRadio(app.text(kText16Point), QRect(480, 372, 180, 30), calibration, 0);
+    QRadioButton* sixteen =
+        addRadio(app.text(kText16Point), QRect(480, 372, 180, 30), calibration, 0);
     sixteen->setChecked(true);
     sixteen->setEnabled(false);
 
@@ -88,21 +89,13 @@ SetWin::SetWin(Device& device, DeviceJobQueue& jobs, QWidget* parent)
     finishParts({ok_, reload, reset});
 
     // Vireto.ini from the frame's record, then the controls from Vireto.ini.
-    runDeviceJob(
-        [](Device& d) {
-            if (!SwitchMode(d, CalibrationMode))
-                return 0;
-            const int synced = config_settings::syncFromFrame(d, SettingsFile::vireto());
-            SwitchMode(d, WorkMode);
-            return synced;
-        },
-        [this](int synced) {
-            synchronised_ = synced != 0;
-            if (!synchronised_)
-                status_->setText(QStringLiteral("The frame's settings could not be read; the "
-                                                "window shows those of Vireto.ini."));
-            ResetButtonSlot();
-        });
+    synchroniseFromFrame([this](bool synced) {
+        synchronised_ = synced;
+        if (!synchronised_)
+            status_->setText(QStringLiteral("The frame's settings could not be read; the "
+                                            "window shows those of Vireto.ini."));
+        ResetButtonSlot();
+    });
 }
 
 QString SetWin::statusText() const
@@ -210,15 +203,16 @@ void SetWin::DeleteButtonSlot()
                 stored_record::deleteCalibration(d, nothingStored);
             *error = deleted.error;
             SwitchMode(d, WorkMode);
-            return static_cast<int>(!deleted.ok      ? kDeleteFailed
+            return static_cast<int>(!deleted.ok     ? kDeleteFailed
                                     : nothingStored ? kNothingStored
                                                     : kDeleted);
         },
         [this, error](int result) {
             // A failed rewrite says where the block as it was is kept and how to restore it.
-            status_->setText(result == kDeleted        ? QStringLiteral("The calibration was deleted.")
-                             : result == kNothingStored ? QStringLiteral("The frame holds no calibration.")
-                                                        : *error);
+            status_->setText(result == kDeleted ? QStringLiteral("The calibration was deleted.")
+                             : result == kNothingStored
+                                 ? QStringLiteral("The frame holds no calibration.")
+                                 : *error);
             if (result == kDeleteRefused)
                 warn(kTextResetFailed);
             else if (result == kDeleteFailed)

@@ -2,9 +2,12 @@
 
 #include "AppContext.h"
 #include "Button.h"
+#include "ConfigSettings.h"
 #include "DeviceJobQueue.h"
 #include "FocusRow.h"
+#include "ModeSwitch.h"
 #include "MyMessageBox.h"
+#include "SettingsFile.h"
 #include "SkinnedParts.h"
 #include "TextIds.h"
 
@@ -34,18 +37,18 @@ SettingsDialog::SettingsDialog(Device& device, DeviceJobQueue& jobs, const QStri
     resize(background_.isNull() ? QSize(900, 640) : background_.size());
     setWindowTitle(title);
     const QString radio = app.skinDirectory + QStringLiteral("set/");
-    setStyleSheet(QStringLiteral(
-                      "QRadioButton { color: rgb(225,236,248); }"
-                      " QRadioButton:disabled { color: rgb(130,140,150); }"
-                      " QRadioButton::indicator { width: %1px; height: %1px; }"
-                      " QRadioButton::indicator:checked { image: url(%2radio_on.png); }"
-                      " QRadioButton::indicator:unchecked { image: url(%2radio_off.png); }"
-                      " QComboBox, QLineEdit { background: rgba(255,255,255,225); color: "
-                      "rgb(0,38,102); border: 1px solid rgb(120,160,200); border-radius: 4px;"
-                      " padding: 1px 4px; }"
-                      " QComboBox:disabled { background: rgba(255,255,255,110); }")
-                      .arg(qRound(28 * scale_))
-                      .arg(radio));
+    setStyleSheet(
+        QStringLiteral("QRadioButton { color: rgb(225,236,248); }"
+                       " QRadioButton:disabled { color: rgb(130,140,150); }"
+                       " QRadioButton::indicator { width: %1px; height: %1px; }"
+                       " QRadioButton::indicator:checked { image: url(%2radio_on.png); }"
+                       " QRadioButton::indicator:unchecked { image: url(%2radio_off.png); }"
+                       " QComboBox, QLineEdit { background: rgba(255,255,255,225); color: "
+                       "rgb(0,38,102); border: 1px solid rgb(120,160,200); border-radius: 4px;"
+                       " padding: 1px 4px; }"
+                       " QComboBox:disabled { background: rgba(255,255,255,110); }")
+            .arg(qRound(28 * scale_))
+            .arg(radio));
 
     addLabel(title, QRect(28, 12, 500, 44), true);
     auto* minimise = new Button(this);
@@ -74,8 +77,8 @@ int SettingsDialog::dragBandHeight() const
 
 QLabel* SettingsDialog::addLabel(const QString& text, const QRect& designRect, bool heading)
 {
-    QLabel* l = skinned_parts::label(this, scaled(designRect.x(), designRect.y(),
-                                                  designRect.width(), designRect.height()));
+    QLabel* l = skinned_parts::label(
+        this, scaled(designRect.x(), designRect.y(), designRect.width(), designRect.height()));
     l->setText(text);
     if (heading)
         l->setFont(appContext().skin.heading.font());
@@ -97,8 +100,7 @@ QRadioButton* SettingsDialog::addRadio(const QString& text, const QRect& designR
 {
     auto* r = new QRadioButton(text, this);
     r->setFont(appContext().skin.text.font());
-    r->setGeometry(
-        scaled(designRect.x(), designRect.y(), designRect.width(), designRect.height()));
+    r->setGeometry(scaled(designRect.x(), designRect.y(), designRect.width(), designRect.height()));
     group->addButton(r, id);
     return r;
 }
@@ -136,6 +138,19 @@ void SettingsDialog::runDeviceJob(std::function<int(Device&)> work, std::functio
         });
 }
 
+void SettingsDialog::synchroniseFromFrame(std::function<void(bool read)> then)
+{
+    runDeviceJob(
+        [](Device& d) {
+            if (!SwitchMode(d, CalibrationMode))
+                return 0;
+            const int synced = config_settings::syncFromFrame(d, SettingsFile::vireto());
+            SwitchMode(d, WorkMode);
+            return synced;
+        },
+        [then](int synced) { then(synced != 0); });
+}
+
 void SettingsDialog::warn(int textIndex)
 {
     const AppContext& app = appContext();
@@ -150,22 +165,10 @@ void SettingsDialog::MinimizeButSlot()
 
 void SettingsDialog::keyPressEvent(QKeyEvent* event)
 {
-    switch (event->key()) {
-    case Qt::Key_Escape:
+    if (event->key() == Qt::Key_Escape)
         close();
-        return;
-    case Qt::Key_Tab:
-        if (focus_)
-            focus_->next();
-        return;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (focus_ && !busy())
-            focus_->pressFocused();
-        return;
-    default:
+    else if (!focus_ || !focus_->handleKey(event->key()))
         QDialog::keyPressEvent(event);
-    }
 }
 
 void SettingsDialog::mousePressEvent(QMouseEvent* event)

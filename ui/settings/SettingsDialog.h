@@ -37,6 +37,9 @@ public slots:
 protected:
     // Runs work on the job queue; then done(result) here. Busy meanwhile.
     void runDeviceJob(std::function<int(Device&)> work, std::function<void(int)> done);
+    // Opening: "Vireto.ini" brought up to date from the frame's record (calibration mode
+    // for the read, work mode after); then(read) once done.
+    void synchroniseFromFrame(std::function<void(bool read)> then);
     // A one-button box titled "warning".
     void warn(int textIndex);
 

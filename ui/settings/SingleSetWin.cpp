@@ -27,20 +27,11 @@ SingleSetWin::SingleSetWin(Device& device, DeviceJobQueue& jobs, QWidget* parent
     connect(cancel, &Button::clicked, this, &QDialog::close);
     finishParts({ok, cancel});
 
-    runDeviceJob(
-        [](Device& d) {
-            if (!SwitchMode(d, CalibrationMode))
-                return 0;
-            const int synced = config_settings::syncFromFrame(d, SettingsFile::vireto());
-            SwitchMode(d, WorkMode);
-            return synced;
-        },
-        [this](int) {
-            const config_settings::Choices c =
-                config_settings::readChoices(SettingsFile::vireto());
-            setPenOpen(c.penOpen);
-            exposure_->setScale(c.exposureScale);
-        });
+    synchroniseFromFrame([this](bool) {
+        const config_settings::Choices c = config_settings::readChoices(SettingsFile::vireto());
+        setPenOpen(c.penOpen);
+        exposure_->setScale(c.exposureScale);
+    });
 }
 
 bool SingleSetWin::penOpen() const

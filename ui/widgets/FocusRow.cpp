@@ -54,6 +54,21 @@ bool FocusRow::pressFocused()
     return true;
 }
 
+bool FocusRow::handleKey(int key)
+{
+    switch (key) {
+    case Qt::Key_Tab:
+        next();
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        pressFocused();
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool FocusRow::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::MouseMove) {

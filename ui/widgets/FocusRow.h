@@ -23,6 +23,8 @@ public:
     void next();
     // True when a highlighted, enabled button was pressed.
     bool pressFocused();
+    // Tab and Return (or Enter): true when the key was one of them.
+    bool handleKey(int key);
     // Watches a widget created after the row (it is part of the window).
     void watch(QWidget* widget);
 
