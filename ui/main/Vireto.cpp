@@ -407,7 +407,8 @@ void Vireto::openAfter(std::function<int()> steps, std::function<void(int)> open
     jobs_->enqueue(this, std::move(steps), [this, open](int result) {
         opening_ = false;
         unsetCursor();
-        open(result);
+        if (!closing_)
+            open(result);
     });
 }
 
@@ -674,6 +675,7 @@ void Vireto::closeEvent(QCloseEvent* event)
     monitor_->stop();
     stopPanelWorkers();
     // What the windows asked of the frame is done before it goes back to work mode.
+    closing_ = true;
     jobs_->drain();
     logic_.closeConfirmed(imagePath_);
     event->accept();

@@ -159,6 +159,7 @@ private:
     DeviceArrivalWatcher* arrival_ = nullptr;
     std::unique_ptr<DeviceJobQueue> jobs_;
     bool opening_ = false;
+    bool closing_ = false; // the window goes: nothing opens any more
     QPointer<CalibrationWin> calibrationWin_;
     QPointer<CalibrationCheckWin> checkWin_;
     QPointer<SettingsDialog> setWin_;
