@@ -20,8 +20,10 @@ protected:
     {
         while (const DeviceJobQueue::Work work = queue_.take()) {
             const int result = work();
-            queue_.ran();
+            // Posted before the queue counts the job as run, so that drain() finds the
+            // result waiting once it sees the count.
             emit sendData(result);
+            queue_.ran();
         }
     }
 
