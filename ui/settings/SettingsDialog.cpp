@@ -1,6 +1,7 @@
 #include "SettingsDialog.h"
 
 #include "AppContext.h"
+#include "BandDrag.h"
 #include "Button.h"
 #include "ConfigSettings.h"
 #include "DeviceJobQueue.h"
@@ -21,7 +22,6 @@
 namespace {
 
 constexpr int kDesignWidth = 900;
-constexpr double kDragBandDivisor = 8.85;
 
 } // namespace
 
@@ -70,9 +70,9 @@ QRect SettingsDialog::scaled(int x, int y, int w, int h) const
     return QRect(qRound(x * scale_), qRound(y * scale_), qRound(w * scale_), qRound(h * scale_));
 }
 
-int SettingsDialog::dragBandHeight() const
+QPoint SettingsDialog::dragOffset() const
 {
-    return static_cast<int>(height() / kDragBandDivisor);
+    return drag_ ? drag_->offset() : QPoint(-1, -1);
 }
 
 QLabel* SettingsDialog::addLabel(const QString& text, const QRect& designRect, bool heading)
@@ -109,8 +109,7 @@ void SettingsDialog::finishParts(const std::vector<Button*>& focusOrder)
 {
     focus_ = new FocusRow(this);
     focus_->setButtons(focusOrder);
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    drag_ = new BandDrag(this);
 }
 
 void SettingsDialog::setBusy(bool busy)
@@ -169,31 +168,6 @@ void SettingsDialog::keyPressEvent(QKeyEvent* event)
         close();
     else if (!focus_ || !focus_->handleKey(event->key()))
         QDialog::keyPressEvent(event);
-}
-
-void SettingsDialog::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton && event->position().y() <= dragBandHeight())
-        dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
-}
-
-void SettingsDialog::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        dragOffset_ = QPoint(-1, -1);
-}
-
-void SettingsDialog::mouseMoveEvent(QMouseEvent* event)
-{
-    if (dragOffset_ != QPoint(-1, -1))
-        move(event->globalPosition().toPoint() - dragOffset_);
-}
-
-bool SettingsDialog::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseMove && dragOffset_ != QPoint(-1, -1))
-        move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - dragOffset_);
-    return QDialog::eventFilter(watched, event);
 }
 
 void SettingsDialog::paintEvent(QPaintEvent*)

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+class BandDrag;
 class Button;
 class DeviceJobQueue;
 class Device;
@@ -25,8 +26,7 @@ public:
     ~SettingsDialog() override;
 
     bool busy() const { return busy_ > 0; }
-    QPoint dragOffset() const { return dragOffset_; }
-    int dragBandHeight() const;
+    QPoint dragOffset() const;
 
 signals:
     void sendShowData(int code);
@@ -48,16 +48,12 @@ protected:
     Button* addButton(int text, const QRect& designRect);
     QRadioButton* addRadio(const QString& text, const QRect& designRect, QButtonGroup* group,
                            int id);
-    // Watches the mouse over every part (for the focus row and dragging); call after
-    // the parts are made.
+    // Watches the mouse over every part (for the focus row and dragging by the top
+    // band); call after the parts are made.
     void finishParts(const std::vector<Button*>& focusOrder);
     FocusRow* focusRow() const { return focus_; }
 
     void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -70,7 +66,7 @@ private:
     double scale_ = 1.0;
     QPixmap background_;
     int busy_ = 0;
-    QPoint dragOffset_{-1, -1};
+    BandDrag* drag_ = nullptr;
     FocusRow* focus_ = nullptr;
     std::vector<Button*> buttons_;
 };
