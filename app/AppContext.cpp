@@ -1,6 +1,6 @@
-#include "AppContext.h"
+#include "app/AppContext.h"
 
-#include "LanguageTable.h"
+#include "app/LanguageTable.h"
 
 AppContext& appContext()
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LogWriter.h"
-#include "SkinChoice.h"
+#include "app/LogWriter.h"
+#include "app/SkinChoice.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "LanguageTable.h"
+#include "app/LanguageTable.h"
 
 // The built-in English texts; a language pack overlays them entry by entry.
 const std::array<const char*, LanguageTable::kTextCount>& LanguageTable::builtinTexts()

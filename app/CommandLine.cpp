@@ -1,6 +1,6 @@
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
-#include "LanguageTable.h"
+#include "app/LanguageTable.h"
 
 #include <array>
 

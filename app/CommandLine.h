@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SettingsFile.h"
+#include "app/SettingsFile.h"
 
 #include <QStringList>
 

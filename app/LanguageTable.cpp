@@ -1,4 +1,4 @@
-#include "LanguageTable.h"
+#include "app/LanguageTable.h"
 
 #include <QRegularExpression>
 
@@ -44,8 +44,7 @@ int languagesPresent(QSettings& s)
 
 int boundedCount(QSettings& s)
 {
-    const int declared =
-        settingsTextToInt(s.value(QStringLiteral("Language/LanguageCnt"), 0));
+    const int declared = settingsTextToInt(s.value(QStringLiteral("Language/LanguageCnt"), 0));
     return std::clamp(declared, 0, languagesPresent(s));
 }
 

@@ -1,4 +1,4 @@
-#include "SkinChoice.h"
+#include "app/SkinChoice.h"
 
 SkinChoice SkinChoice::forDesktop(int width, int height)
 {

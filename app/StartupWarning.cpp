@@ -1,4 +1,4 @@
-#include "StartupWarning.h"
+#include "app/StartupWarning.h"
 
 #include <QMessageBox>
 #include <QTimer>

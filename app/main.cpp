@@ -1,15 +1,15 @@
 // Entry of the tool: decides the edition, language and skin, refuses a second copy or
 // a missing skin, then runs exactly one main window until it closes.
-#include "AppContext.h"
-#include "CommandLine.h"
-#include "Device.h"
-#include "EditionPlaceholder.h"
-#include "ProgramFolder.h"
-#include "SingleInstance.h"
-#include "StartupWarning.h"
-#include "TextIds.h"
-#include "TransportFactory.h"
-#include "Vireto.h"
+#include "app/AppContext.h"
+#include "app/CommandLine.h"
+#include "app/ProgramFolder.h"
+#include "app/SingleInstance.h"
+#include "app/StartupWarning.h"
+#include "app/TextIds.h"
+#include "device/Device.h"
+#include "transport/TransportFactory.h"
+#include "ui/main/EditionPlaceholder.h"
+#include "ui/main/Vireto.h"
 
 #include <QApplication>
 #include <QDir>

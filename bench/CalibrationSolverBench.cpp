@@ -3,9 +3,9 @@
 // Both produce the same record byte for byte (tests/calibration/SolverTest.cpp).
 //
 //   build/bench/vireto_bench --benchmark_filter=Solve16
-#include "ReferenceSolver.h"
-#include "SceneInputs.h"
-#include "Solver16.h"
+#include "calibration/Solver16.h"
+#include "tests/calibration/ReferenceSolver.h"
+#include "tests/calibration/SceneInputs.h"
 
 #include <benchmark/benchmark.h>
 

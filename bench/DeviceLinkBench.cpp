@@ -3,10 +3,10 @@
 // the accuracy and CPU cost of the delay primitive.
 //
 //   build/bench/vireto_bench --benchmark_filter=Link
-#include "Delay.h"
-#include "Device.h"
-#include "SimTransport.h"
-#include "VirtualFrame.h"
+#include "device/Delay.h"
+#include "device/Device.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
-#include "AccuracyCheck.h"
+#include "calibration/AccuracyCheck.h"
 
-#include "StoredRecord.h"
+#include "calibration/StoredRecord.h"
 
 #include <algorithm>
 #include <cmath>

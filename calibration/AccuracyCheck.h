@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CalibrationRecord.h"
-#include "CameraModel.h"
-#include "Device.h"
-#include "TouchSampler.h"
+#include "calibration/CalibrationRecord.h"
+#include "calibration/CameraModel.h"
+#include "calibration/TouchSampler.h"
+#include "device/Device.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
-#include "CalibrationCheckThread.h"
+#include "calibration/CalibrationCheckThread.h"
 
-#include "DeviceState.h"
+#include "device/DeviceState.h"
 
 #include <algorithm>
 

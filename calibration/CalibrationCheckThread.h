@@ -1,9 +1,9 @@
 #pragma once
 
-#include "AccuracyCheck.h"
-#include "CalibrationRecord.h"
-#include "Device.h"
-#include "WorkerThread.h"
+#include "calibration/AccuracyCheck.h"
+#include "calibration/CalibrationRecord.h"
+#include "device/Device.h"
+#include "device/WorkerThread.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "CalibrationImages.h"
+#include "calibration/CalibrationImages.h"
 
-#include "LineImages.h"
-#include "SettingsFile.h"
+#include "app/SettingsFile.h"
+#include "imaging/LineImages.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
-#include "CalibrationRecord.h"
+#include "calibration/CalibrationRecord.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FlashBlocks.h"
-#include "SensorAngleTables.h"
+#include "device/FlashBlocks.h"
+#include "device/SensorAngleTables.h"
 
 #include <array>
 #include <cstddef>

@@ -1,9 +1,9 @@
-#include "CalibrationRunState.h"
+#include "calibration/CalibrationRunState.h"
 
-#include "CalibrationTargets.h"
-#include "CaptureSteps.h"
-#include "KeyCalibrationState.h"
-#include "SettingsFile.h"
+#include "app/SettingsFile.h"
+#include "calibration/CalibrationTargets.h"
+#include "calibration/CaptureSteps.h"
+#include "calibration/KeyCalibrationState.h"
 
 std::atomic<int> g_CalDataInitSuc{0};
 std::atomic<int> g_CalibrationProcessSuc{0};

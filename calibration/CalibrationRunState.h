@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TouchExtraction.h"
+#include "calibration/TouchExtraction.h"
 
 #include <array>
 #include <atomic>

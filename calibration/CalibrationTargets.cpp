@@ -1,4 +1,4 @@
-#include "CalibrationTargets.h"
+#include "calibration/CalibrationTargets.h"
 
 namespace calibration_targets {
 

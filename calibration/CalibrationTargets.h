@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FitFormulas.h"
+#include "calibration/FitFormulas.h"
 
 #include <array>
 #include <cstdint>

@@ -1,15 +1,15 @@
-#include "CalibrationWorker.h"
+#include "calibration/CalibrationWorker.h"
 
-#include "AppContext.h"
-#include "CalibrationImages.h"
-#include "CalibrationTargets.h"
-#include "DebugOutput.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "RecordLog.h"
-#include "RecordStore.h"
-#include "Solver16.h"
-#include "TargetCollector.h"
+#include "app/AppContext.h"
+#include "calibration/CalibrationImages.h"
+#include "calibration/CalibrationTargets.h"
+#include "calibration/RecordLog.h"
+#include "calibration/RecordStore.h"
+#include "calibration/Solver16.h"
+#include "calibration/TargetCollector.h"
+#include "device/DebugOutput.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
 
 #include <QTime>
 

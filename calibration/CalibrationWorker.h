@@ -1,12 +1,12 @@
 #pragma once
 
-#include "CalibrationRecord.h"
-#include "CalibrationRunState.h"
-#include "Device.h"
-#include "FitFormulas.h"
-#include "LineImages.h"
-#include "Solver16.h"
-#include "WorkerThread.h"
+#include "calibration/CalibrationRecord.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/FitFormulas.h"
+#include "calibration/Solver16.h"
+#include "device/Device.h"
+#include "device/WorkerThread.h"
+#include "imaging/LineImages.h"
 
 #include <QString>
 #include <QTime>

@@ -1,4 +1,4 @@
-#include "CameraFit.h"
+#include "calibration/CameraFit.h"
 
 #include <cmath>
 #include <vector>

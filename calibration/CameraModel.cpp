@@ -1,4 +1,4 @@
-#include "CameraModel.h"
+#include "calibration/CameraModel.h"
 
 #include <cmath>
 #include <limits>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SensorAngleTables.h"
+#include "device/SensorAngleTables.h"
 
 #include <cstdint>
 

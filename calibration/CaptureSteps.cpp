@@ -1,6 +1,6 @@
-#include "CaptureSteps.h"
+#include "calibration/CaptureSteps.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 #include <algorithm>
 

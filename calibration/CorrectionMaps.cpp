@@ -1,7 +1,7 @@
-#include "CorrectionMaps.h"
+#include "calibration/CorrectionMaps.h"
 
-#include "CalibrationTargets.h"
-#include "ProjectiveMap.h"
+#include "calibration/CalibrationTargets.h"
+#include "calibration/ProjectiveMap.h"
 
 #include <cmath>
 #include <limits>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalibrationRecord.h"
-#include "CameraModel.h"
-#include "FitFormulas.h"
+#include "calibration/CalibrationRecord.h"
+#include "calibration/CameraModel.h"
+#include "calibration/FitFormulas.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CameraModel.h"
+#include "calibration/CameraModel.h"
 
 #include <array>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "KeyCalibrationState.h"
+#include "calibration/KeyCalibrationState.h"
 
 void KeyCalibrationState::reset(int targets)
 {

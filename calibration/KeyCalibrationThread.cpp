@@ -1,15 +1,15 @@
-#include "KeyCalibrationThread.h"
+#include "calibration/KeyCalibrationThread.h"
 
-#include "AppContext.h"
-#include "CalibrationRunState.h"
-#include "CameraModel.h"
-#include "CorrectionMaps.h"
-#include "DeviceState.h"
-#include "FlashMap.h"
-#include "KeyCollector.h"
-#include "SensorBlockRewrite.h"
-#include "SettingsFile.h"
-#include "StoredRecord.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/CameraModel.h"
+#include "calibration/CorrectionMaps.h"
+#include "calibration/KeyCollector.h"
+#include "calibration/StoredRecord.h"
+#include "device/DeviceState.h"
+#include "device/FlashMap.h"
+#include "device/SensorBlockRewrite.h"
 
 #include <algorithm>
 

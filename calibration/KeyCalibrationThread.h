@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Device.h"
-#include "KeyCalibrationState.h"
-#include "KeyLayout.h"
-#include "KeyRectangles.h"
-#include "WorkerThread.h"
+#include "calibration/KeyCalibrationState.h"
+#include "calibration/KeyLayout.h"
+#include "calibration/KeyRectangles.h"
+#include "device/Device.h"
+#include "device/WorkerThread.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "KeyChoice.h"
+#include "calibration/KeyChoice.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TouchExtraction.h"
+#include "calibration/TouchExtraction.h"
 
 // The candidate choice of the key calibration: a key lies on the frame's border, close
 // to one camera (the near camera: the left one for the left column class, else the

@@ -1,8 +1,8 @@
-#include "KeyCollector.h"
+#include "calibration/KeyCollector.h"
 
-#include "AppContext.h"
-#include "CalibrationRunState.h"
-#include "KeyChoice.h"
+#include "app/AppContext.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/KeyChoice.h"
 
 using namespace touch_extraction;
 

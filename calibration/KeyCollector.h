@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CaptureSteps.h"
-#include "KeyCalibrationState.h"
-#include "KeyLayout.h"
+#include "calibration/CaptureSteps.h"
+#include "calibration/KeyCalibrationState.h"
+#include "calibration/KeyLayout.h"
 
 #include <functional>
 #include <vector>

@@ -1,6 +1,6 @@
-#include "KeyLayout.h"
+#include "calibration/KeyLayout.h"
 
-#include "SettingsFile.h"
+#include "app/SettingsFile.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,7 +1,7 @@
-#include "KeyRectangles.h"
+#include "calibration/KeyRectangles.h"
 
-#include "ByteOrder.h"
-#include "CalibrationRecord.h"
+#include "calibration/CalibrationRecord.h"
+#include "device/ByteOrder.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FlashBlocks.h"
-#include "KeyLayout.h"
+#include "calibration/KeyLayout.h"
+#include "device/FlashBlocks.h"
 
 #include <array>
 #include <vector>

@@ -1,7 +1,7 @@
-#include "KeyTestThread.h"
+#include "calibration/KeyTestThread.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
 
 KeyTestThread::KeyTestThread(Device& device, QObject* parent)
     : WorkerThread(parent), device_(device)

@@ -1,4 +1,4 @@
-#include "ProjectiveMap.h"
+#include "calibration/ProjectiveMap.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CalibrationRecord.h"
+#include "calibration/CalibrationRecord.h"
 
 #include <array>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "RecordLog.h"
+#include "calibration/RecordLog.h"
 
-#include "AppContext.h"
+#include "app/AppContext.h"
 
 void logCalibrationRecord(const char* name, const CalibrationRecord& record, int width, int height,
                           float R)

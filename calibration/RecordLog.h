@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CalibrationRecord.h"
+#include "calibration/CalibrationRecord.h"
 
 // Writes a computed record to the run's log: desktop size, R, the evaluation points,
 // the ten maps and both cameras, under the record's name ("gClbInfo" after a 16-point

@@ -1,10 +1,10 @@
-#include "RecordStore.h"
+#include "calibration/RecordStore.h"
 
-#include "CalibrationTargets.h"
-#include "CorrectionMaps.h"
-#include "FlashMap.h"
-#include "SensorBlockRewrite.h"
-#include "StoredRecord.h"
+#include "calibration/CalibrationTargets.h"
+#include "calibration/CorrectionMaps.h"
+#include "calibration/StoredRecord.h"
+#include "device/FlashMap.h"
+#include "device/SensorBlockRewrite.h"
 
 StoreOutcome StoreRecord(Device& device, const CalibrationRecord& record, int width, int height,
                          const angle_table::Table& table, const SolveControl& control)
@@ -61,8 +61,8 @@ FastResult SolveFast(Device& device, const FastInputs& inputs, const SolveContro
     }
     SensorBlock block{};
     if (!device.blocks.ReadCalibInfo(block)) {
-        result.error =
-            QStringLiteral("reading the sensor information block failed: %1").arg(linkFailureText(device));
+        result.error = QStringLiteral("reading the sensor information block failed: %1")
+                           .arg(linkFailureText(device));
         return result;
     }
     if (!hasSensorInfoFlag(block)) {

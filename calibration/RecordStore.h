@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CalibrationRecord.h"
-#include "Device.h"
-#include "FitFormulas.h"
-#include "Solver16.h"
+#include "calibration/CalibrationRecord.h"
+#include "calibration/FitFormulas.h"
+#include "calibration/Solver16.h"
+#include "device/Device.h"
 
 #include <QString>
 

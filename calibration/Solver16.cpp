@@ -1,7 +1,7 @@
-#include "Solver16.h"
+#include "calibration/Solver16.h"
 
-#include "CalibrationTargets.h"
-#include "CorrectionMaps.h"
+#include "calibration/CalibrationTargets.h"
+#include "calibration/CorrectionMaps.h"
 
 #include <algorithm>
 #include <atomic>

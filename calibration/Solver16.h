@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalibrationRecord.h"
-#include "CameraFit.h"
-#include "CameraModel.h"
+#include "calibration/CalibrationRecord.h"
+#include "calibration/CameraFit.h"
+#include "calibration/CameraModel.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "StoredRecord.h"
+#include "calibration/StoredRecord.h"
 
-#include "ConfigRecord.h"
-#include "ProjectiveMap.h"
+#include "calibration/ProjectiveMap.h"
+#include "device/ConfigRecord.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "CalibrationRecord.h"
-#include "CameraModel.h"
-#include "Device.h"
-#include "SensorBlockRewrite.h"
+#include "calibration/CalibrationRecord.h"
+#include "calibration/CameraModel.h"
+#include "device/Device.h"
+#include "device/SensorBlockRewrite.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
-#include "TargetCollector.h"
+#include "calibration/TargetCollector.h"
 
-#include "AppContext.h"
-#include "CalibrationTargets.h"
+#include "app/AppContext.h"
+#include "calibration/CalibrationTargets.h"
 
 namespace ct = calibration_targets;
 using namespace touch_extraction;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalibrationRunState.h"
-#include "CaptureSteps.h"
-#include "FitFormulas.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/CaptureSteps.h"
+#include "calibration/FitFormulas.h"
 
 #include <functional>
 #include <vector>

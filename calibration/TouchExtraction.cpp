@@ -1,4 +1,4 @@
-#include "TouchExtraction.h"
+#include "calibration/TouchExtraction.h"
 
 #include <algorithm>
 #include <cstdio>

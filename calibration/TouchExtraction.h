@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TouchPoints.h"
+#include "device/TouchPoints.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "TouchSampler.h"
+#include "calibration/TouchSampler.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CaptureSteps.h"
-#include "Device.h"
+#include "calibration/CaptureSteps.h"
+#include "device/Device.h"
 
 #include <functional>
 #include <optional>

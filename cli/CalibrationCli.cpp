@@ -1,6 +1,6 @@
-#include "CalibrationCli.h"
+#include "cli/CalibrationCli.h"
 
-#include "CalibrationTargets.h"
+#include "calibration/CalibrationTargets.h"
 
 #include <cmath>
 #include <cstdio>

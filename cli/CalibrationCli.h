@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalibrationRecord.h"
-#include "CliSupport.h"
-#include "Device.h"
+#include "calibration/CalibrationRecord.h"
+#include "cli/CliSupport.h"
+#include "device/Device.h"
 
 // What the calibration subcommands share.
 namespace calibration_cli {

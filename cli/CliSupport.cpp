@@ -1,8 +1,8 @@
-#include "CliSupport.h"
+#include "cli/CliSupport.h"
 
-#include "Device.h"
-#include "DeviceState.h"
-#include "TransportFactory.h"
+#include "device/Device.h"
+#include "device/DeviceState.h"
+#include "transport/TransportFactory.h"
 
 #include <QFile>
 #include <QFileInfo>

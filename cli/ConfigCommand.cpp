@@ -1,10 +1,10 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "ConfigRecord.h"
-#include "ConfigSettings.h"
-#include "Device.h"
-#include "SettingsFile.h"
-#include "ToolSession.h"
+#include "app/SettingsFile.h"
+#include "cli/ToolSession.h"
+#include "device/ConfigRecord.h"
+#include "device/ConfigSettings.h"
+#include "device/Device.h"
 
 #include <cstdio>
 #include <optional>

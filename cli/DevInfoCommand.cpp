@@ -1,10 +1,10 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "Device.h"
-#include "DeviceInfoService.h"
-#include "ProgramFolder.h"
-#include "StoredOptics.h"
-#include "ToolSession.h"
+#include "app/ProgramFolder.h"
+#include "cli/ToolSession.h"
+#include "device/Device.h"
+#include "device/DeviceInfoService.h"
+#include "imaging/StoredOptics.h"
 
 #include <QDir>
 #include <QFileInfo>

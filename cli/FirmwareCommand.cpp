@@ -1,9 +1,9 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "Device.h"
-#include "FrameIdentity.h"
-#include "HeadlessFirmwareUpdate.h"
-#include "PresenceMonitor.h"
+#include "device/Device.h"
+#include "device/FrameIdentity.h"
+#include "device/PresenceMonitor.h"
+#include "maintenance/HeadlessFirmwareUpdate.h"
 
 #include <cstdio>
 

@@ -1,8 +1,8 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "Device.h"
-#include "FlashMap.h"
-#include "ToolSession.h"
+#include "cli/ToolSession.h"
+#include "device/Device.h"
+#include "device/FlashMap.h"
 
 #include <QFile>
 

@@ -1,9 +1,9 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "Device.h"
-#include "LineImages.h"
-#include "LinePicture.h"
-#include "ToolSession.h"
+#include "cli/ToolSession.h"
+#include "device/Device.h"
+#include "imaging/LineImages.h"
+#include "imaging/LinePicture.h"
 
 #include <QBuffer>
 #include <QImage>

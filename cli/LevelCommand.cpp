@@ -1,16 +1,16 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "ByteOrder.h"
-#include "Device.h"
-#include "DeviceState.h"
-#include "ImageAdjusting.h"
-#include "LevelingConfig.h"
-#include "LevelingRun.h"
-#include "LineImages.h"
-#include "OpticalParams.h"
-#include "SearchState.h"
-#include "StoredOptics.h"
-#include "ToolSession.h"
+#include "cli/ToolSession.h"
+#include "device/ByteOrder.h"
+#include "device/Device.h"
+#include "device/DeviceState.h"
+#include "imaging/ImageAdjusting.h"
+#include "imaging/LevelingConfig.h"
+#include "imaging/LevelingRun.h"
+#include "imaging/LineImages.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/SearchState.h"
+#include "imaging/StoredOptics.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "Device.h"
-#include "DeviceState.h"
-#include "PresenceMonitor.h"
-#include "TransportFactory.h"
+#include "device/Device.h"
+#include "device/DeviceState.h"
+#include "device/PresenceMonitor.h"
+#include "transport/TransportFactory.h"
 
 #include <QTime>
 

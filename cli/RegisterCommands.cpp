@@ -1,7 +1,7 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "Device.h"
-#include "ToolSession.h"
+#include "cli/ToolSession.h"
+#include "device/Device.h"
 
 #include <cstdio>
 

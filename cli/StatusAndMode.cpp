@@ -1,10 +1,10 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "Device.h"
-#include "FirmwareImage.h"
-#include "FrameIdentity.h"
-#include "StatusCheck.h"
-#include "ToolSession.h"
+#include "cli/ToolSession.h"
+#include "device/Device.h"
+#include "device/FrameIdentity.h"
+#include "device/StatusCheck.h"
+#include "maintenance/FirmwareImage.h"
 
 #include <cstdio>
 

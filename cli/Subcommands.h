@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CliSupport.h"
+#include "cli/CliSupport.h"
 
 // The subcommands of vireto-cli. Each returns the process exit code.
 int runStatus(const CliContext& context);

@@ -1,11 +1,11 @@
-#include "Subcommands.h"
+#include "cli/Subcommands.h"
 
-#include "Device.h"
-#include "DeviceSteps.h"
-#include "FrameDump.h"
-#include "ImageSensorTestThread.h"
-#include "SensorDataTest.h"
-#include "ToolSession.h"
+#include "cli/ToolSession.h"
+#include "device/Device.h"
+#include "imaging/DeviceSteps.h"
+#include "imaging/FrameDump.h"
+#include "imaging/ImageSensorTestThread.h"
+#include "imaging/SensorDataTest.h"
 
 #include <QThread>
 

@@ -1,8 +1,8 @@
-#include "ToolSession.h"
+#include "cli/ToolSession.h"
 
-#include "AppContext.h"
-#include "CliSupport.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "cli/CliSupport.h"
 
 ToolSession::~ToolSession()
 {
@@ -26,8 +26,9 @@ bool ToolSession::end(const QString& done)
     active_ = false;
     if (SwitchMode(device_, WorkMode, this))
         return true;
-    const QString notDone = QStringLiteral("the frame did not return to work mode: reconnect it (%1)")
-                                .arg(lastFailure(device_));
+    const QString notDone =
+        QStringLiteral("the frame did not return to work mode: reconnect it (%1)")
+            .arg(lastFailure(device_));
     fail(kExitFailed, done.isEmpty() ? notDone : done + QStringLiteral("; ") + notDone);
     return false;
 }

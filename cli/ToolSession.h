@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ModeSwitch.h"
+#include "device/ModeSwitch.h"
 
 // A device function as the windows run one: the frame goes to calibration mode first
 // and back to work mode at the end, with the window's messages printed instead.

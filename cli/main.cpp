@@ -1,8 +1,8 @@
 // vireto-cli: the frame tool for headless stations and scripts. Data goes to files or
 // stdout, messages to stderr; the exit status says how it ended.
-#include "AppContext.h"
-#include "CommandLine.h"
-#include "Subcommands.h"
+#include "app/AppContext.h"
+#include "app/CommandLine.h"
+#include "cli/Subcommands.h"
 
 #include <QCoreApplication>
 
@@ -56,20 +56,13 @@ int main(int argc, char* argv[])
         return args.isEmpty() ? kExitUsage : kExitOk;
     }
     const std::map<QString, std::function<int(const CliContext&)>> subcommands = {
-        {QStringLiteral("status"), runStatus},
-        {QStringLiteral("mode"), runMode},
-        {QStringLiteral("flash"), runFlash},
-        {QStringLiteral("reg"), runRegister},
-        {QStringLiteral("monitor"), runMonitor},
-        {QStringLiteral("config"), runConfig},
-        {QStringLiteral("devinfo"), runDevInfo},
-        {QStringLiteral("firmware"), runFirmware},
-        {QStringLiteral("level"), runLevel},
-        {QStringLiteral("image"), runImage},
-        {QStringLiteral("test"), runTest},
-        {QStringLiteral("calibrate"), runCalibrate},
-        {QStringLiteral("calib"), runCalib},
-        {QStringLiteral("keys"), runKeys},
+        {QStringLiteral("status"), runStatus},   {QStringLiteral("mode"), runMode},
+        {QStringLiteral("flash"), runFlash},     {QStringLiteral("reg"), runRegister},
+        {QStringLiteral("monitor"), runMonitor}, {QStringLiteral("config"), runConfig},
+        {QStringLiteral("devinfo"), runDevInfo}, {QStringLiteral("firmware"), runFirmware},
+        {QStringLiteral("level"), runLevel},     {QStringLiteral("image"), runImage},
+        {QStringLiteral("test"), runTest},       {QStringLiteral("calibrate"), runCalibrate},
+        {QStringLiteral("calib"), runCalib},     {QStringLiteral("keys"), runKeys},
     };
     const auto it = subcommands.find(args.first());
     if (it == subcommands.end())

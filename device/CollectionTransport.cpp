@@ -1,8 +1,8 @@
-#include "CollectionTransport.h"
+#include "device/CollectionTransport.h"
 
-#include "FrameIdentity.h"
+#include "device/FrameIdentity.h"
 
-#include "DebugOutput.h"
+#include "device/DebugOutput.h"
 
 using namespace frame_identity;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidBus.h"
-#include "HidTransport.h"
+#include "device/HidBus.h"
+#include "device/HidTransport.h"
 
 #include <memory>
 #include <mutex>

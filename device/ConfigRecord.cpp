@@ -1,8 +1,8 @@
-#include "ConfigRecord.h"
+#include "device/ConfigRecord.h"
 
-#include "AppContext.h"
-#include "ByteOrder.h"
-#include "RegisterAccess.h"
+#include "app/AppContext.h"
+#include "device/ByteOrder.h"
+#include "device/RegisterAccess.h"
 
 ConfigRecordBytes ConfigRecord::encode() const
 {

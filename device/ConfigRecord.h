@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Device.h"
-#include "FlashBlocks.h"
+#include "device/Device.h"
+#include "device/FlashBlocks.h"
 
 #include <cstdint>
 #include <optional>

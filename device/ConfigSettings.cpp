@@ -1,9 +1,9 @@
-#include "ConfigSettings.h"
+#include "device/ConfigSettings.h"
 
-#include "AppContext.h"
-#include "DeviceState.h"
-#include "ModeSwitch.h"
-#include "SettingsFile.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "device/DeviceState.h"
+#include "device/ModeSwitch.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ConfigRecord.h"
-#include "Device.h"
+#include "device/ConfigRecord.h"
+#include "device/Device.h"
 
 class SettingsFile;
 

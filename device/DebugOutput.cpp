@@ -1,4 +1,4 @@
-#include "DebugOutput.h"
+#include "device/DebugOutput.h"
 
 #include <QtGlobal>
 

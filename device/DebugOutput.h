@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LogWriter.h" // VIRETO_PRINTF
+#include "app/LogWriter.h" // VIRETO_PRINTF
 
 // Diagnostic lines that go to the debug output (Qt's message handler), not to the
 // run's log file. QT_LOGGING_RULES="default.debug=false" silences them.

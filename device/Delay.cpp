@@ -1,4 +1,4 @@
-#include "Delay.h"
+#include "device/Delay.h"
 
 #include <cerrno>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "Device.h"
+#include "device/Device.h"
 
 namespace {
 std::unique_ptr<Device>& slot()

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "DeviceLink.h"
-#include "FlashBlocks.h"
-#include "FrameCommands.h"
-#include "HidTransport.h"
-#include "RegisterAccess.h"
+#include "device/DeviceLink.h"
+#include "device/FlashBlocks.h"
+#include "device/FrameCommands.h"
+#include "device/HidTransport.h"
+#include "device/RegisterAccess.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "DeviceArrivalWatcher.h"
+#include "device/DeviceArrivalWatcher.h"
 
 #include <QSocketNotifier>
 

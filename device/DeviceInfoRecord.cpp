@@ -1,6 +1,6 @@
-#include "DeviceInfoRecord.h"
+#include "device/DeviceInfoRecord.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 #include <cstring>
 

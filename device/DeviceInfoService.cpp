@@ -1,9 +1,9 @@
-#include "DeviceInfoService.h"
+#include "device/DeviceInfoService.h"
 
-#include "AppContext.h"
-#include "DebugOutput.h"
-#include "FlashMap.h"
-#include "SettingsFile.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "device/DebugOutput.h"
+#include "device/FlashMap.h"
 
 #include <QDir>
 
@@ -197,11 +197,11 @@ DeviceInfoWriteResult DeviceInfoService::write(const DeviceInfoFields& fields,
     result.idAdvanced = SettingsFile(iniPath()).write(
         QString::fromLatin1(kGroup), QStringLiteral("DeviceID"), hexText(fields.deviceId + 1));
     if (!result.idAdvanced) {
-        result.advanceError = QStringLiteral("the next device ID %1 could not be stored in %2: "
-                                             "the next frame would get the same ID %3")
-                                  .arg(hexText(fields.deviceId + 1),
-                                       QDir::toNativeSeparators(iniPath()),
-                                       hexText(fields.deviceId));
+        result.advanceError =
+            QStringLiteral("the next device ID %1 could not be stored in %2: "
+                           "the next frame would get the same ID %3")
+                .arg(hexText(fields.deviceId + 1), QDir::toNativeSeparators(iniPath()),
+                     hexText(fields.deviceId));
         log.logf("%s\n", result.advanceError.toLocal8Bit().constData());
     }
     const QTime start = QTime::currentTime();

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Device.h"
-#include "DeviceInfoRecord.h"
-#include "DeviceInfoWorkbook.h"
+#include "device/Device.h"
+#include "device/DeviceInfoRecord.h"
+#include "device/DeviceInfoWorkbook.h"
 
 #include <QDateTime>
 

@@ -1,4 +1,4 @@
-#include "DeviceInfoWorkbook.h"
+#include "device/DeviceInfoWorkbook.h"
 
 #include <QDir>
 #include <QFile>

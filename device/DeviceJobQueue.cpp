@@ -1,6 +1,6 @@
-#include "DeviceJobQueue.h"
+#include "device/DeviceJobQueue.h"
 
-#include "WorkerThread.h"
+#include "device/WorkerThread.h"
 
 #include <QCoreApplication>
 

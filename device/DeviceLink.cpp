@@ -1,6 +1,6 @@
-#include "DeviceLink.h"
+#include "device/DeviceLink.h"
 
-#include "Delay.h"
+#include "device/Delay.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
-#include "DeviceState.h"
+#include "device/DeviceState.h"
 
-#include "PresenceMonitor.h"
+#include "device/PresenceMonitor.h"
 
 std::atomic<int> g_bDevExist{0};
 std::atomic<int> g_isDeviceCommunicate{1};

@@ -1,6 +1,6 @@
-#include "FlashBlocks.h"
+#include "device/FlashBlocks.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FlashMap.h"
-#include "RegisterAccess.h"
+#include "device/FlashMap.h"
+#include "device/RegisterAccess.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "FrameCommands.h"
+#include "device/FrameCommands.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 #include <algorithm>
 #include <cstring>

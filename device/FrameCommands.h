@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CommandCodes.h"
-#include "DeviceLink.h"
+#include "device/CommandCodes.h"
+#include "device/DeviceLink.h"
 
 #include <array>
 #include <cstddef>

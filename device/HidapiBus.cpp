@@ -1,4 +1,4 @@
-#include "HidapiBus.h"
+#include "device/HidapiBus.h"
 
 #include <hidapi.h>
 

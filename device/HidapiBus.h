@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CollectionTransport.h"
-#include "HidBus.h"
+#include "device/CollectionTransport.h"
+#include "device/HidBus.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
-#include "ModeSwitch.h"
+#include "device/ModeSwitch.h"
 
-#include "AppContext.h"
-#include "ByteOrder.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "device/ByteOrder.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
 
 namespace {
 

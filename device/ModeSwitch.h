@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Device.h"
+#include "device/Device.h"
 
 // What a window does when a mode switch needs it (status line, device state). Headless
 // callers pass nullptr or an observer that records the requests.

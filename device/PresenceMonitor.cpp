@@ -1,10 +1,10 @@
-#include "PresenceMonitor.h"
+#include "device/PresenceMonitor.h"
 
-#include "AppContext.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "FrameIdentity.h"
-#include "StatusCheck.h"
+#include "app/AppContext.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "device/FrameIdentity.h"
+#include "device/StatusCheck.h"
 
 using namespace frame_identity;
 

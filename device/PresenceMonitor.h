@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Device.h"
-#include "WorkerThread.h"
+#include "device/Device.h"
+#include "device/WorkerThread.h"
 
 #include <atomic>
 #include <cstdint>

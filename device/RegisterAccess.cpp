@@ -1,6 +1,6 @@
-#include "RegisterAccess.h"
+#include "device/RegisterAccess.h"
 
-#include "DeviceState.h"
+#include "device/DeviceState.h"
 
 #include <QFile>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FrameCommands.h"
+#include "device/FrameCommands.h"
 
 #include <QString>
 

@@ -1,10 +1,10 @@
-#include "SensorBlockRewrite.h"
+#include "device/SensorBlockRewrite.h"
 
-#include "AppContext.h"
-#include "ByteOrder.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "ProgramFolder.h"
+#include "app/AppContext.h"
+#include "app/ProgramFolder.h"
+#include "device/ByteOrder.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
 
 #include <QDateTime>
 #include <QDir>

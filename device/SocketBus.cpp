@@ -1,6 +1,6 @@
-#include "SocketBus.h"
+#include "device/SocketBus.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,9 +1,9 @@
-#include "StatusCheck.h"
+#include "device/StatusCheck.h"
 
-#include "AppContext.h"
-#include "ByteOrder.h"
-#include "Delay.h"
-#include "DeviceState.h"
+#include "app/AppContext.h"
+#include "device/ByteOrder.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Device.h"
+#include "device/Device.h"
 
 #include <atomic>
 

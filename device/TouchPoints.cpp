@@ -1,7 +1,7 @@
-#include "TouchPoints.h"
+#include "device/TouchPoints.h"
 
-#include "ByteOrder.h"
-#include "DeviceState.h"
+#include "device/ByteOrder.h"
+#include "device/DeviceState.h"
 
 #include <cstring>
 

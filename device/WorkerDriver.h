@@ -1,6 +1,6 @@
 #pragma once
 
-#include "WorkerThread.h"
+#include "device/WorkerThread.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "WorkerThread.h"
+#include "device/WorkerThread.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
-#include "AdjustScreenState.h"
+#include "imaging/AdjustScreenState.h"
 
-#include "Delay.h"
+#include "device/Delay.h"
 
 namespace {
 

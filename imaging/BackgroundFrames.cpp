@@ -1,3 +1,3 @@
-#include "BackgroundFrames.h"
+#include "imaging/BackgroundFrames.h"
 
 std::array<FrameCopy, 2> g_BackgroundFrames{};

@@ -1,11 +1,11 @@
-#include "CImagePreviewThread.h"
+#include "imaging/CImagePreviewThread.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
-#include "LevelingRun.h"
-#include "LineImages.h"
-#include "SearchState.h"
-#include "StepGuard.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "imaging/LevelingRun.h"
+#include "imaging/LineImages.h"
+#include "imaging/SearchState.h"
+#include "imaging/StepGuard.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AdjustScreenCodes.h"
-#include "AdjustScreenState.h"
-#include "Device.h"
-#include "LevelingConfig.h"
-#include "WorkerThread.h"
+#include "device/Device.h"
+#include "device/WorkerThread.h"
+#include "imaging/AdjustScreenCodes.h"
+#include "imaging/AdjustScreenState.h"
+#include "imaging/LevelingConfig.h"
 
 // The image-adjusting window's worker: loads and shows the stored optical values, runs
 // the image-adjusting search when the window asks for it, and previews both cameras'

@@ -1,12 +1,12 @@
-#include "ColumnSearch.h"
+#include "imaging/ColumnSearch.h"
 
-#include "AppContext.h"
-#include "Delay.h"
-#include "DeviceSteps.h"
-#include "EdgeAnalysis.h"
-#include "ImagingLog.h"
-#include "OpticalParams.h"
-#include "SearchState.h"
+#include "app/AppContext.h"
+#include "device/Delay.h"
+#include "imaging/DeviceSteps.h"
+#include "imaging/EdgeAnalysis.h"
+#include "imaging/ImagingLog.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/SearchState.h"
 
 using namespace edge_analysis;
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Device.h"
-#include "LevelingConfig.h"
-#include "LineImages.h"
-#include "StepGuard.h"
+#include "device/Device.h"
+#include "imaging/LevelingConfig.h"
+#include "imaging/LineImages.h"
+#include "imaging/StepGuard.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "DeviceSteps.h"
+#include "imaging/DeviceSteps.h"
 
-#include "DeviceState.h"
+#include "device/DeviceState.h"
 
 namespace device_steps {
 

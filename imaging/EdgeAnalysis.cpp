@@ -1,4 +1,4 @@
-#include "EdgeAnalysis.h"
+#include "imaging/EdgeAnalysis.h"
 
 namespace edge_analysis {
 

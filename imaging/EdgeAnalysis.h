@@ -1,6 +1,6 @@
 #pragma once
 
-#include "LineImages.h"
+#include "imaging/LineImages.h"
 
 #include <array>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "FrameDump.h"
+#include "imaging/FrameDump.h"
 
 #include <QFile>
 

@@ -1,14 +1,14 @@
-#include "ImageAdjusting.h"
+#include "imaging/ImageAdjusting.h"
 
-#include "ColumnSearch.h"
-#include "ConfigRecord.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "DeviceSteps.h"
-#include "OpticalParams.h"
-#include "QualityCheck.h"
-#include "SearchState.h"
-#include "StoredOptics.h"
+#include "device/ConfigRecord.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "imaging/ColumnSearch.h"
+#include "imaging/DeviceSteps.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/QualityCheck.h"
+#include "imaging/SearchState.h"
+#include "imaging/StoredOptics.h"
 
 #include <cstring>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "AdjustScreenCodes.h"
-#include "AdjustScreenState.h"
-#include "Device.h"
-#include "FlashBlocks.h"
-#include "LevelingConfig.h"
-#include "LineImages.h"
-#include "StepGuard.h"
+#include "device/Device.h"
+#include "device/FlashBlocks.h"
+#include "imaging/AdjustScreenCodes.h"
+#include "imaging/AdjustScreenState.h"
+#include "imaging/LevelingConfig.h"
+#include "imaging/LineImages.h"
+#include "imaging/StepGuard.h"
 
 // The image-adjusting operations on the frame, run by the image-adjusting worker with
 // its step guard between device accesses (a false guard ends an operation at once).

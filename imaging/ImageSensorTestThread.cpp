@@ -1,10 +1,10 @@
-#include "ImageSensorTestThread.h"
+#include "imaging/ImageSensorTestThread.h"
 
-#include "AppContext.h"
-#include "BackgroundFrames.h"
-#include "DeviceState.h"
-#include "DeviceSteps.h"
-#include "FrameDump.h"
+#include "app/AppContext.h"
+#include "device/DeviceState.h"
+#include "imaging/BackgroundFrames.h"
+#include "imaging/DeviceSteps.h"
+#include "imaging/FrameDump.h"
 
 #include <cstring>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Device.h"
-#include "LineImages.h"
-#include "WorkerThread.h"
+#include "device/Device.h"
+#include "device/WorkerThread.h"
+#include "imaging/LineImages.h"
 
 #include <QString>
 

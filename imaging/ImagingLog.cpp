@@ -1,6 +1,6 @@
-#include "ImagingLog.h"
+#include "imaging/ImagingLog.h"
 
-#include "AppContext.h"
+#include "app/AppContext.h"
 
 #include <string>
 

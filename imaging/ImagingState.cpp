@@ -1,9 +1,9 @@
-#include "ImagingState.h"
+#include "imaging/ImagingState.h"
 
-#include "BackgroundFrames.h"
-#include "LineImages.h"
-#include "OpticalParams.h"
-#include "SearchState.h"
+#include "imaging/BackgroundFrames.h"
+#include "imaging/LineImages.h"
+#include "imaging/OpticalParams.h"
+#include "imaging/SearchState.h"
 
 void resetImagingState()
 {

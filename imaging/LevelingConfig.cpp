@@ -1,9 +1,9 @@
-#include "LevelingConfig.h"
+#include "imaging/LevelingConfig.h"
 
-#include "AppContext.h"
-#include "ConfigRecord.h"
-#include "DeviceSteps.h"
-#include "SearchState.h"
+#include "app/AppContext.h"
+#include "device/ConfigRecord.h"
+#include "imaging/DeviceSteps.h"
+#include "imaging/SearchState.h"
 
 namespace {
 

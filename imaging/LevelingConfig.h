@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Device.h"
-#include "SettingsFile.h"
+#include "app/SettingsFile.h"
+#include "device/Device.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "LevelingRun.h"
+#include "imaging/LevelingRun.h"
 
-#include "SearchState.h"
+#include "imaging/SearchState.h"
 
 LevelingRun::LevelingRun(Device& device, AdjustScreenState& state, const LevelingConfig& config,
                          const std::atomic<int>& stop, std::function<void(int)> report)

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "AdjustScreenState.h"
-#include "Device.h"
-#include "ImageAdjusting.h"
-#include "LevelingConfig.h"
-#include "StepGuard.h"
+#include "device/Device.h"
+#include "imaging/AdjustScreenState.h"
+#include "imaging/ImageAdjusting.h"
+#include "imaging/LevelingConfig.h"
+#include "imaging/StepGuard.h"
 
 #include <atomic>
 #include <functional>

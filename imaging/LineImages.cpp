@@ -1,7 +1,7 @@
-#include "LineImages.h"
+#include "imaging/LineImages.h"
 
-#include "DebugOutput.h"
-#include "DeviceState.h"
+#include "device/DebugOutput.h"
+#include "device/DeviceState.h"
 
 #include <cstdlib>
 #include <cstring>

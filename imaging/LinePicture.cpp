@@ -1,6 +1,6 @@
-#include "LinePicture.h"
+#include "imaging/LinePicture.h"
 
-#include "LineImages.h"
+#include "imaging/LineImages.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "OpticalParams.h"
+#include "imaging/OpticalParams.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 namespace {
 

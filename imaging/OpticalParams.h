@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandCodes.h"
+#include "device/CommandCodes.h"
 
 #include <array>
 #include <atomic>

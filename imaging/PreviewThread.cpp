@@ -1,8 +1,8 @@
-#include "PreviewThread.h"
+#include "imaging/PreviewThread.h"
 
-#include "DeviceState.h"
-#include "LineImages.h"
-#include "StoredOptics.h"
+#include "device/DeviceState.h"
+#include "imaging/LineImages.h"
+#include "imaging/StoredOptics.h"
 
 namespace {
 

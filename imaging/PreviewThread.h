@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Device.h"
-#include "FlashBlocks.h"
-#include "WorkerThread.h"
+#include "device/Device.h"
+#include "device/FlashBlocks.h"
+#include "device/WorkerThread.h"
 
 #include <atomic>
 

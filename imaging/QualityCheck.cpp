@@ -1,7 +1,7 @@
-#include "QualityCheck.h"
+#include "imaging/QualityCheck.h"
 
-#include "AppContext.h"
-#include "ImagingLog.h"
+#include "app/AppContext.h"
+#include "imaging/ImagingLog.h"
 
 #include <algorithm>
 

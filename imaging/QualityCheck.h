@@ -1,7 +1,7 @@
 #pragma once
 
-#include "LineImages.h"
-#include "OpticalParams.h"
+#include "imaging/LineImages.h"
+#include "imaging/OpticalParams.h"
 
 #include <array>
 #include <cstddef>

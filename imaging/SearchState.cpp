@@ -1,7 +1,7 @@
-#include "SearchState.h"
+#include "imaging/SearchState.h"
 
-#include "DeviceState.h"
-#include "LineImages.h"
+#include "device/DeviceState.h"
+#include "imaging/LineImages.h"
 
 std::atomic<int> g_SearchStartLine{0};
 std::atomic<int> g_OptimumStartLine{0};

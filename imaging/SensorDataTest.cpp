@@ -1,9 +1,9 @@
-#include "SensorDataTest.h"
+#include "imaging/SensorDataTest.h"
 
-#include "AppContext.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "DeviceSteps.h"
+#include "app/AppContext.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "imaging/DeviceSteps.h"
 
 #include <QDebug>
 #include <QElapsedTimer>

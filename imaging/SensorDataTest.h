@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AdjustScreenState.h"
-#include "Device.h"
+#include "device/Device.h"
+#include "imaging/AdjustScreenState.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
-#include "StepGuard.h"
+#include "imaging/StepGuard.h"
 
-#include "AdjustScreenCodes.h"
-#include "DeviceState.h"
-#include "ModeSwitch.h"
+#include "device/DeviceState.h"
+#include "device/ModeSwitch.h"
+#include "imaging/AdjustScreenCodes.h"
 
 StepGuard::StepGuard(Device& device, AdjustScreenState& state, const std::atomic<int>& stopFlag,
                      std::function<void(int)> report)

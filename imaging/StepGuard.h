@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AdjustScreenState.h"
-#include "Device.h"
-#include "LineImages.h"
+#include "device/Device.h"
+#include "imaging/AdjustScreenState.h"
+#include "imaging/LineImages.h"
 
 #include <atomic>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "StoredOptics.h"
+#include "imaging/StoredOptics.h"
 
-#include "ByteOrder.h"
-#include "OpticalParams.h"
+#include "device/ByteOrder.h"
+#include "imaging/OpticalParams.h"
 
 using namespace stored_optics;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FlashBlocks.h"
-#include "OpticalParams.h"
+#include "device/FlashBlocks.h"
+#include "imaging/OpticalParams.h"
 
 #include <cstddef>
 #include <cstdint>

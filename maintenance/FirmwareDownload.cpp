@@ -1,12 +1,12 @@
-#include "FirmwareDownload.h"
+#include "maintenance/FirmwareDownload.h"
 
-#include "AppContext.h"
-#include "ByteOrder.h"
-#include "ConfigRecord.h"
-#include "DebugOutput.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "FlashMap.h"
+#include "app/AppContext.h"
+#include "device/ByteOrder.h"
+#include "device/ConfigRecord.h"
+#include "device/DebugOutput.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "device/FlashMap.h"
 
 #include <QFile>
 

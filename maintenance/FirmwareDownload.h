@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Device.h"
-#include "FirmwareImage.h"
-#include "WorkerThread.h"
+#include "device/Device.h"
+#include "device/WorkerThread.h"
+#include "maintenance/FirmwareImage.h"
 
 #include <atomic>
 #include <functional>

@@ -1,7 +1,7 @@
-#include "FirmwareImage.h"
+#include "maintenance/FirmwareImage.h"
 
-#include "ByteOrder.h"
-#include "FlashMap.h"
+#include "device/ByteOrder.h"
+#include "device/FlashMap.h"
 
 #include <QFile>
 

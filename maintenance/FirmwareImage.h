@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TextIds.h"
+#include "app/TextIds.h"
 
 #include <QString>
 

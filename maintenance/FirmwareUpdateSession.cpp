@@ -1,14 +1,14 @@
-#include "FirmwareUpdateSession.h"
+#include "maintenance/FirmwareUpdateSession.h"
 
-#include "AppContext.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "FirmwareDownload.h"
-#include "FlashMap.h"
-#include "ModeSwitch.h"
-#include "PresenceMonitor.h"
-#include "SettingsFile.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "app/TextIds.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "device/FlashMap.h"
+#include "device/ModeSwitch.h"
+#include "device/PresenceMonitor.h"
+#include "maintenance/FirmwareDownload.h"
 
 #include <QFile>
 #include <QFileInfo>

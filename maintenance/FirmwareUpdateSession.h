@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Device.h"
-#include "FirmwareImage.h"
+#include "device/Device.h"
+#include "maintenance/FirmwareImage.h"
 
 #include <QString>
 #include <QTemporaryDir>

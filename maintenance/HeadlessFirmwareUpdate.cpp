@@ -1,10 +1,10 @@
-#include "HeadlessFirmwareUpdate.h"
+#include "maintenance/HeadlessFirmwareUpdate.h"
 
-#include "AppContext.h"
-#include "DeviceState.h"
-#include "FirmwareDownload.h"
-#include "PresenceMonitor.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "device/DeviceState.h"
+#include "device/PresenceMonitor.h"
+#include "maintenance/FirmwareDownload.h"
 
 HeadlessFirmwareUpdate::HeadlessFirmwareUpdate(Device& device,
                                                std::function<void(const QString&)> note)

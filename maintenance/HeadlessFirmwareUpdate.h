@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FirmwareUpdateSession.h"
+#include "maintenance/FirmwareUpdateSession.h"
 
 #include <QString>
 

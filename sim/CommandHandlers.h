@@ -1,6 +1,6 @@
 #pragma once
 
-#include "CommandTable.h"
+#include "sim/CommandTable.h"
 
 namespace sim {
 

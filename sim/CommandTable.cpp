@@ -1,6 +1,6 @@
-#include "CommandTable.h"
+#include "sim/CommandTable.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 namespace sim {
 

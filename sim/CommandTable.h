@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CommandCodes.h"
-#include "FrameState.h"
+#include "device/CommandCodes.h"
+#include "sim/FrameState.h"
 
 #include <array>
 #include <cstddef>

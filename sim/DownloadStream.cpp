@@ -1,4 +1,4 @@
-#include "DownloadStream.h"
+#include "sim/DownloadStream.h"
 
 namespace sim {
 

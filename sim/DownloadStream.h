@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FlashMap.h"
+#include "device/FlashMap.h"
 
 #include <cstddef>
 #include <cstdint>

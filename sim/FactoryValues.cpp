@@ -1,7 +1,7 @@
-#include "FactoryValues.h"
+#include "sim/FactoryValues.h"
 
-#include "FrameIdentity.h"
-#include "OpticsModel.h"
+#include "device/FrameIdentity.h"
+#include "sim/OpticsModel.h"
 
 namespace sim {
 namespace {

@@ -1,4 +1,4 @@
-#include "CommandHandlers.h"
+#include "sim/CommandHandlers.h"
 
 namespace sim {
 namespace {

@@ -1,7 +1,7 @@
-#include "FlashImages.h"
+#include "sim/FlashImages.h"
 
-#include "ByteOrder.h"
-#include "SensorAngleTables.h"
+#include "device/ByteOrder.h"
+#include "device/SensorAngleTables.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FactoryValues.h"
-#include "FlashMap.h"
+#include "device/FlashMap.h"
+#include "sim/FactoryValues.h"
 
 #include <array>
 #include <cstdint>

@@ -1,11 +1,11 @@
-#include "FlashMemory.h"
+#include "sim/FlashMemory.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fcntl.h>
+#include <filesystem>
 #include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -93,8 +93,8 @@ bool createFile(const std::string& path, const std::vector<uint8_t>& image, std:
         {
             const FileLock lock(folderFd, LOCK_EX);
             struct stat st {};
-            placed = ::lstat(path.c_str(), &st) == 0 ||
-                     ::rename(temporary.c_str(), path.c_str()) == 0;
+            placed =
+                ::lstat(path.c_str(), &st) == 0 || ::rename(temporary.c_str(), path.c_str()) == 0;
             if (!placed)
                 error = describeErrno("cannot create the flash file", path);
         }

@@ -1,7 +1,7 @@
-#include "FrameServer.h"
+#include "sim/FrameServer.h"
 
-#include "ByteOrder.h"
-#include "SocketBus.h"
+#include "device/ByteOrder.h"
+#include "device/SocketBus.h"
 
 #include <algorithm>
 #include <cerrno>

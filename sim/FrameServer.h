@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HidBus.h"
+#include "device/HidBus.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,7 +1,7 @@
-#include "FrameState.h"
+#include "sim/FrameState.h"
 
-#include "ByteOrder.h"
-#include "FlashImages.h"
+#include "device/ByteOrder.h"
+#include "sim/FlashImages.h"
 
 #include <vector>
 

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "CommandCodes.h"
-#include "FactoryValues.h"
-#include "FaultPlan.h"
-#include "FlashMemory.h"
-#include "ModuleState.h"
-#include "OpticsModel.h"
-#include "TouchModel.h"
+#include "device/CommandCodes.h"
+#include "sim/FactoryValues.h"
+#include "sim/FaultPlan.h"
+#include "sim/FlashMemory.h"
+#include "sim/ModuleState.h"
+#include "sim/OpticsModel.h"
+#include "sim/TouchModel.h"
 
 #include <array>
 #include <cstdint>

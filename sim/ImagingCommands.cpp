@@ -1,7 +1,7 @@
-#include "CommandHandlers.h"
+#include "sim/CommandHandlers.h"
 
-#include "ByteOrder.h"
-#include "FrameCommands.h"
+#include "device/ByteOrder.h"
+#include "device/FrameCommands.h"
 
 #include <algorithm>
 #include <vector>

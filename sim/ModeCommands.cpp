@@ -1,6 +1,6 @@
-#include "CommandHandlers.h"
+#include "sim/CommandHandlers.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "ModuleRegisters.h"
+#include "sim/ModuleRegisters.h"
 
 #include <algorithm>
 

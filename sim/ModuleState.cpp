@@ -1,4 +1,4 @@
-#include "ModuleState.h"
+#include "sim/ModuleState.h"
 
 namespace sim {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "DownloadStream.h"
-#include "FactoryValues.h"
-#include "ModuleRegisters.h"
+#include "sim/DownloadStream.h"
+#include "sim/FactoryValues.h"
+#include "sim/ModuleRegisters.h"
 
 #include <array>
 #include <cstddef>

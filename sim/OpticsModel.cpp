@@ -1,8 +1,8 @@
-#include "OpticsModel.h"
+#include "sim/OpticsModel.h"
 
-#include "ByteOrder.h"
-#include "FlashMap.h"
-#include "FrameState.h"
+#include "device/ByteOrder.h"
+#include "device/FlashMap.h"
+#include "sim/FrameState.h"
 
 #include <algorithm>
 #include <cmath>

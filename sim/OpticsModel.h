@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CommandCodes.h"
-#include "FactoryValues.h"
+#include "device/CommandCodes.h"
+#include "sim/FactoryValues.h"
 
 #include <array>
 #include <cstddef>

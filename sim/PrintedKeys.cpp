@@ -1,4 +1,4 @@
-#include "PrintedKeys.h"
+#include "sim/PrintedKeys.h"
 
 #include <algorithm>
 

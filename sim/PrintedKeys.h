@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TouchModel.h"
+#include "sim/TouchModel.h"
 
 #include <array>
 #include <vector>

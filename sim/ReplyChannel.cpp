@@ -1,4 +1,4 @@
-#include "ReplyChannel.h"
+#include "sim/ReplyChannel.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "SimBus.h"
+#include "sim/SimBus.h"
 
 #include <charconv>
 #include <string_view>

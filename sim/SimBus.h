@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidBus.h"
-#include "VirtualFrame.h"
+#include "device/HidBus.h"
+#include "sim/VirtualFrame.h"
 
 #include <memory>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CollectionTransport.h"
-#include "SimBus.h"
+#include "device/CollectionTransport.h"
+#include "sim/SimBus.h"
 
 #include <memory>
 #include <vector>

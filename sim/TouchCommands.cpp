@@ -1,6 +1,6 @@
-#include "CommandHandlers.h"
+#include "sim/CommandHandlers.h"
 
-#include "TouchPoints.h"
+#include "device/TouchPoints.h"
 
 #include <vector>
 

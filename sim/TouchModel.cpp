@@ -1,8 +1,8 @@
-#include "TouchModel.h"
+#include "sim/TouchModel.h"
 
-#include "ByteOrder.h"
-#include "FrameCommands.h"
-#include "TouchPoints.h"
+#include "device/ByteOrder.h"
+#include "device/FrameCommands.h"
+#include "device/TouchPoints.h"
 
 #include <algorithm>
 #include <cmath>

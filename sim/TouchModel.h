@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CommandCodes.h"
-#include "SensorAngleTables.h"
-#include "VirtualOperator.h"
+#include "device/CommandCodes.h"
+#include "device/SensorAngleTables.h"
+#include "sim/VirtualOperator.h"
 
 #include <array>
 #include <cstdint>

@@ -1,10 +1,10 @@
-#include "VirtualFrame.h"
+#include "sim/VirtualFrame.h"
 
-#include "ByteOrder.h"
-#include "CommandHandlers.h"
-#include "Delay.h"
-#include "FlashImages.h"
-#include "FrameIdentity.h"
+#include "device/ByteOrder.h"
+#include "device/Delay.h"
+#include "device/FrameIdentity.h"
+#include "sim/CommandHandlers.h"
+#include "sim/FlashImages.h"
 
 #include <algorithm>
 #include <cstring>

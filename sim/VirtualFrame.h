@@ -1,10 +1,10 @@
 #pragma once
 
-#include "CommandTable.h"
-#include "FactoryValues.h"
-#include "FaultPlan.h"
-#include "FrameState.h"
-#include "ReplyChannel.h"
+#include "sim/CommandTable.h"
+#include "sim/FactoryValues.h"
+#include "sim/FaultPlan.h"
+#include "sim/FrameState.h"
+#include "sim/ReplyChannel.h"
 
 #include <array>
 #include <cstddef>

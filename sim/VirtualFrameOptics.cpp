@@ -1,4 +1,4 @@
-#include "VirtualFrame.h"
+#include "sim/VirtualFrame.h"
 
 // The optical part of the virtual frame's public face: faults and the model's truth.
 namespace sim {

@@ -1,5 +1,5 @@
 // The touch part of the virtual frame's public interface (see VirtualFrame.h).
-#include "VirtualFrame.h"
+#include "sim/VirtualFrame.h"
 
 namespace sim {
 

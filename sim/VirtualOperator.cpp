@@ -1,4 +1,4 @@
-#include "VirtualOperator.h"
+#include "sim/VirtualOperator.h"
 
 #include <cmath>
 #include <numbers>

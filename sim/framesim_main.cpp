@@ -2,9 +2,9 @@
 // tool (--device=unix:DIR), the command-line tool and outside test harnesses can all
 // reach the same frame. Signals plug and unplug it while it runs.
 
-#include "FrameServer.h"
-#include "SimBus.h"
-#include "VirtualFrame.h"
+#include "sim/FrameServer.h"
+#include "sim/SimBus.h"
+#include "sim/VirtualFrame.h"
 
 #include <csignal>
 #include <cstdio>

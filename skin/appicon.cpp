@@ -1,5 +1,5 @@
 // The application icon: a touch frame seen by two corner cameras whose rays meet at a touch.
-#include "paint_kit.h"
+#include "skin/paint_kit.h"
 
 #include <QtMath>
 

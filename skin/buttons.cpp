@@ -1,5 +1,5 @@
 // Caption-less push buttons, the settings arrows and radio buttons.
-#include "paint_kit.h"
+#include "skin/paint_kit.h"
 
 namespace skin {
 

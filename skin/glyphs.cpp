@@ -1,6 +1,6 @@
-#include "glyphs.h"
+#include "skin/glyphs.h"
 
-#include "paint_kit.h"
+#include "skin/paint_kit.h"
 
 #include <QtMath>
 

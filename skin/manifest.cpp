@@ -1,4 +1,4 @@
-#include "manifest.h"
+#include "skin/manifest.h"
 
 #include <charconv>
 #include <set>

@@ -1,4 +1,4 @@
-#include "paint_kit.h"
+#include "skin/paint_kit.h"
 
 #include <algorithm>
 

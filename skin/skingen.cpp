@@ -3,8 +3,8 @@
 // Draws every image listed in the manifest, natively at the size of each skin, into
 // OUTDIR/1024, OUTDIR/1440 and OUTDIR/1920. Any problem stops the run with a one-line reason
 // on stderr and a non-zero exit status.
-#include "manifest.h"
-#include "paint_kit.h"
+#include "skin/manifest.h"
+#include "skin/paint_kit.h"
 
 #include <QDir>
 #include <QFileInfo>

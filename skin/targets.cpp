@@ -1,6 +1,6 @@
 // Calibration targets, the corner arrows and the pass / fail discs. These sit on screens of
 // any colour, so their strokes carry a dark halo.
-#include "paint_kit.h"
+#include "skin/paint_kit.h"
 
 #include <QtMath>
 

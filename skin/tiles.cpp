@@ -1,8 +1,8 @@
 // Square menu tiles: an icon in the upper part, the lower third kept calm for the caption
 // the program draws. Every tile comes in four states: NAME, NAME1 (focus), NAME2 (pressed)
 // and NAME3 (disabled).
-#include "glyphs.h"
-#include "paint_kit.h"
+#include "skin/glyphs.h"
+#include "skin/paint_kit.h"
 
 namespace skin {
 

@@ -1,5 +1,5 @@
 // Window backgrounds and the title-bar minimise / close buttons.
-#include "paint_kit.h"
+#include "skin/paint_kit.h"
 
 #include <QtMath>
 

@@ -1,4 +1,4 @@
-#include "SceneTruth.h"
+#include "transport/SceneTruth.h"
 
 accuracy_check::Truth truthOf(VirtualScene& scene)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "AccuracyCheck.h"
-#include "VirtualScene.h"
+#include "calibration/AccuracyCheck.h"
+#include "transport/VirtualScene.h"
 
 // What a virtual frame's scene knows of a touch, in the form the accuracy checks take:
 // where the finger is, and where the exact camera model puts two sensor positions.

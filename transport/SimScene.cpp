@@ -1,7 +1,7 @@
-#include "SimScene.h"
+#include "transport/SimScene.h"
 
-#include "PrintedKeys.h"
-#include "VirtualFrame.h"
+#include "sim/PrintedKeys.h"
+#include "sim/VirtualFrame.h"
 
 void SimScene::placeOperator(int width, int height, int sensorType, double aimError)
 {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "VirtualScene.h"
+#include "transport/VirtualScene.h"
 
 #include <memory>
 

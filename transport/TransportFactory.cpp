@@ -1,11 +1,11 @@
-#include "TransportFactory.h"
+#include "transport/TransportFactory.h"
 
-#include "HidapiBus.h"
-#include "ProgramFolder.h"
-#include "SimScene.h"
-#include "SimTransport.h"
-#include "SocketBus.h"
-#include "VirtualFrame.h"
+#include "app/ProgramFolder.h"
+#include "device/HidapiBus.h"
+#include "device/SocketBus.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
+#include "transport/SimScene.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "HidTransport.h"
-#include "VirtualScene.h"
+#include "device/HidTransport.h"
+#include "transport/VirtualScene.h"
 
 #include <QString>
 

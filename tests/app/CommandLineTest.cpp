@@ -1,8 +1,8 @@
-#include "CommandLine.h"
+#include "app/CommandLine.h"
 
-#include "AppContext.h"
+#include "app/AppContext.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "LanguageTable.h"
+#include "app/LanguageTable.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

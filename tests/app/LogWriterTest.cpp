@@ -1,6 +1,6 @@
-#include "LogWriter.h"
+#include "app/LogWriter.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

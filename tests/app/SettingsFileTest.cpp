@@ -1,6 +1,6 @@
-#include "SettingsFile.h"
+#include "app/SettingsFile.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The language pack that the build places beside the program, read through the real
 // table and command-line code.
-#include "CommandLine.h"
-#include "LanguageTable.h"
+#include "app/CommandLine.h"
+#include "app/LanguageTable.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QFile>
 #include <QRegularExpression>
@@ -32,7 +32,7 @@ const std::map<int, std::set<int>> kSameAsEnglish = {
 
 // What a translation must carry over from the English text unchanged and as often:
 // the argument placeholders and the technical tokens the operator reads as they are.
-const QStringList kKeptTokens = {"%1", "%2", "%3",  "%4",    "%5",    "0x",
+const QStringList kKeptTokens = {"%1",   "%2",  "%3",  "%4",   "%5",    "0x",
                                  "FPGA", "USB", "ESC", ".bin", "HInfo", "1.2.0"};
 
 TEST(ShippedLanguagePack, NamesTheSixLanguagesInSwitchOrder)
@@ -63,8 +63,8 @@ TEST(ShippedLanguagePack, EveryLanguageTranslatesEveryTextKeepingItsShape)
             EXPECT_FALSE(text.trimmed().isEmpty());
             EXPECT_EQ(text == en, same.count(i) == 1) << text.toStdString();
             for (const QString& token : kKeptTokens)
-                EXPECT_EQ(text.count(token), en.count(token)) << token.toStdString() << " in "
-                                                              << text.toStdString();
+                EXPECT_EQ(text.count(token), en.count(token))
+                    << token.toStdString() << " in " << text.toStdString();
             EXPECT_EQ(text.count('\n'), en.count('\n')) << text.toStdString();
             // The English text is joined to others at these ends ("File:" + path +
             // "\nAre you sure..."; the indented size choices), so they stay as they are.

@@ -1,4 +1,4 @@
-#include "SkinChoice.h"
+#include "app/SkinChoice.h"
 
 #include <gtest/gtest.h>
 

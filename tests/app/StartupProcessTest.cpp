@@ -1,6 +1,6 @@
 // Starts the real program: the single-instance guard and the refused starts can only
 // be seen across processes.
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
 #include <QProcess>

@@ -1,14 +1,14 @@
 // Calibration runs on the virtual frame: the workers, their codes, the store, the data
 // files, stepping back, and the accuracy of the stored record.
-#include "AccuracyCheck.h"
-#include "BoundedWait.h"
-#include "ByteOrder.h"
-#include "CalibrationImages.h"
 #include "CalibrationTestSupport.h"
-#include "CalibrationWorker.h"
-#include "FlashMap.h"
-#include "LineImages.h"
-#include "StoredRecord.h"
+#include "calibration/AccuracyCheck.h"
+#include "calibration/CalibrationImages.h"
+#include "calibration/CalibrationWorker.h"
+#include "calibration/StoredRecord.h"
+#include "device/ByteOrder.h"
+#include "device/FlashMap.h"
+#include "imaging/LineImages.h"
+#include "tests/support/BoundedWait.h"
 
 #include <QDir>
 
@@ -315,7 +315,7 @@ TEST_F(CalibrationRun, AFailedStoreIsCodeTwo)
 TEST_F(CalibrationRun, AFrameUnpluggedWhileTheRecordIsStoredGetsItWhenItComesBack)
 {
     useOperator(1920, 1080);
-    delay::setTimeScale(0.01); // a lost frame is waited for 300 ms
+    delay::setTimeScale(0.01);                 // a lost frame is waited for 300 ms
     host.frame->unplugAfterRequests(0x09, 20); // in the middle of the block's rewrite
     CalibrationThread worker(host.device, state);
     std::thread replug([this] {

@@ -1,16 +1,16 @@
 #pragma once
 
-#include "AppContext.h"
-#include "CalibrationTargets.h"
-#include "Delay.h"
-#include "Device.h"
-#include "DeviceState.h"
 #include "SceneInputs.h"
-#include "SimTransport.h"
-#include "Solver16.h"
-#include "TempDir.h"
-#include "TouchModel.h"
-#include "VirtualFrame.h"
+#include "app/AppContext.h"
+#include "calibration/CalibrationTargets.h"
+#include "calibration/Solver16.h"
+#include "device/Delay.h"
+#include "device/Device.h"
+#include "device/DeviceState.h"
+#include "sim/SimTransport.h"
+#include "sim/TouchModel.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/TempDir.h"
 
 #include <QFile>
 

@@ -1,7 +1,7 @@
 // Choosing one shadow per camera: the history, FalsePotDel, Choose_Point and the
 // background list.
-#include "CaptureSteps.h"
-#include "TouchExtraction.h"
+#include "calibration/CaptureSteps.h"
+#include "calibration/TouchExtraction.h"
 
 #include <gtest/gtest.h>
 

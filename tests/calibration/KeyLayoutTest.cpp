@@ -1,11 +1,11 @@
 // The shortcut-key layout and code files, the schematic, the target list, the
 // rectangles of a group, the key choice and the key area of the block.
-#include "KeyLayout.h"
-#include "ByteOrder.h"
-#include "KeyChoice.h"
-#include "KeyRectangles.h"
-#include "SettingsFile.h"
-#include "TempDir.h"
+#include "calibration/KeyLayout.h"
+#include "app/SettingsFile.h"
+#include "calibration/KeyChoice.h"
+#include "calibration/KeyRectangles.h"
+#include "device/ByteOrder.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

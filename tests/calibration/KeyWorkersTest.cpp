@@ -1,11 +1,11 @@
 // Key calibration and key test on the virtual frame.
-#include "BoundedWait.h"
 #include "CalibrationTestSupport.h"
-#include "FlashMap.h"
-#include "KeyCalibrationThread.h"
-#include "KeyTestThread.h"
-#include "PrintedKeys.h"
-#include "RecordStore.h"
+#include "calibration/KeyCalibrationThread.h"
+#include "calibration/KeyTestThread.h"
+#include "calibration/RecordStore.h"
+#include "device/FlashMap.h"
+#include "sim/PrintedKeys.h"
+#include "tests/support/BoundedWait.h"
 
 #include <gtest/gtest.h>
 

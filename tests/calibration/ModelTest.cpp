@@ -1,8 +1,8 @@
 // The camera model's formulas, the projective maps and the targets.
-#include "CalibrationTargets.h"
-#include "CameraModel.h"
-#include "ProjectiveMap.h"
-#include "StoredRecord.h"
+#include "calibration/CalibrationTargets.h"
+#include "calibration/CameraModel.h"
+#include "calibration/ProjectiveMap.h"
+#include "calibration/StoredRecord.h"
 
 #include <gtest/gtest.h>
 

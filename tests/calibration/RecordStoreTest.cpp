@@ -1,10 +1,10 @@
 // The record's bytes, its place in the sensor information block, and storing it.
-#include "RecordStore.h"
-#include "ByteOrder.h"
-#include "CalibrationRecord.h"
+#include "calibration/RecordStore.h"
 #include "CalibrationTestSupport.h"
-#include "FlashMap.h"
-#include "Solver16.h"
+#include "calibration/CalibrationRecord.h"
+#include "calibration/Solver16.h"
+#include "device/ByteOrder.h"
+#include "device/FlashMap.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "ReferenceSolver.h"
 
-#include "CalibrationTargets.h"
+#include "calibration/CalibrationTargets.h"
 
 using namespace fit_formulas;
 

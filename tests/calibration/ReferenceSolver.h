@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Solver16.h"
+#include "calibration/Solver16.h"
 
 // The R search written the straightforward way, as the description reads: for every R,
 // both cameras are fitted with all 16 tangents per shift and angle offset. It is the

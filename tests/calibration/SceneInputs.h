@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalibrationTargets.h"
-#include "Solver16.h"
-#include "TouchModel.h"
+#include "calibration/CalibrationTargets.h"
+#include "calibration/Solver16.h"
+#include "sim/TouchModel.h"
 
 #include <random>
 

@@ -1,8 +1,8 @@
 // The R search and the record it produces.
 #include "CalibrationTestSupport.h"
-#include "ProjectiveMap.h"
 #include "ReferenceSolver.h"
-#include "Solver16.h"
+#include "calibration/ProjectiveMap.h"
+#include "calibration/Solver16.h"
 
 #include <gtest/gtest.h>
 

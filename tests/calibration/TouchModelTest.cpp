@@ -1,8 +1,8 @@
 // The virtual frame's touch model and virtual operator, seen through the touch query.
 #include "CalibrationTestSupport.h"
-#include "CaptureSteps.h"
-#include "PrintedKeys.h"
-#include "TouchPoints.h"
+#include "calibration/CaptureSteps.h"
+#include "device/TouchPoints.h"
+#include "sim/PrintedKeys.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // vireto-cli calibrate, calib and keys as processes on a virtual frame kept in a flash
 // file, so that one run's record is the next run's input.
-#include "CalibrationCli.h"
-#include "BoundedWait.h"
-#include "CalibrationRecord.h"
-#include "FlashMap.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "cli/CalibrationCli.h"
+#include "calibration/CalibrationRecord.h"
+#include "device/FlashMap.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/BoundedWait.h"
+#include "tests/support/TempDir.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -1,16 +1,16 @@
 // Runs vireto-cli as a process, against a virtual frame in a flash file (sim:PATH) or
 // served on sockets by this test (unix:DIR) so that faults can be injected.
-#include "CliSupport.h"
+#include "cli/CliSupport.h"
 
-#include "FlashImages.h"
-#include "Delay.h"
-#include "FirmwareImage.h"
-#include "FlashMap.h"
-#include "PrintedKeys.h"
-#include "FrameServer.h"
-#include "SimBus.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "device/Delay.h"
+#include "device/FlashMap.h"
+#include "maintenance/FirmwareImage.h"
+#include "sim/FlashImages.h"
+#include "sim/FrameServer.h"
+#include "sim/PrintedKeys.h"
+#include "sim/SimBus.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/TempDir.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -341,8 +341,8 @@ TEST_F(CliFaultTest, AFaultAtTheLastRequestFailsEveryWorkflow)
         const CliRun failed = cli(args, link(), scale);
         frame->clearFaults();
         delay::setTimeScale(1);
-        EXPECT_EQ(failed.exitCode, 1) << "last request 0x" << std::hex << int(last) << ": "
-                                      << failed.err.constData();
+        EXPECT_EQ(failed.exitCode, 1)
+            << "last request 0x" << std::hex << int(last) << ": " << failed.err.constData();
         EXPECT_FALSE(failed.out.contains("updated")) << failed.out.constData();
     }
 }
@@ -359,7 +359,8 @@ TEST_F(CliFaultTest, AnInterruptedCalibDeleteLeavesACopyThatCalibRestoreWritesBa
     const QString copy = m.captured(1);
     frame->plug();
     server->rescan();
-    EXPECT_NE(frame->readFlash(flash_map::kSensorBlock, 4), std::vector<uint8_t>(original.begin(), original.begin() + 4));
+    EXPECT_NE(frame->readFlash(flash_map::kSensorBlock, 4),
+              std::vector<uint8_t>(original.begin(), original.begin() + 4));
 
     QByteArray unflagged(1546, '\0');
     dir.write("short.bin", QByteArray(1545, 'x'));

@@ -1,12 +1,12 @@
 // vireto-cli's service subcommands as processes: monitor, config, devinfo, firmware.
-#include "BoundedWait.h"
-#include "FileFlags.h"
-#include "FirmwareImage.h"
-#include "FlashMap.h"
-#include "FrameServer.h"
-#include "SimBus.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "device/FlashMap.h"
+#include "maintenance/FirmwareImage.h"
+#include "sim/FrameServer.h"
+#include "sim/SimBus.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/BoundedWait.h"
+#include "tests/support/FileFlags.h"
+#include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
@@ -37,7 +37,9 @@ protected:
         p.setProcessEnvironment(environment());
         p.setWorkingDirectory(dir.path());
         p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli",
-                QStringList{"--device=" + (device.isEmpty() ? "sim:" + dir.file("frame.flash") : device)} + args);
+                QStringList{"--device=" +
+                            (device.isEmpty() ? "sim:" + dir.file("frame.flash") : device)} +
+                    args);
         EXPECT_TRUE(p.waitForFinished(bounded::kGiveUpMs));
         return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
     }
@@ -46,7 +48,8 @@ protected:
     {
         sim::VirtualFrame blank(sim::VirtualFrame::Contents::Blank);
         const std::vector<uint8_t> image = blank.readFlash(0, 0x20000);
-        dir.write("frame.flash", QByteArray(reinterpret_cast<const char*>(image.data()), static_cast<int>(image.size())));
+        dir.write("frame.flash", QByteArray(reinterpret_cast<const char*>(image.data()),
+                                            static_cast<int>(image.size())));
     }
 
     ScratchDir dir;
@@ -96,8 +99,9 @@ TEST_F(CliServicesTest, ConfigSetRunsTheSettingsWindowsOkSteps)
 TEST_F(CliServicesTest, TwoDeviceInfoWritesGiveConsecutiveIdsAndTwoWorkbookRows)
 {
     EXPECT_EQ(cli({"devinfo", "write"}).exitCode, 2) << "no values, no write";
-    dir.write("DeviceInfo.ini", "[DeviceInfo]\nDeviceID=0x000000A0\nFactoryName=Plant7\nScreenWidth=1920\n"
-                                "ScreenHeight=1080\n");
+    dir.write("DeviceInfo.ini",
+              "[DeviceInfo]\nDeviceID=0x000000A0\nFactoryName=Plant7\nScreenWidth=1920\n"
+              "ScreenHeight=1080\n");
     Result r = cli({"devinfo", "write"});
     ASSERT_EQ(r.exitCode, 0) << r.err.constData();
     EXPECT_TRUE(r.out.contains("DeviceID: 0x000000A0"));
@@ -154,7 +158,8 @@ TEST_F(CliServicesTest, FirmwareUpdateBringsTheFrameBackWithTheNewVersion)
     const Result status = cli({"status"});
     EXPECT_TRUE(status.out.contains("image version: 1.4.9"));
     EXPECT_TRUE(status.out.contains("boot loader version: 1.0.7"));
-    EXPECT_TRUE(cli({"config", "show"}).out.startsWith("valid: yes")) << "the update leaves a record";
+    EXPECT_TRUE(cli({"config", "show"}).out.startsWith("valid: yes"))
+        << "the update leaves a record";
 
     dir.write("bad.bin", QByteArray(20, '\0'));
     const Result bad = cli({"firmware", "update", dir.file("bad.bin")});

@@ -1,11 +1,11 @@
 // vireto-cli level, image grab and the sensor tests, run as processes against a virtual
 // frame in a flash file (sim:PATH) or served by this test (unix:DIR) with its faults.
-#include "BoundedWait.h"
-#include "FlashMap.h"
-#include "FrameServer.h"
-#include "SimBus.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "device/FlashMap.h"
+#include "sim/FrameServer.h"
+#include "sim/SimBus.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/BoundedWait.h"
+#include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
 #include <QImage>
@@ -209,7 +209,8 @@ TEST_F(ImagingCliTest, ADumpThatCannotBeWrittenIsNamed)
 {
     auto imageReads = [this] {
         const auto log = frame->requestLog();
-        return std::count_if(log.begin(), log.end(), [](const auto& q) { return (q[1] & 0x3E) == 0; });
+        return std::count_if(log.begin(), log.end(),
+                             [](const auto& q) { return (q[1] & 0x3E) == 0; });
     };
     ASSERT_EQ(cli({"test", "image", "--passes", "2"}).exitCode, 0);
     const auto perPass = imageReads() / 2;

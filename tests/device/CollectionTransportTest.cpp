@@ -1,5 +1,5 @@
-#include "CollectionTransport.h"
-#include "FrameIdentity.h"
+#include "device/CollectionTransport.h"
+#include "device/FrameIdentity.h"
 
 #include <gtest/gtest.h>
 
@@ -145,8 +145,7 @@ TEST(FrameIdentity, TheFiveProductIdsSplitIntoBootLoaderAndApplication)
 {
     for (uint16_t pid = 0xCB10; pid <= 0xCB16; ++pid) {
         EXPECT_EQ(frame_identity::isAcceptedProduct(pid), pid >= 0xCB11 && pid <= 0xCB15) << pid;
-        EXPECT_EQ(frame_identity::isApplicationProduct(pid), pid >= 0xCB12 && pid <= 0xCB15)
-            << pid;
+        EXPECT_EQ(frame_identity::isApplicationProduct(pid), pid >= 0xCB12 && pid <= 0xCB15) << pid;
     }
 }
 

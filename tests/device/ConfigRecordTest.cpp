@@ -1,10 +1,10 @@
-#include "ConfigRecord.h"
+#include "device/ConfigRecord.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
 #include "LogCapture.h"
-#include "SimTransport.h"
-#include "VirtualFrame.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
 
 #include <gtest/gtest.h>
 

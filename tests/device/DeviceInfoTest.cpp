@@ -1,15 +1,15 @@
-#include "DeviceInfoService.h"
+#include "device/DeviceInfoService.h"
 
-#include "ByteOrder.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "FileFlags.h"
 #include "LogCapture.h"
-#include "SettingsFile.h"
-#include "SimTransport.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
-#include "ZipEntry.h"
+#include "app/SettingsFile.h"
+#include "device/ByteOrder.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/FileFlags.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/ZipEntry.h"
 
 #include <gtest/gtest.h>
 

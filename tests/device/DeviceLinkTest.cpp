@@ -1,7 +1,7 @@
-#include "DeviceLink.h"
+#include "device/DeviceLink.h"
 
-#include "Delay.h"
 #include "ScriptedTransport.h"
+#include "device/Delay.h"
 
 #include <gtest/gtest.h>
 

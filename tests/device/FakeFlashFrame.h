@@ -2,7 +2,7 @@
 
 #include "ScriptedTransport.h"
 
-#include "ByteOrder.h"
+#include "device/ByteOrder.h"
 
 #include <functional>
 #include <map>

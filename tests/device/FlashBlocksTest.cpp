@@ -1,8 +1,8 @@
-#include "FlashBlocks.h"
+#include "device/FlashBlocks.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
 #include "FakeFlashFrame.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
 
 #include <gtest/gtest.h>
 

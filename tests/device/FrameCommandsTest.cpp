@@ -1,7 +1,7 @@
-#include "FrameCommands.h"
+#include "device/FrameCommands.h"
 
-#include "Delay.h"
 #include "ScriptedTransport.h"
+#include "device/Delay.h"
 
 #include <gtest/gtest.h>
 

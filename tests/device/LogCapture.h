@@ -1,8 +1,8 @@
 #pragma once
 
-#include "AppContext.h"
+#include "app/AppContext.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QFile>
 

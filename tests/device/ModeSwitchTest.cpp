@@ -1,9 +1,9 @@
-#include "ModeSwitch.h"
+#include "device/ModeSwitch.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
 #include "FakeFlashFrame.h"
 #include "LogCapture.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
-#include "PresenceMonitor.h"
+#include "device/PresenceMonitor.h"
 
-#include "DeviceArrivalWatcher.h"
+#include "device/DeviceArrivalWatcher.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
 #include "LogCapture.h"
-#include "SimTransport.h"
-#include "VirtualFrame.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

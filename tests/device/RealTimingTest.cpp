@@ -5,10 +5,10 @@
 // 2 ms wait shows as a gap near zero however loaded the machine is (a wait may run
 // long under load, never short). Upper limits compare the smallest of several gaps
 // with the next larger wait, so one late wake-up cannot fail the test.
-#include "DeviceLink.h"
+#include "device/DeviceLink.h"
 
-#include "Delay.h"
 #include "ScriptedTransport.h"
+#include "device/Delay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "RegisterAccess.h"
+#include "device/RegisterAccess.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
 #include "FakeFlashFrame.h"
-#include "TempDir.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

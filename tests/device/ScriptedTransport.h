@@ -1,6 +1,6 @@
 #pragma once
 
-#include "HidTransport.h"
+#include "device/HidTransport.h"
 
 #include <array>
 #include <deque>

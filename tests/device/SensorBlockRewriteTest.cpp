@@ -1,13 +1,13 @@
 // The guarded rewrite of the sensor information block on a virtual frame that is
 // unplugged in the middle of it.
-#include "SensorBlockRewrite.h"
+#include "device/SensorBlockRewrite.h"
 
-#include "ByteOrder.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "SimTransport.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "device/ByteOrder.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/TempDir.h"
 
 #include <QDir>
 
@@ -52,10 +52,7 @@ protected:
         std::copy(v.begin(), v.end(), b.begin());
         return b;
     }
-    QStringList copies() const
-    {
-        return QDir(rewrite::backupFolder()).entryList(QDir::Files);
-    }
+    QStringList copies() const { return QDir(rewrite::backupFolder()).entryList(QDir::Files); }
 
     ScratchDir dir;
     std::shared_ptr<sim::VirtualFrame> frame;

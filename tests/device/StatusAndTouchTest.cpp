@@ -1,10 +1,10 @@
-#include "StatusCheck.h"
-#include "TouchPoints.h"
+#include "device/StatusCheck.h"
+#include "device/TouchPoints.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
 #include "FakeFlashFrame.h"
 #include "LogCapture.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The one worker contract: a refused start starts nothing, a running worker is not
 // started twice, stopping waits for the run and then releases what it used, and a
 // worker driven headless delivers every code before runWorker returns.
-#include "DeviceJobQueue.h"
-#include "WorkerDriver.h"
-#include "WorkerThread.h"
+#include "device/WorkerThread.h"
+#include "device/DeviceJobQueue.h"
+#include "device/WorkerDriver.h"
 
-#include "BoundedWait.h"
+#include "tests/support/BoundedWait.h"
 
 #include <gtest/gtest.h>
 
@@ -90,27 +90,29 @@ TEST(WorkerThread, RunWorkerDeliversEveryCodeAndStopsOnRequest)
     CountingWorker w;
     w.codesToSend = 5;
     std::vector<int> codes;
-    EXPECT_TRUE(runWorker(w, &CountingWorker::sendData, [&] { return w.startWorker(); },
-                          [&](int code) {
-                              codes.push_back(code);
-                              return true;
-                          }));
+    EXPECT_TRUE(runWorker(
+        w, &CountingWorker::sendData, [&] { return w.startWorker(); },
+        [&](int code) {
+            codes.push_back(code);
+            return true;
+        }));
     EXPECT_EQ(codes, (std::vector<int>{0, 1, 2, 3, 4}));
 
     // onCode returning false asks the worker to stop.
     w.codesToSend = -1;
     codes.clear();
-    EXPECT_TRUE(runWorker(w, &CountingWorker::sendData, [&] { return w.startWorker(); },
-                          [&](int code) {
-                              codes.push_back(code);
-                              return code < 3;
-                          }));
+    EXPECT_TRUE(runWorker(
+        w, &CountingWorker::sendData, [&] { return w.startWorker(); },
+        [&](int code) {
+            codes.push_back(code);
+            return code < 3;
+        }));
     ASSERT_GE(codes.size(), 4u);
     EXPECT_EQ(codes[3], 3);
 
     w.ready = false;
-    EXPECT_FALSE(runWorker(w, &CountingWorker::sendData, [&] { return w.startWorker(); },
-                           [](int) { return true; }));
+    EXPECT_FALSE(runWorker(
+        w, &CountingWorker::sendData, [&] { return w.startWorker(); }, [](int) { return true; }));
 }
 
 TEST(WorkerThread, StopThenGoesOnOnlyOnceTheThreadHasEnded)

@@ -1,10 +1,10 @@
 // The pure parts of the searches: edge samples, the quality check, the stored block.
 #include "ImagingTestSupport.h"
 
-#include "ByteOrder.h"
-#include "EdgeAnalysis.h"
-#include "QualityCheck.h"
-#include "StoredOptics.h"
+#include "device/ByteOrder.h"
+#include "imaging/EdgeAnalysis.h"
+#include "imaging/QualityCheck.h"
+#include "imaging/StoredOptics.h"
 
 namespace {
 

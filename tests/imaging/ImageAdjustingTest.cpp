@@ -2,9 +2,9 @@
 // frame's truth, and every way it can fail must give its code.
 #include "ImagingTestSupport.h"
 
-#include "ByteOrder.h"
-#include "ImageAdjusting.h"
-#include "StoredOptics.h"
+#include "device/ByteOrder.h"
+#include "imaging/ImageAdjusting.h"
+#include "imaging/StoredOptics.h"
 
 #include <chrono>
 

@@ -1,9 +1,9 @@
-#include "LineImages.h"
+#include "imaging/LineImages.h"
 
-#include "Delay.h"
-#include "DeviceState.h"
-#include "SimTransport.h"
-#include "VirtualFrame.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
 
 #include <gtest/gtest.h>
 

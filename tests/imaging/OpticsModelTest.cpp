@@ -1,9 +1,9 @@
 // The optics of the virtual frame: what its cameras see and what its searches answer.
 #include "ImagingTestSupport.h"
 
-#include "ByteOrder.h"
-#include "FlashImages.h"
-#include "OpticsModel.h"
+#include "device/ByteOrder.h"
+#include "sim/FlashImages.h"
+#include "sim/OpticsModel.h"
 
 #include <numeric>
 

@@ -1,7 +1,7 @@
 // TestSensorData, the sensor data-cable test, against the virtual frame.
 #include "ImagingTestSupport.h"
 
-#include "SensorDataTest.h"
+#include "imaging/SensorDataTest.h"
 
 namespace {
 

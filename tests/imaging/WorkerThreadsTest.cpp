@@ -1,11 +1,11 @@
 // The imaging workers as their windows run them: codes arrive queued on this thread.
 #include "ImagingTestSupport.h"
 
-#include "BackgroundFrames.h"
-#include "CImagePreviewThread.h"
-#include "ImageSensorTestThread.h"
-#include "PreviewThread.h"
-#include "SensorDataTest.h"
+#include "imaging/BackgroundFrames.h"
+#include "imaging/CImagePreviewThread.h"
+#include "imaging/ImageSensorTestThread.h"
+#include "imaging/PreviewThread.h"
+#include "imaging/SensorDataTest.h"
 
 #include <QCoreApplication>
 

@@ -5,7 +5,7 @@
 // stays dead, as with real devices), and records the reports set on it. Thread-safe:
 // the server's thread calls it while the test plugs and unplugs.
 
-#include "HidBus.h"
+#include "device/HidBus.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,10 +1,10 @@
-#include "FrameServer.h"
+#include "sim/FrameServer.h"
 
 #include "FakeFrameBus.h"
-#include "FrameIdentity.h"
 #include "LinkTestSupport.h"
-#include "SocketBus.h"
-#include "TempDir.h"
+#include "device/FrameIdentity.h"
+#include "device/SocketBus.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

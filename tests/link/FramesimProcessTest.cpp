@@ -1,7 +1,7 @@
-#include "FrameIdentity.h"
 #include "LinkTestSupport.h"
-#include "SocketBus.h"
-#include "TempDir.h"
+#include "device/FrameIdentity.h"
+#include "device/SocketBus.h"
+#include "tests/support/TempDir.h"
 
 #include <QFileInfo>
 #include <QProcess>

@@ -1,6 +1,6 @@
-#include "HidapiBus.h"
+#include "device/HidapiBus.h"
 
-#include "FrameIdentity.h"
+#include "device/FrameIdentity.h"
 
 #include <gtest/gtest.h>
 

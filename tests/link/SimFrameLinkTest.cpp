@@ -1,10 +1,10 @@
-#include "Device.h"
-#include "FrameServer.h"
-#include "RegisterAccess.h"
-#include "SimBus.h"
-#include "SocketBus.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "device/Device.h"
+#include "device/RegisterAccess.h"
+#include "device/SocketBus.h"
+#include "sim/FrameServer.h"
+#include "sim/SimBus.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "SocketBus.h"
+#include "device/SocketBus.h"
 
 #include "LinkTestSupport.h"
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "TransportFactory.h"
+#include "transport/TransportFactory.h"
 
-#include "FrameIdentity.h"
-#include "HidapiBus.h"
-#include "SimTransport.h"
-#include "SocketBus.h"
-#include "TempDir.h"
+#include "device/FrameIdentity.h"
+#include "device/HidapiBus.h"
+#include "device/SocketBus.h"
+#include "sim/SimTransport.h"
+#include "tests/support/TempDir.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,16 +1,16 @@
-#include "HeadlessFirmwareUpdate.h"
+#include "maintenance/HeadlessFirmwareUpdate.h"
 
-#include "ByteOrder.h"
-#include "ConfigRecord.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "FirmwareDownload.h"
-#include "LogCapture.h"
-#include "PresenceMonitor.h"
-#include "SettingsFile.h"
-#include "SimTransport.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "app/SettingsFile.h"
+#include "device/ByteOrder.h"
+#include "device/ConfigRecord.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "device/PresenceMonitor.h"
+#include "maintenance/FirmwareDownload.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
+#include "tests/device/LogCapture.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -201,8 +201,9 @@ TEST_F(FirmwareUpdateTest, BadFilesAreRefusedBeforeTheFrameHearsOfThem)
     huge.entries[0] = {1, FirmwareHeader::kSize, 1, 200000};
     FirmwareHeader wrapping;
     wrapping.entries[0] = {1, 0xFFFFFFF0u, 1, 0x20};
-    for (const QByteArray& file : {imageFile(emptyA, pattern(10, 1)), imageFile(emptyB, pattern(10, 1)),
-                                   imageFile(huge, pattern(200000, 1)), imageFile(wrapping, "")}) {
+    for (const QByteArray& file :
+         {imageFile(emptyA, pattern(10, 1)), imageFile(emptyB, pattern(10, 1)),
+          imageFile(huge, pattern(200000, 1)), imageFile(wrapping, "")}) {
         EXPECT_EQ(update(file), 0);
         EXPECT_TRUE(notes.last().startsWith("The configuration file is incorrect"));
     }

@@ -1,6 +1,6 @@
 #include "SimTestSupport.h"
 
-#include "FlashMap.h"
+#include "device/FlashMap.h"
 
 #include <chrono>
 #include <functional>

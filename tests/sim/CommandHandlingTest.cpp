@@ -1,6 +1,6 @@
-#include "ByteOrder.h"
-#include "FlashImages.h"
 #include "SimTestSupport.h"
+#include "device/ByteOrder.h"
+#include "sim/FlashImages.h"
 
 namespace {
 
@@ -233,7 +233,7 @@ TEST_F(CommandHandlingTest, PreviewReadsBothImageMemoriesWithinBounds)
     EXPECT_EQ(link.data(0x80, {0x7F, 0x1B, 1, 0})[0], 0x91); // offset 7039
     EXPECT_EQ(link.data(0x00, {0x7F, 0x1B, 1, 0})[0], 0x91);
     EXPECT_EQ(link.data(0x40, {0, 0, 1, 0})[0], 0x92);
-    EXPECT_EQ(link.data(0x01, {0x80, 0x02, 1, 0})[0], 20); // nothing captured yet
+    EXPECT_EQ(link.data(0x01, {0x80, 0x02, 1, 0})[0], 20);       // nothing captured yet
     EXPECT_EQ(status(0x80, {0x80, 0x1B, 1, 0}), kRefused);       // offset 7040
     EXPECT_EQ(status(0x80, {0x00, 0x00, 0x81, 0x02}), kRefused); // 641 bytes
     EXPECT_EQ(status(0x80, {0x00, 0x00, 0, 0}), kRefused);
@@ -250,7 +250,7 @@ TEST_F(CommandHandlingTest, StartLineSearchAnswersWithinItsRange)
     };
     EXPECT_EQ(line(0x11, 200, 300), 236);
     EXPECT_EQ(line(0x24, 200, 300), sim::factoryValues().of(Side::Slave).startLine);
-    EXPECT_EQ(line(0x11, 50, 200), 0xFFFF); // the band is not in those rows
+    EXPECT_EQ(line(0x11, 50, 200), 0xFFFF);                      // the band is not in those rows
     EXPECT_EQ(status(0x11, {0x2C, 0x01, 0xC8, 0x00}), kRefused); // 300 .. 200
 }
 

@@ -1,5 +1,5 @@
-#include "BoundedWait.h"
 #include "SimTestSupport.h"
+#include "tests/support/BoundedWait.h"
 
 #include <atomic>
 #include <chrono>
@@ -60,8 +60,8 @@ TEST_F(ConcurrencyTest, WorkerMonitorAndInspectionRunTogether)
     const auto giveUp = std::chrono::steady_clock::now() + bounded::kGiveUp;
     for (int i = 0; i < 150 || probes < 100 || inspections < 100; ++i) {
         if (std::chrono::steady_clock::now() > giveUp) {
-            ADD_FAILURE() << "the other threads stalled: " << probes << " probes, "
-                          << inspections << " inspections";
+            ADD_FAILURE() << "the other threads stalled: " << probes << " probes, " << inspections
+                          << " inspections";
             break;
         }
         if (!flashRoundTrip(host.device, 0x01E000 + 0x1000 * (i % 2), static_cast<uint8_t>(i)))

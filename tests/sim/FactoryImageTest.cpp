@@ -1,6 +1,6 @@
-#include "ByteOrder.h"
-#include "FlashImages.h"
-#include "FlashMap.h"
+#include "device/ByteOrder.h"
+#include "device/FlashMap.h"
+#include "sim/FlashImages.h"
 
 #include <gtest/gtest.h>
 

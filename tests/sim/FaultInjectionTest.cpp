@@ -1,6 +1,6 @@
-#include "ByteOrder.h"
-#include "ModeSwitch.h"
 #include "SimTestSupport.h"
+#include "device/ByteOrder.h"
+#include "device/ModeSwitch.h"
 
 namespace {
 
@@ -177,7 +177,7 @@ TEST_F(FaultInjectionTest, ReplugIsARestart)
     frame.unplug();
     frame.plug();
     EXPECT_EQ(frame.mode(), WorkMode);
-    EXPECT_EQ(frame.fpgaRegister(Side::Master, 0x36), 0xFF); // emitters lit again
+    EXPECT_EQ(frame.fpgaRegister(Side::Master, 0x36), 0xFF);    // emitters lit again
     EXPECT_EQ(frame.moduleOptics(Side::Master).startLine, 236); // from the stored block
     EXPECT_EQ(frame.readFlash(0x01E000, 1)[0], 0xFF);
     ASSERT_TRUE(host.open());

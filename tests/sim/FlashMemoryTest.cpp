@@ -1,8 +1,8 @@
-#include "FlashMemory.h"
-#include "FlashImages.h"
+#include "sim/FlashMemory.h"
 #include "SimTestSupport.h"
+#include "sim/FlashImages.h"
 
-#include "TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <QFile>
 

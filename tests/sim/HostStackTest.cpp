@@ -1,8 +1,8 @@
-#include "ByteOrder.h"
-#include "FlashImages.h"
 #include "SimTestSupport.h"
-#include "StatusCheck.h"
-#include "TouchPoints.h"
+#include "device/ByteOrder.h"
+#include "device/StatusCheck.h"
+#include "device/TouchPoints.h"
+#include "sim/FlashImages.h"
 
 #include <numeric>
 

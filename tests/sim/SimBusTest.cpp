@@ -1,5 +1,5 @@
-#include "FrameIdentity.h"
 #include "SimTestSupport.h"
+#include "device/FrameIdentity.h"
 
 namespace {
 

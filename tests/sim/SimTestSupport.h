@@ -1,10 +1,10 @@
 #pragma once
 
-#include "Delay.h"
-#include "Device.h"
-#include "DeviceState.h"
-#include "SimTransport.h"
-#include "VirtualFrame.h"
+#include "device/Delay.h"
+#include "device/Device.h"
+#include "device/DeviceState.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
 
 #include <gtest/gtest.h>
 

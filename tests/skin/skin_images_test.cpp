@@ -1,6 +1,6 @@
 // Checks the skin the build drew from the manifest, and that every image name the program's
 // sources load is part of it.
-#include "manifest.h"
+#include "skin/manifest.h"
 #include "source_literals.h"
 
 #include <QColor>

@@ -1,5 +1,5 @@
 // Runs the generator on small manifests of its own.
-#include "BoundedWait.h"
+#include "tests/support/BoundedWait.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,9 @@
-#include "MainWindowLogic.h"
+#include "ui/main/MainWindowLogic.h"
 
-#include "ConfigRecord.h"
-#include "FirmwareUpdateSession.h"
-#include "SettingsFile.h"
 #include "UiTestSupport.h"
+#include "app/SettingsFile.h"
+#include "device/ConfigRecord.h"
+#include "maintenance/FirmwareUpdateSession.h"
 
 namespace {
 

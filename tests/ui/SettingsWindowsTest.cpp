@@ -1,15 +1,15 @@
 // The settings windows and the device-information dialog against the virtual frame:
 // what they read when they open, what OK writes, and the dialog's two sources.
-#include "ConfigRecord.h"
-#include "DeviceJobQueue.h"
-#include "DeviceState.h"
-#include "ExposureField.h"
-#include "MainWindowLogic.h"
-#include "MyMessageBox.h"
-#include "ReadWriteDeviceInfo.h"
-#include "SetWin.h"
-#include "SettingsFile.h"
 #include "UiTestSupport.h"
+#include "app/SettingsFile.h"
+#include "device/ConfigRecord.h"
+#include "device/DeviceJobQueue.h"
+#include "device/DeviceState.h"
+#include "ui/main/MainWindowLogic.h"
+#include "ui/settings/ExposureField.h"
+#include "ui/settings/ReadWriteDeviceInfo.h"
+#include "ui/settings/SetWin.h"
+#include "ui/widgets/MyMessageBox.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>

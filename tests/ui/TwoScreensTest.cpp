@@ -1,13 +1,13 @@
 // A desktop of two screens of different sizes (the offscreen platform configured by
 // two-screens.json): the calibration opens on the screen Vireto.ini names and calibrates
 // for that screen's size.
-#include "Button.h"
-#include "CalibrationRecord.h"
-#include "CalibrationWin.h"
-#include "SimScene.h"
-#include "TouchScreen.h"
 #include "UiTestSupport.h"
-#include "Vireto.h"
+#include "calibration/CalibrationRecord.h"
+#include "transport/SimScene.h"
+#include "ui/calibration/CalibrationWin.h"
+#include "ui/main/Vireto.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/TouchScreen.h"
 
 #include <QScreen>
 #include <QTest>

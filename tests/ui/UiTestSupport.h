@@ -1,12 +1,12 @@
 #pragma once
 
-#include "AppContext.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "PresenceMonitor.h"
-#include "SimTransport.h"
-#include "TempDir.h"
-#include "VirtualFrame.h"
+#include "app/AppContext.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "device/PresenceMonitor.h"
+#include "sim/SimTransport.h"
+#include "sim/VirtualFrame.h"
+#include "tests/support/TempDir.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

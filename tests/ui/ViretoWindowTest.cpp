@@ -1,9 +1,9 @@
-#include "Vireto.h"
+#include "ui/main/Vireto.h"
 
-#include "Button.h"
-#include "MyMessageBox.h"
-#include "SettingsFile.h"
 #include "UiTestSupport.h"
+#include "app/SettingsFile.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/MyMessageBox.h"
 
 #include <QComboBox>
 #include <QTest>

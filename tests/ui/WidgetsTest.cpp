@@ -1,5 +1,5 @@
-#include "Button.h"
-#include "MyMessageBox.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/MyMessageBox.h"
 
 #include "UiTestSupport.h"
 

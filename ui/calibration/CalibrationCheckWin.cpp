@@ -1,14 +1,14 @@
-#include "CalibrationCheckWin.h"
+#include "ui/calibration/CalibrationCheckWin.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "DeviceJobQueue.h"
-#include "DeviceState.h"
-#include "ModeSwitch.h"
-#include "SceneTruth.h"
-#include "SkinnedParts.h"
-#include "TextIds.h"
-#include "VirtualScene.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "device/DeviceJobQueue.h"
+#include "device/DeviceState.h"
+#include "device/ModeSwitch.h"
+#include "transport/SceneTruth.h"
+#include "transport/VirtualScene.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/SkinnedParts.h"
 
 #include <QDateTime>
 #include <QLabel>

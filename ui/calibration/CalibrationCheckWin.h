@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalibrationCheckThread.h"
-#include "FullScreenWindow.h"
-#include "StoredRecord.h"
+#include "calibration/CalibrationCheckThread.h"
+#include "calibration/StoredRecord.h"
+#include "ui/widgets/FullScreenWindow.h"
 
 class Button;
 class DeviceJobQueue;

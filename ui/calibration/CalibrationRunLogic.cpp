@@ -1,9 +1,9 @@
-#include "CalibrationRunLogic.h"
+#include "ui/calibration/CalibrationRunLogic.h"
 
-#include "AppContext.h"
-#include "DeviceState.h"
-#include "SettingsFile.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "app/TextIds.h"
+#include "device/DeviceState.h"
 
 CalibrationRunLogic::CalibrationRunLogic(Device& device, CalibrationRunView& view,
                                          const CalibrationRunSetup& setup,

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "CalibrationRunState.h"
-#include "CalibrationWorker.h"
-#include "Device.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/CalibrationWorker.h"
+#include "device/Device.h"
 
 #include <QObject>
 #include <QString>

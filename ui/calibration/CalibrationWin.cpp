@@ -1,13 +1,13 @@
-#include "CalibrationWin.h"
+#include "ui/calibration/CalibrationWin.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "CalibrationTargets.h"
-#include "Delay.h"
-#include "MyMessageBox.h"
-#include "SkinnedParts.h"
-#include "TextIds.h"
-#include "VirtualScene.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "calibration/CalibrationTargets.h"
+#include "device/Delay.h"
+#include "transport/VirtualScene.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/MyMessageBox.h"
+#include "ui/widgets/SkinnedParts.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CalibrationRunLogic.h"
-#include "FullScreenWindow.h"
+#include "ui/calibration/CalibrationRunLogic.h"
+#include "ui/widgets/FullScreenWindow.h"
 
 #include <QPixmap>
 

@@ -1,16 +1,16 @@
-#include "KeyCalibrationWin.h"
+#include "ui/calibration/KeyCalibrationWin.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "CalibrationRunState.h"
-#include "DeviceJobQueue.h"
-#include "DeviceState.h"
-#include "ModeSwitch.h"
-#include "SettingsFile.h"
-#include "SkinnedParts.h"
-#include "StoredRecord.h"
-#include "TextIds.h"
-#include "VirtualScene.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "app/TextIds.h"
+#include "calibration/CalibrationRunState.h"
+#include "calibration/StoredRecord.h"
+#include "device/DeviceJobQueue.h"
+#include "device/DeviceState.h"
+#include "device/ModeSwitch.h"
+#include "transport/VirtualScene.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/SkinnedParts.h"
 
 #include <QPainter>
 

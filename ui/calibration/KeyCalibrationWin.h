@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Device.h"
-#include "KeyCalibrationThread.h"
-#include "KeySchematicWindow.h"
-#include "KeyTestThread.h"
+#include "calibration/KeyCalibrationThread.h"
+#include "calibration/KeyTestThread.h"
+#include "device/Device.h"
+#include "ui/calibration/KeySchematicWindow.h"
 
 class Button;
 class DeviceJobQueue;

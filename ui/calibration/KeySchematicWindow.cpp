@@ -1,8 +1,8 @@
-#include "KeySchematicWindow.h"
+#include "ui/calibration/KeySchematicWindow.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "SettingsFile.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "ui/widgets/Button.h"
 
 #include <QLabel>
 #include <QPainter>

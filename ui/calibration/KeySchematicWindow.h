@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FullScreenWindow.h"
-#include "KeyLayout.h"
+#include "calibration/KeyLayout.h"
+#include "ui/widgets/FullScreenWindow.h"
 
 #include <utility>
 #include <vector>

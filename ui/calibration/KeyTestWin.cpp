@@ -1,11 +1,11 @@
-#include "KeyTestWin.h"
+#include "ui/calibration/KeyTestWin.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "DeviceState.h"
-#include "SkinnedParts.h"
-#include "TextIds.h"
-#include "VirtualScene.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "device/DeviceState.h"
+#include "transport/VirtualScene.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/SkinnedParts.h"
 
 KeyTestWin::KeyTestWin(Device& device, VirtualScene* scene, QScreen* screen, QWidget* parent)
     : KeySchematicWindow(appContext().text(kTextKeyTest), screen, parent), worker_(device),

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Device.h"
-#include "KeySchematicWindow.h"
-#include "KeyTestThread.h"
+#include "calibration/KeyTestThread.h"
+#include "device/Device.h"
+#include "ui/calibration/KeySchematicWindow.h"
 
 class Button;
 class VirtualScene;

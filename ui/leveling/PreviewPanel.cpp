@@ -1,6 +1,6 @@
-#include "PreviewPanel.h"
+#include "ui/leveling/PreviewPanel.h"
 
-#include "TextIds.h"
+#include "app/TextIds.h"
 
 #include <QLabel>
 

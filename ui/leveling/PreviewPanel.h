@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EngineeringPanel.h"
+#include "ui/widgets/EngineeringPanel.h"
 
 // The raw preview of both cameras: Preview / Close Preview, Compress Image and the
 // picture area.

@@ -1,7 +1,7 @@
-#include "EditionPlaceholder.h"
+#include "ui/main/EditionPlaceholder.h"
 
-#include "AppContext.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
-#include "LanguagePanel.h"
+#include "ui/main/LanguagePanel.h"
 
-#include "AppContext.h"
-#include "LanguageTable.h"
-#include "SettingsFile.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/LanguageTable.h"
+#include "app/SettingsFile.h"
+#include "app/TextIds.h"
 
 #include <QComboBox>
 

@@ -1,8 +1,8 @@
-#include "LogPanel.h"
+#include "ui/main/LogPanel.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "ui/widgets/Button.h"
 
 #include <QTextEdit>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EngineeringPanel.h"
+#include "ui/widgets/EngineeringPanel.h"
 
 class QTextEdit;
 

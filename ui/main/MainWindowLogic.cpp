@@ -1,14 +1,14 @@
-#include "MainWindowLogic.h"
+#include "ui/main/MainWindowLogic.h"
 
-#include "AppContext.h"
-#include "ConfigRecord.h"
-#include "Delay.h"
-#include "DeviceState.h"
-#include "FirmwareUpdateSession.h"
-#include "PresenceMonitor.h"
-#include "SettingsFile.h"
-#include "StatusCheck.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "app/TextIds.h"
+#include "device/ConfigRecord.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "device/PresenceMonitor.h"
+#include "device/StatusCheck.h"
+#include "maintenance/FirmwareUpdateSession.h"
 
 #include <algorithm>
 #include <map>

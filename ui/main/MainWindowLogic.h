@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Device.h"
-#include "ModeSwitch.h"
-#include "PresenceMonitor.h"
+#include "device/Device.h"
+#include "device/ModeSwitch.h"
+#include "device/PresenceMonitor.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MainWindowLogic.h"
+#include "ui/main/MainWindowLogic.h"
 
 #include <QDialog>
 #include <QPixmap>

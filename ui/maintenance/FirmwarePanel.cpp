@@ -1,6 +1,6 @@
-#include "FirmwarePanel.h"
+#include "ui/maintenance/FirmwarePanel.h"
 
-#include "TextIds.h"
+#include "app/TextIds.h"
 
 FirmwarePanel::FirmwarePanel(QWidget* parent, const QRect& designRect, double scale)
     : EngineeringPanel(parent, designRect, scale)

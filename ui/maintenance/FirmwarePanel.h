@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EngineeringPanel.h"
+#include "ui/widgets/EngineeringPanel.h"
 
 // "Image:" with the firmware image's path and the Update button.
 class FirmwarePanel : public EngineeringPanel {

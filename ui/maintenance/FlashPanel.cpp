@@ -1,6 +1,6 @@
-#include "FlashPanel.h"
+#include "ui/maintenance/FlashPanel.h"
 
-#include "TextIds.h"
+#include "app/TextIds.h"
 
 FlashPanel::FlashPanel(QWidget* parent, const QRect& designRect, double scale)
     : EngineeringPanel(parent, designRect, scale)

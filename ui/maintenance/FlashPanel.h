@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EngineeringPanel.h"
+#include "ui/widgets/EngineeringPanel.h"
 
 // Erase Flash, Read Flash and Write Flash.
 class FlashPanel : public EngineeringPanel {

@@ -1,6 +1,6 @@
-#include "FpgaDownloadPanel.h"
+#include "ui/maintenance/FpgaDownloadPanel.h"
 
-#include "TextIds.h"
+#include "app/TextIds.h"
 
 FpgaDownloadPanel::FpgaDownloadPanel(QWidget* parent, const QRect& designRect, double scale)
     : EngineeringPanel(parent, designRect, scale)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EngineeringPanel.h"
+#include "ui/widgets/EngineeringPanel.h"
 
 // "FPGA Download:" with the file's path and the Download button.
 class FpgaDownloadPanel : public EngineeringPanel {

@@ -1,7 +1,7 @@
-#include "RegisterPanel.h"
+#include "ui/maintenance/RegisterPanel.h"
 
-#include "Button.h"
-#include "TextIds.h"
+#include "app/TextIds.h"
+#include "ui/widgets/Button.h"
 
 #include <QCheckBox>
 #include <QLabel>

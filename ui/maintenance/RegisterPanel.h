@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EngineeringPanel.h"
+#include "ui/widgets/EngineeringPanel.h"
 
 // The register access fields (address, value, Sensor and Slave boxes) with Write and
 // Read, and GetStatus, which asks the frame for its status and error code.

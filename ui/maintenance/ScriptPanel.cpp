@@ -1,6 +1,6 @@
-#include "ScriptPanel.h"
+#include "ui/maintenance/ScriptPanel.h"
 
-#include "TextIds.h"
+#include "app/TextIds.h"
 
 ScriptPanel::ScriptPanel(QWidget* parent, const QRect& designRect, double scale)
     : EngineeringPanel(parent, designRect, scale)

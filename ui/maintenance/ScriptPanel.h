@@ -1,6 +1,6 @@
 #pragma once
 
-#include "EngineeringPanel.h"
+#include "ui/widgets/EngineeringPanel.h"
 
 // "Script:" with the script file's path and the Run Script button.
 class ScriptPanel : public EngineeringPanel {

@@ -1,10 +1,10 @@
-#include "ExposureField.h"
+#include "ui/settings/ExposureField.h"
 
-#include "AppContext.h"
-#include "ConfigSettings.h"
-#include "Delay.h"
-#include "SettingsFile.h"
-#include "SkinnedParts.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "device/ConfigSettings.h"
+#include "device/Delay.h"
+#include "ui/widgets/SkinnedParts.h"
 
 #include <QLabel>
 #include <QPushButton>

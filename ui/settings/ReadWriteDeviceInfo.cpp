@@ -1,10 +1,10 @@
-#include "ReadWriteDeviceInfo.h"
+#include "ui/settings/ReadWriteDeviceInfo.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "DeviceJobQueue.h"
-#include "MainWindowLogic.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "device/DeviceJobQueue.h"
+#include "ui/main/MainWindowLogic.h"
+#include "ui/widgets/Button.h"
 
 #include <QDir>
 #include <QLabel>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "DeviceInfoService.h"
-#include "SettingsDialog.h"
+#include "device/DeviceInfoService.h"
+#include "ui/settings/SettingsDialog.h"
 
 #include <array>
 #include <memory>

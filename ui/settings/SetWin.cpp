@@ -1,13 +1,13 @@
-#include "SetWin.h"
+#include "ui/settings/SetWin.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "ExposureField.h"
-#include "ModeSwitch.h"
-#include "MyMessageBox.h"
-#include "SettingsFile.h"
-#include "StoredRecord.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "app/TextIds.h"
+#include "calibration/StoredRecord.h"
+#include "device/ModeSwitch.h"
+#include "ui/settings/ExposureField.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/MyMessageBox.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

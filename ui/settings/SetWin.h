@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ConfigSettings.h"
-#include "SettingsDialog.h"
+#include "device/ConfigSettings.h"
+#include "ui/settings/SettingsDialog.h"
 
 class ExposureField;
 class QComboBox;

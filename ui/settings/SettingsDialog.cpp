@@ -1,16 +1,16 @@
-#include "SettingsDialog.h"
+#include "ui/settings/SettingsDialog.h"
 
-#include "AppContext.h"
-#include "BandDrag.h"
-#include "Button.h"
-#include "ConfigSettings.h"
-#include "DeviceJobQueue.h"
-#include "FocusRow.h"
-#include "ModeSwitch.h"
-#include "MyMessageBox.h"
-#include "SettingsFile.h"
-#include "SkinnedParts.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "app/TextIds.h"
+#include "device/ConfigSettings.h"
+#include "device/DeviceJobQueue.h"
+#include "device/ModeSwitch.h"
+#include "ui/widgets/BandDrag.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/FocusRow.h"
+#include "ui/widgets/MyMessageBox.h"
+#include "ui/widgets/SkinnedParts.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>

@@ -1,12 +1,12 @@
-#include "SingleSetWin.h"
+#include "ui/settings/SingleSetWin.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "ConfigSettings.h"
-#include "ExposureField.h"
-#include "ModeSwitch.h"
-#include "SettingsFile.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
+#include "app/TextIds.h"
+#include "device/ConfigSettings.h"
+#include "device/ModeSwitch.h"
+#include "ui/settings/ExposureField.h"
+#include "ui/widgets/Button.h"
 
 #include <QButtonGroup>
 #include <QRadioButton>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SettingsDialog.h"
+#include "ui/settings/SettingsDialog.h"
 
 class ExposureField;
 

@@ -1,4 +1,4 @@
-#include "BandDrag.h"
+#include "ui/widgets/BandDrag.h"
 
 #include <QMouseEvent>
 #include <QWidget>

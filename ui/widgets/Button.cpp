@@ -1,6 +1,6 @@
-#include "Button.h"
+#include "ui/widgets/Button.h"
 
-#include "AppContext.h"
+#include "app/AppContext.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,8 +1,8 @@
-#include "EngineeringPanel.h"
+#include "ui/widgets/EngineeringPanel.h"
 
-#include "AppContext.h"
-#include "Button.h"
-#include "SkinnedParts.h"
+#include "app/AppContext.h"
+#include "ui/widgets/Button.h"
+#include "ui/widgets/SkinnedParts.h"
 
 #include <QLabel>
 

@@ -1,6 +1,6 @@
-#include "FocusRow.h"
+#include "ui/widgets/FocusRow.h"
 
-#include "Button.h"
+#include "ui/widgets/Button.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,8 +1,8 @@
-#include "FullScreenWindow.h"
+#include "ui/widgets/FullScreenWindow.h"
 
-#include "AppContext.h"
-#include "FocusRow.h"
-#include "TouchScreen.h"
+#include "app/AppContext.h"
+#include "ui/widgets/FocusRow.h"
+#include "ui/widgets/TouchScreen.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
-#include "MyMessageBox.h"
+#include "ui/widgets/MyMessageBox.h"
 
-#include "AppContext.h"
-#include "BandDrag.h"
-#include "Button.h"
-#include "TextIds.h"
+#include "app/AppContext.h"
+#include "app/TextIds.h"
+#include "ui/widgets/BandDrag.h"
+#include "ui/widgets/Button.h"
 
 #include <QKeyEvent>
 #include <QLabel>

@@ -1,7 +1,7 @@
-#include "SkinnedParts.h"
+#include "ui/widgets/SkinnedParts.h"
 
-#include "AppContext.h"
-#include "Button.h"
+#include "app/AppContext.h"
+#include "ui/widgets/Button.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,7 +1,7 @@
-#include "TouchScreen.h"
+#include "ui/widgets/TouchScreen.h"
 
-#include "AppContext.h"
-#include "SettingsFile.h"
+#include "app/AppContext.h"
+#include "app/SettingsFile.h"
 
 #include <QGuiApplication>
 #include <QScreen>
