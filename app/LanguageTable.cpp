@@ -1,4 +1,5 @@
 #include "app/LanguageTable.h"
+
 #include <QRegularExpression>
 #include <algorithm>
 

@@ -1,5 +1,4 @@
 #include "app/SettingsFile.h"
-
 #include "app/RuntimeHome.h"
 
 #include <QFileInfo>

@@ -1,5 +1,4 @@
 #include "app/SingleInstance.h"
-
 #include "app/RuntimeHome.h"
 
 #include <QDir>

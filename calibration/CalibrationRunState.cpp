@@ -37,6 +37,7 @@ void CalibrationRunState::reset()
     progress = 0;
     shownTarget = kNoTarget;
     accepted = 0;
+    rejected = 0;
     leftValid = 0;
     rightValid = 0;
     leftCount = 0;
@@ -55,6 +56,7 @@ bool CalibrationRunState::stepBack()
         return false;
     calPoints.clearSlot(fastMode ? calibration_targets::fullIndexOfFast(k) : k);
     accepted = 1;
+    rejected = 0;
     index = k - 1;
     shownTarget = k - 1;
     ++stepBacks_;

@@ -40,7 +40,8 @@ public:
     std::atomic<int> progress{0};            // percent, while computing and storing
     std::atomic<int> shownTarget{kNoTarget}; // target to draw
     std::atomic<int> accepted{0};            // the drawing marks the last target done
-    std::atomic<int> leftValid{0};           // choice flags of the last rejected evaluation
+    std::atomic<int> rejected{0};            // the last evaluation of this target was rejected
+    std::atomic<int> leftValid{0};           // its choice flags
     std::atomic<int> rightValid{0};
     std::atomic<int> leftCount{0}; // candidates of the last report
     std::atomic<int> rightCount{0};

@@ -53,7 +53,9 @@ constexpr int kLanes = CameraFitter::kLanes;
 // the deviations from it. The lanes are independent, so the loops vectorise; the
 // clones for wider vector units compute exactly the same IEEE operations. Returns
 // whether any offset's spread is below best (the caller then looks at them in order).
-#if defined(__x86_64__) && defined(__GNUC__)
+// Not in thread-sanitizer builds: the clones' resolver runs before that runtime is up
+// and crashes every program that links this file.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_THREAD__)
 __attribute__((target_clones("avx512f", "avx2", "default")))
 #endif
 bool evaluateShift(const double* slopes, const double* differences, const int32_t* y,

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/LogSink.h"
+#include "app/SettingsFile.h"
 #include "calibration/CalibrationRunState.h"
 #include "calibration/CameraModel.h"
 #include "calibration/CorrectionMaps.h"
@@ -29,6 +30,34 @@ RegisterRequest flashRequest(uint32_t addressWord, uint32_t length)
 }
 
 } // namespace
+
+KeyCalibrationStart prepareKeyCalibration(const SettingsFile& vireto, const SettingsFile& keyFile,
+                                          int width, int height, int sensorType)
+{
+    KeyCalibrationStart start;
+    KeyCalibrationSetup& setup = start.setup;
+    setup.width = width;
+    setup.height = height;
+    setup.sensorType = sensorType;
+    setup.layout = readKeyLayout(vireto);
+    if (const QString problem = problemOf(setup.layout); !problem.isEmpty()) {
+        start.problem = QStringLiteral("Vireto.ini: %1").arg(problem);
+        return start;
+    }
+    if (!setup.layout.hasKeys()) {
+        start.noKeys = true;
+        start.problem = QStringLiteral("the layout has no shortcut keys");
+        return start;
+    }
+    const KeyCodes codes = readKeyCodes(keyFile);
+    if (!codes.error.isEmpty()) {
+        start.problem = QStringLiteral("Vireto_Key.ini: %1").arg(codes.error);
+        return start;
+    }
+    setup.targets = targetListOf(setup.layout, schematicOf(setup.layout, width, height));
+    setup.keyCodeTable = codes.table();
+    return start;
+}
 
 KeyCalibrationThread::KeyCalibrationThread(Device& device, KeyCalibrationState& state,
                                            QObject* parent)

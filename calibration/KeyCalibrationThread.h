@@ -22,6 +22,20 @@ struct KeyCalibrationSetup {
     std::vector<uint8_t> keyCodeTable; // KeyCodes::table()
 };
 
+class SettingsFile;
+
+// A key calibration as the window and the command line start it: the layout of
+// "Vireto.ini", the codes of "Vireto_Key.ini" (read only when there are keys) and the
+// targets for a w x h desktop. problem says why it cannot start; noKeys: the layout has
+// no key at all.
+struct KeyCalibrationStart {
+    KeyCalibrationSetup setup;
+    QString problem;
+    bool noKeys = false;
+};
+KeyCalibrationStart prepareKeyCalibration(const SettingsFile& vireto, const SettingsFile& keyFile,
+                                          int width, int height, int sensorType);
+
 // The codes the key calibration sends with sendData(int).
 enum KeyCalibrationCode {
     kKeyShowTarget = 0,    // show the current target (sent on every query)

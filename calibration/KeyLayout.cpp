@@ -1,6 +1,6 @@
 #include "calibration/KeyLayout.h"
-
 #include "app/SettingsFile.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -63,6 +63,18 @@ bool KeyLayout::hasKeys() const
         if (of(side).groupCnt != 0)
             return true;
     return false;
+}
+
+GroupCounts groupCountsOf(const KeyLayout& layout)
+{
+    GroupCounts groups{};
+    for (int side : kSideOrder) {
+        const SideLayout& s = layout.of(side);
+        for (int g = 0; g < s.groupCnt && g < kMaxGroups; ++g)
+            groups[static_cast<size_t>(side)][static_cast<size_t>(g)] =
+                s.groupNum[static_cast<size_t>(g)];
+    }
+    return groups;
 }
 
 QString problemOf(const KeyLayout& layout)

@@ -41,6 +41,10 @@ struct KeyLayout {
     bool hasKeys() const;
 };
 
+// Key counts per side code and group (0..2), as the virtual frame's bezel takes them.
+using GroupCounts = std::array<std::array<int, kMaxGroups>, 5>;
+GroupCounts groupCountsOf(const KeyLayout& layout);
+
 // Why a layout cannot be calibrated (empty when it can): group counts outside 0..3, a
 // group without keys, or more keys on a side than the block holds.
 QString problemOf(const KeyLayout& layout);

@@ -1,6 +1,7 @@
 #include "calibration/StoredRecord.h"
 
 #include "calibration/ProjectiveMap.h"
+#include "device/ConfigRecordStore.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,6 +101,47 @@ camera_model::PointF locate(const CalibrationRecord& record, const angle_table::
     const projective::Mapped m =
         projective::apply(record.X[static_cast<size_t>(mapIndexFor(record, raw))], raw.x, raw.y);
     return {m.x, m.y};
+}
+
+StoredCalibration readStoredCalibration(Device& device)
+{
+    StoredCalibration stored;
+    SensorBlock block{};
+    if (!device.blocks.ReadCalibInfo(block)) {
+        stored.problem = QStringLiteral("reading the sensor information block failed");
+        return stored;
+    }
+    stored.read = true;
+    stored.hasFlag = hasSensorInfoFlag(block);
+    stored.record = recordOf(block);
+    stored.problem = stored.hasFlag ? problemOf(stored.record)
+                                    : QStringLiteral("the frame holds no calibration");
+    stored.width = widthOf(block);
+    stored.height = heightOf(block);
+    stored.sensorType = storedSensorType(device);
+    return stored;
+}
+
+sensor_block_rewrite::Outcome deleteCalibration(Device& device, bool& nothingStored)
+{
+    nothingStored = false;
+    SensorBlock block{};
+    if (!device.blocks.ReadCalibInfo(block)) {
+        sensor_block_rewrite::Outcome failed;
+        failed.error = QStringLiteral("reading the sensor information block failed: %1")
+                           .arg(QLatin1String(failureText(device.link.lastOutcome())));
+        return failed;
+    }
+    if (!hasSensorInfoFlag(block)) {
+        nothingStored = true;
+        sensor_block_rewrite::Outcome nothing;
+        nothing.ok = true;
+        return nothing;
+    }
+    const SensorBlock before = block;
+    std::fill(block.begin() + sensor_info::kRecord, block.begin() + sensor_info::kHeight + 2,
+              uint8_t{0});
+    return sensor_block_rewrite::rewrite(device, before, block);
 }
 
 } // namespace stored_record

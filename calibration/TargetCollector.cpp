@@ -152,6 +152,7 @@ bool TargetCollector::evaluate(int j)
         state_.leftValid = l.valid;
         state_.rightValid = r.valid;
         state_.accepted = 0;
+        state_.rejected = 1;
         return false;
     }
     const int mirror = fast_ ? ct::mirroredFast(j) : ct::mirroredFull(j);
@@ -166,6 +167,7 @@ bool TargetCollector::evaluate(int j)
     if (k == ct::kFullCount - 1)
         logCalPoints(k);
     state_.accepted = 1;
+    state_.rejected = 0;
     state_.index = j + 1;
     state_.shownTarget =
         j + 1 < static_cast<int>(targets_.size()) ? j + 1 : CalibrationRunState::kNoTarget;

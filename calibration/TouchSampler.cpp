@@ -15,12 +15,15 @@ constexpr int kMergeGap = 64;
 
 bool TouchSampler::learnBackground(int x, int y)
 {
+    queryFailed_ = false;
     for (int q = 0; q < capture::kWarmUpQueries; ++q) {
         CandidateReport report;
         int sides = 0;
         if (GetTouchPoints(device_, capture::targetRequest(0, 0, x, y, 0), report, sides) ==
-            kQueryFailed)
+            kQueryFailed) {
+            queryFailed_ = true;
             return false;
+        }
         if (q >= capture::kFirstLearningQuery)
             capture::learnBackground(backgrounds_, report);
     }
@@ -55,13 +58,18 @@ std::optional<TouchSampler::Positions> TouchSampler::sample(uint8_t index, int x
                                                             int maxQueries)
 {
     capture::SteadyTouch steady;
+    queryFailed_ = false;
     for (int q = 0; q < maxQueries; ++q) {
+        if (stop_ && stop_())
+            return std::nullopt;
         CandidateReport report;
         int sides = 0;
         const int result =
             GetTouchPoints(device_, capture::targetRequest(0, index, x, y, 0), report, sides);
-        if (result == kQueryFailed)
+        if (result == kQueryFailed) {
+            queryFailed_ = true;
             return std::nullopt;
+        }
         if (!steady.feed(result, report, kSteadyReports))
             continue;
         const std::optional<uint16_t> left =

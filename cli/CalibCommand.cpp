@@ -1,15 +1,17 @@
 #include "cli/Subcommands.h"
 
 #include "calibration/AccuracyCheck.h"
-#include "codec/CalibrationRecord.h"
 #include "calibration/CalibrationTargets.h"
 #include "calibration/KeyRectangles.h"
 #include "calibration/StoredRecord.h"
 #include "cli/CalibrationCli.h"
 #include "cli/ToolSession.h"
 #include "codec/ByteOrder.h"
+#include "codec/CalibrationRecord.h"
 #include "codec/FlashMap.h"
+#include "device/ConfigRecordStore.h"
 #include "device/SensorBlockRewrite.h"
+#include "transport/SceneTruth.h"
 #include "transport/VirtualScene.h"
 
 #include <QDir>
@@ -113,12 +115,12 @@ int verify(Device& device, int points)
         return fail(kExitFailed, QStringLiteral("no calibration to verify: %1").arg(problem));
     const int width = widthOf(b);
     const int height = heightOf(b);
-    const int sensorType = calibration_cli::sensorTypeOf(device);
+    const int sensorType = storedSensorType(device);
     scene->placeOperator(width, height, sensorType, 0.0);
     QString error;
-    const auto figures = accuracy_check::measure(
-        device, record, angle_table::forSensorType(sensorType), width, height, points, kVerifySeed,
-        calibration_cli::truthOf(*scene), error);
+    const auto figures =
+        accuracy_check::measure(device, record, angle_table::forSensorType(sensorType), width,
+                                height, points, kVerifySeed, truthOf(*scene), error);
     if (!figures)
         return fail(kExitFailed, QStringLiteral("verify: %1: %2").arg(error, lastFailure(device)));
     std::printf("%d touches on a %d x %d desktop\n", points, width, height);
@@ -131,19 +133,15 @@ int verify(Device& device, int points)
 
 int deleteRecord(Device& device)
 {
-    SensorBlock b{};
-    if (!readBlock(device, b))
-        return kExitFailed;
-    if (!hasSensorInfoFlag(b)) {
+    bool nothingStored = false;
+    const sensor_block_rewrite::Outcome deleted =
+        stored_record::deleteCalibration(device, nothingStored);
+    if (!deleted.ok)
+        return fail(kExitFailed, deleted.error);
+    if (nothingStored) {
         std::printf("the block carries no \"FIWF\" flag: nothing to delete\n");
         return kExitOk;
     }
-    const SensorBlock before = b;
-    std::fill(b.begin() + sensor_info::kRecord, b.begin() + sensor_info::kHeight + 2, uint8_t{0});
-    const sensor_block_rewrite::Outcome rewritten =
-        sensor_block_rewrite::rewrite(device, before, b);
-    if (!rewritten.ok)
-        return fail(kExitFailed, rewritten.error);
     std::printf("calibration record deleted (optics, key rectangles and angle table kept)\n");
     return kExitOk;
 }

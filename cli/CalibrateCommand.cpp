@@ -4,11 +4,12 @@
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
 #include "calibration/CalibrationImages.h"
-#include "codec/CalibrationRecord.h"
 #include "calibration/CalibrationWorker.h"
 #include "calibration/StoredRecord.h"
 #include "cli/CalibrationCli.h"
 #include "cli/ToolSession.h"
+#include "codec/CalibrationRecord.h"
+#include "device/ConfigRecordStore.h"
 #include "device/DeviceState.h"
 #include "device/WorkerDriver.h"
 #include "transport/VirtualScene.h"
@@ -112,7 +113,7 @@ int runCalibrate(const CliContext& context)
             return fail(kExitUsage, QStringLiteral("give the desktop size with --screen WxH"));
         }
     }
-    const int sensorType = calibration_cli::sensorTypeOf(*device);
+    const int sensorType = storedSensorType(*device);
     if (scene) {
         scene->placeOperator(o.width, o.height, sensorType, kAimError);
         note(QStringLiteral("virtual frame: a virtual operator touches the targets"));

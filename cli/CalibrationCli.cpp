@@ -10,24 +10,6 @@
 
 namespace calibration_cli {
 
-accuracy_check::Truth truthOf(VirtualScene& scene)
-{
-    accuracy_check::Truth truth;
-    truth.touchedPoint = [&scene]() -> std::optional<camera_model::PointF> {
-        const auto p = scene.fingerPoint();
-        if (!p)
-            return std::nullopt;
-        return camera_model::PointF{p->x, p->y};
-    };
-    truth.exactLocate = [&scene](int left, int right) -> std::optional<camera_model::PointF> {
-        const auto p = scene.exactLocate(left, right);
-        if (!p)
-            return std::nullopt;
-        return camera_model::PointF{p->x, p->y};
-    };
-    return truth;
-}
-
 bool parseScreen(const QString& text, int& width, int& height)
 {
     const QStringList parts = text.toLower().split(QLatin1Char('x'));
@@ -40,14 +22,6 @@ bool parseScreen(const QString& text, int& width, int& height)
     width = static_cast<int>(*w);
     height = static_cast<int>(*h);
     return true;
-}
-
-int sensorTypeOf(Device& device)
-{
-    ConfigRecord record;
-    if (!ReadConfigRecord(device, record) || !record.valid())
-        return 0;
-    return record.SensorType;
 }
 
 void printRecord(const CalibrationRecord& r, int width, int height)

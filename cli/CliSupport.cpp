@@ -2,7 +2,6 @@
 
 #include "app/AppContext.h"
 #include "app/RuntimeHome.h"
-
 #include "device/Device.h"
 #include "device/DeviceState.h"
 #include "transport/TransportFactory.h"

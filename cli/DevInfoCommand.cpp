@@ -3,6 +3,7 @@
 #include "app/ProgramFolder.h"
 #include "cli/ToolSession.h"
 #include "device/Device.h"
+#include "imaging/StoredOptics.h"
 #include "production/DeviceInfoService.h"
 
 #include <QDir>
@@ -18,7 +19,8 @@ constexpr const char* kUsage =
     "show prints the frame's device-information record. write stores a new record from\n"
     "the values of DeviceInfo.ini (beside the program, or FILE) with today's date,\n"
     "advances its DeviceID for the next frame, and appends a row to the workbook\n"
-    "Vireto_DeviceInfo.xlsx beside the program.";
+    "Vireto_DeviceInfo.xlsx beside the program, with the Master camera's stored start line\n"
+    "and exposure.";
 
 void print(const DeviceInfoRecord& r)
 {
@@ -81,7 +83,17 @@ int runDevInfo(const CliContext& context)
         print(record);
         return session.end() ? kExitOk : kExitFailed;
     }
-    const DeviceInfoWriteResult result = service.automaticWrite({});
+    // The row lists the Master camera's optics as the frame keeps them.
+    SensorBlock block{};
+    if (!device->blocks.ReadCalibInfo(block))
+        return fail(kExitFailed, QStringLiteral("reading the sensor information block failed: %1")
+                                     .arg(lastFailure(*device)));
+    const OpticalValues optics = storedStartAndExposure(block, Side::Master);
+    DeviceInfoExportContext exportContext;
+    exportContext.exposureGain = optics.exposureGain;
+    exportContext.exposureTime = optics.exposureTime;
+    exportContext.startLine = optics.startLine;
+    const DeviceInfoWriteResult result = service.automaticWrite(exportContext);
     if (!result.written)
         return fail(kExitFailed, result.message.trimmed());
     DeviceInfoRecord record;

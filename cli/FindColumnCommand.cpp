@@ -6,6 +6,7 @@
 #include "cli/CalibrationCli.h"
 #include "cli/ToolSession.h"
 #include "codec/ByteOrder.h"
+#include "device/ConfigRecordStore.h"
 #include "device/Device.h"
 #include "device/ModeSwitch.h"
 #include "device/WorkerDriver.h"
@@ -111,7 +112,7 @@ int runFindColumn(const CliContext& context)
     Right_End = static_cast<uint16_t>(opticalParams(Side::Slave).endColumn.load());
 
     if (scene) {
-        scene->placeReleasingOperator(width, height, calibration_cli::sensorTypeOf(*device), 0.0);
+        scene->placeReleasingOperator(width, height, storedSensorType(*device), 0.0);
         note(QStringLiteral("virtual frame: a virtual operator touches the corners"));
     }
     readWaitFrameCount(SettingsFile::vireto());

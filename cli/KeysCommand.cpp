@@ -2,32 +2,52 @@
 
 #include "app/AppContext.h"
 #include "app/SettingsFile.h"
-#include "codec/CalibrationRecord.h"
 #include "calibration/CalibrationRunState.h"
 #include "calibration/KeyCalibrationThread.h"
 #include "calibration/KeyLayout.h"
+#include "calibration/KeyTestThread.h"
 #include "calibration/StoredRecord.h"
 #include "cli/CalibrationCli.h"
 #include "cli/ToolSession.h"
 #include "codec/ByteOrder.h"
-#include "device/DeviceState.h"
+#include "codec/CalibrationRecord.h"
+#include "codec/ConfigRecord.h"
 #include "codec/FlashMap.h"
+#include "device/DeviceState.h"
 #include "device/WorkerDriver.h"
 #include "transport/VirtualScene.h"
 
+#include <QElapsedTimer>
+
+#include <csignal>
 #include <cstdio>
+#include <set>
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vireto-cli keys calibrate|show\n"
+    "usage: vireto-cli keys calibrate|show|test [--seconds N]\n"
     "calibrate  teaches the frame its shortcut keys: the layout comes from the Left_Key,\n"
     "           Right_Key, Bottom_Key and Top_Key groups of Vireto.ini, the codes from\n"
     "           Vireto_Key.ini. Needs a stored touch calibration. On the virtual frame\n"
     "           the keys are printed on its bezel to match the layout and the virtual\n"
     "           operator touches their corners. Stores the key-code table and the key\n"
     "           rectangles and prints the rectangles.\n"
-    "show       prints the stored key-code table and key rectangles.";
+    "show       prints the stored key-code table and key rectangles.\n"
+    "test       prints each shortcut key as the frame reports it pressed (\"Left key 3\"),\n"
+    "           as the key test window lights it, for N seconds (default 30) or until\n"
+    "           Ctrl-C. On the virtual frame the keys of the layout are printed on its\n"
+    "           bezel and pressed one after the other; the test ends once each was pressed.";
+
+constexpr int kDefaultTestSeconds = 30;
+constexpr int kLongestTestSeconds = 24 * 3600;
+
+std::atomic<int> interrupted{0};
+
+void onSignal(int)
+{
+    interrupted = 1;
+}
 
 void printArea(const key_rectangles::KeyArea& area)
 {
@@ -72,56 +92,33 @@ int show(Device& device)
     return kExitOk;
 }
 
-VirtualScene::KeyGroups groupsOf(const shortcut_keys::KeyLayout& layout)
-{
-    VirtualScene::KeyGroups groups{};
-    for (int side : shortcut_keys::kSideOrder) {
-        const shortcut_keys::SideLayout& s = layout.of(side);
-        for (int g = 0; g < s.groupCnt && g < shortcut_keys::kMaxGroups; ++g)
-            groups[static_cast<size_t>(side)][static_cast<size_t>(g)] =
-                s.groupNum[static_cast<size_t>(g)];
-    }
-    return groups;
-}
-
 int calibrate(Device& device)
 {
     using namespace shortcut_keys;
-    const KeyLayout layout = readKeyLayout(SettingsFile::vireto());
-    if (const QString problem = problemOf(layout); !problem.isEmpty())
-        return fail(kExitFailed, QStringLiteral("Vireto.ini: %1").arg(problem));
-    if (!layout.hasKeys())
+    const stored_record::StoredCalibration stored = stored_record::readStoredCalibration(device);
+    if (!stored.read)
+        return fail(kExitFailed, QStringLiteral("reading the sensor information block failed: %1")
+                                     .arg(lastFailure(device)));
+    KeyCalibrationStart start =
+        prepareKeyCalibration(SettingsFile::vireto(), SettingsFile::keyCodes(), stored.width,
+                              stored.height, stored.sensorType);
+    if (start.noKeys)
         return fail(kExitFailed,
                     QStringLiteral("No shortcut key, please quit, confirm the configuration file "
                                    "information and to calibration!"));
-    const KeyCodes codes = readKeyCodes(SettingsFile::keyCodes());
-    if (!codes.error.isEmpty())
-        return fail(kExitFailed, QStringLiteral("Vireto_Key.ini: %1").arg(codes.error));
-    SensorBlock block{};
-    if (!device.blocks.ReadCalibInfo(block))
-        return fail(kExitFailed, QStringLiteral("reading the sensor information block failed: %1")
-                                     .arg(lastFailure(device)));
-    if (!hasSensorInfoFlag(block))
-        return fail(kExitFailed, QStringLiteral("the frame holds no touch calibration"));
-    if (const QString problem = stored_record::problemOf(recordOf(block)); !problem.isEmpty())
-        return fail(kExitFailed, QStringLiteral("calibrate the screen first: %1").arg(problem));
-    const int width = widthOf(block);
-    const int height = heightOf(block);
-    const int sensorType = calibration_cli::sensorTypeOf(device);
+    if (!start.problem.isEmpty())
+        return fail(kExitFailed, start.problem);
+    if (!stored.usable())
+        return fail(kExitFailed,
+                    QStringLiteral("calibrate the screen first: %1").arg(stored.problem));
+    const KeyCalibrationSetup& setup = start.setup;
     if (VirtualScene* scene = frameScene()) {
-        scene->placeOperator(width, height, sensorType, 0.0);
-        scene->printKeys(groupsOf(layout), width, height);
+        scene->placeOperator(setup.width, setup.height, setup.sensorType, 0.0);
+        scene->printKeys(groupCountsOf(setup.layout), setup.width, setup.height);
         note(QStringLiteral("virtual frame: keys printed to match the layout; a virtual operator "
                             "touches their corners"));
     }
     readWaitFrameCount(SettingsFile::vireto());
-    KeyCalibrationSetup setup;
-    setup.width = width;
-    setup.height = height;
-    setup.sensorType = sensorType;
-    setup.layout = layout;
-    setup.targets = targetListOf(layout, schematicOf(layout, width, height));
-    setup.keyCodeTable = codes.table();
 
     KeyCalibrationThread worker(device);
     KeyCalibrationState& state = keyCalibrationState();
@@ -153,8 +150,67 @@ int calibrate(Device& device)
                                                           : QStringLiteral("the frame was lost");
         return fail(kExitFailed, QStringLiteral("key calibration failed: %1").arg(why));
     }
-    std::printf("stored %zu key codes and these rectangles:\n", codes.codes.size());
+    std::printf("stored %d key codes and these rectangles:\n", (setup.keyCodeTable[0]));
     printArea(worker.keyArea());
+    return kExitOk;
+}
+
+// The key test runs in work mode, as the key test window does: nothing is switched.
+int test(Device& device, int seconds)
+{
+    using namespace shortcut_keys;
+    const KeyLayout layout = readKeyLayout(SettingsFile::vireto());
+    int expected = 0;
+    if (VirtualScene* scene = frameScene()) {
+        if (const QString problem = problemOf(layout); !problem.isEmpty())
+            return fail(kExitFailed, QStringLiteral("Vireto.ini: %1").arg(problem));
+        if (!layout.hasKeys())
+            return fail(kExitFailed,
+                        QStringLiteral("No shortcut key, please quit, confirm the configuration "
+                                       "file information and to calibration!"));
+        for (int side : kSideOrder)
+            expected += layout.of(side).keyCount();
+        scene->printKeys(groupCountsOf(layout), 1920, 1080);
+        scene->pressPrintedKeys(true);
+        note(QStringLiteral("virtual frame: the %1 keys of the layout are pressed one after the "
+                            "other")
+                 .arg(expected));
+    }
+    interrupted = 0;
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    KeyTestThread worker(device);
+    std::set<std::pair<int, int>> seen;
+    std::pair<int, int> last{0, 0};
+    QElapsedTimer clock;
+    clock.start();
+    runWorker(
+        worker, &KeyTestThread::sendData, [&] { return worker.startWorker(); },
+        [&](int code) {
+            if (code != KeyTestThread::kPolled)
+                return true;
+            const std::pair<int, int> key{static_cast<int>(worker.keyState().sideCode.load()),
+                                          worker.keyState().keyNumber.load()};
+            if (key != last && key.first >= kLeftSide && key.first <= kTopSide && key.second > 0) {
+                std::printf("%s key %d\n", sideWordOf(key.first), key.second);
+                std::fflush(stdout);
+                seen.insert(key);
+            }
+            last = key;
+            const bool allSeen = expected > 0 && static_cast<int>(seen.size()) >= expected;
+            return g_bDevExist && !interrupted && !allSeen && clock.elapsed() < seconds * 1000LL;
+        });
+    if (VirtualScene* scene = frameScene())
+        scene->pressPrintedKeys(false);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    if (!g_bDevExist)
+        return fail(kExitFailed, QStringLiteral("the frame was lost"));
+    if (expected > 0 && static_cast<int>(seen.size()) < expected)
+        return fail(
+            kExitFailed,
+            QStringLiteral("%1 of %2 keys were reported pressed").arg(seen.size()).arg(expected));
+    std::printf("%zu keys pressed\n", seen.size());
     return kExitOk;
 }
 
@@ -163,14 +219,28 @@ int calibrate(Device& device)
 int runKeys(const CliContext& context)
 {
     const QStringList& a = context.args;
-    if (wantsHelp(a) || a.size() != 1 ||
-        (a.first() != QLatin1String("calibrate") && a.first() != QLatin1String("show"))) {
+    const QString what = a.value(0);
+    int seconds = kDefaultTestSeconds;
+    bool ok = (a.size() == 1 && (what == QLatin1String("calibrate") ||
+                                 what == QLatin1String("show") || what == QLatin1String("test")));
+    if (!ok && what == QLatin1String("test") && a.size() == 3 &&
+        a[1] == QLatin1String("--seconds")) {
+        const auto n = parseNumber(a[2], 1, kLongestTestSeconds);
+        if (!n)
+            return fail(kExitUsage,
+                        QStringLiteral("--seconds takes 1..%1").arg(kLongestTestSeconds));
+        seconds = static_cast<int>(*n);
+        ok = true;
+    }
+    if (wantsHelp(a) || !ok) {
         std::puts(kUsage);
         return wantsHelp(a) ? kExitOk : kExitUsage;
     }
     Device* device = openFrame(context);
     if (!device)
         return kExitNoFrame;
+    if (what == QLatin1String("test"))
+        return test(*device, seconds);
     ToolSession session(*device);
     if (!session.begin())
         return kExitFailed;

@@ -11,6 +11,14 @@ int ReadConfigRecord(Device& device, ConfigRecord& record, Side side)
     return ok;
 }
 
+int storedSensorType(Device& device)
+{
+    ConfigRecord record;
+    if (!ReadConfigRecord(device, record) || !record.valid())
+        return 0;
+    return record.SensorType;
+}
+
 int WriteConfigRecord(Device& device, const ConfigRecord& record, Side side)
 {
     RegisterRequest erase;

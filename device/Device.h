@@ -5,6 +5,7 @@
 #include "device/FrameCommands.h"
 #include "device/HidTransport.h"
 #include "device/RegisterAccess.h"
+
 #include <QString>
 
 #include <memory>

@@ -1,5 +1,4 @@
 #include "device/HidapiBus.h"
-
 #include "device/FrameIdentity.h"
 
 #include <hidapi.h>

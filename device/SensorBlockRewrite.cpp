@@ -1,6 +1,8 @@
 #include "device/SensorBlockRewrite.h"
 
+#include "app/AppContext.h"
 #include "app/LogSink.h"
+#include "app/ProgramFolder.h"
 #include "app/RuntimeHome.h"
 #include "codec/ByteOrder.h"
 #include "device/Delay.h"

@@ -1,4 +1,5 @@
 #include "device/WorkerThread.h"
+#include <memory>
 
 WorkerThread::~WorkerThread()
 {
@@ -40,4 +41,14 @@ void WorkerThread::stopAndWait()
         return;
     wait();
     cleanUp();
+}
+
+void stopThen(WorkerThread& worker, QObject* context, const std::function<void()>& then)
+{
+    if (!worker.isRunning()) {
+        then();
+        return;
+    }
+    worker.requestStop();
+    whenFinished(worker, context, then);
 }

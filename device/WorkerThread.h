@@ -51,3 +51,7 @@ private:
 // context's thread, when the worker's thread has ended (soon, when it is not running).
 // Ask the worker to stop first.
 void whenFinished(WorkerThread& worker, QObject* context, std::function<void()> next);
+// Asks the worker to stop without waiting for it, and runs then on context's thread
+// once the worker's thread has ended (at once when it is not running). For windows,
+// which must not block while a worker reaches its safe point.
+void stopThen(WorkerThread& worker, QObject* context, const std::function<void()>& then);

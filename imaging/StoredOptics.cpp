@@ -30,6 +30,18 @@ bool storedTablesAbsent(const SensorBlock& block)
     return le::u16(block.data() + kFirstSegmentStart) > kLargestTableStart;
 }
 
+OpticalValues storedStartAndExposure(const SensorBlock& block, Side side)
+{
+    const uint8_t* b = block.data();
+    const bool master = side == Side::Master;
+    const uint16_t exposure = le::u16(b + (master ? kMasterExposure : kSlaveExposure));
+    OpticalValues v;
+    v.startLine = le::u16(b + (master ? kMasterStartLine : kSlaveStartLine));
+    v.exposureGain = static_cast<uint8_t>(exposure >> 8);
+    v.exposureTime = static_cast<uint8_t>(exposure);
+    return v;
+}
+
 void loadStoredOptics(const SensorBlock& block, const StoredOpticsRules& rules)
 {
     const uint8_t* b = block.data();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/FlashBlocks.h"
+#include "imaging/OpticalParams.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +36,9 @@ struct StoredOpticsRules {
     bool loadExposure = true; // take the exposure bytes from the block
     bool checkTables = true;  // leave columns and tables alone when the tables are absent
 };
+// One side's stored start line and exposure bytes (columns and tables are not read).
+OpticalValues storedStartAndExposure(const SensorBlock& block, Side side);
+
 // Start lines, and by the rules the exposure bytes, the columns and both optimum-line
 // tables, from a sensor information block into the working optical values. When the
 // tables are absent both tables are zeroed.

@@ -221,36 +221,38 @@ DeviceInfoWriteResult DeviceInfoService::write(const DeviceInfoFields& fields,
     return result;
 }
 
-QStringList DeviceInfoService::workbookRow(const DeviceInfoRecord& record,
+WorkbookRow DeviceInfoService::workbookRow(const DeviceInfoRecord& record,
                                            const DeviceInfoExportContext& context,
                                            const ModuleVersions& versions) const
 {
-    const DeviceInfoFields& f = record.fields;
+    // The row lists what the frame holds: texts as cut to the record's 16 bytes.
+    const DeviceInfoFields f = DeviceInfoRecord::decode(record.encode()).fields;
     const QDateTime now = clock_();
     auto hex2 = [](uint8_t v) { return QStringLiteral("0x%1").arg(v, 2, 16, QLatin1Char('0')); };
-    return {hexText(f.deviceId),
-            hexText(f.infoVersion),
-            f.factoryName,
-            f.customerName,
-            f.producer,
-            dateText(f.manufactureDate),
-            f.batchNumber,
-            f.lotNumber,
-            hexText(f.encrypWord),
-            f.productModel,
-            hexText(f.supportFeature),
-            QString::number(record.writeCounter),
-            QString::number(f.screenWidth),
-            QString::number(f.screenHeight),
-            hex2(context.exposureGain),
-            hex2(context.exposureTime),
-            QString::number(context.startLine),
-            QString::fromLatin1(kToolVersion),
-            versionText(versions.image),
-            QStringLiteral("1.0.7"),
-            versionText(versions.bootLoader),
-            QString::number(640),
-            QString::number(context.previewLines),
-            now.date().toString(QStringLiteral("yyyy-MM-dd")),
-            now.time().toString(QStringLiteral("HH:mm:ss"))};
+    using C = WorkbookCell;
+    return {C::ofText(hexText(f.deviceId)),
+            C::ofText(hexText(f.infoVersion)),
+            C::ofText(f.factoryName),
+            C::ofText(f.customerName),
+            C::ofText(f.producer),
+            C::ofDate(f.manufactureDate),
+            C::ofText(f.batchNumber),
+            C::ofText(f.lotNumber),
+            C::ofText(hexText(f.encrypWord)),
+            C::ofText(f.productModel),
+            C::ofText(hexText(f.supportFeature)),
+            C::ofNumber(record.writeCounter),
+            C::ofNumber(f.screenWidth),
+            C::ofNumber(f.screenHeight),
+            C::ofText(hex2(context.exposureGain)),
+            C::ofText(hex2(context.exposureTime)),
+            C::ofNumber(context.startLine),
+            C::ofText(QString::fromLatin1(kToolVersion)),
+            C::ofText(versionText(versions.image)),
+            C::ofText(QStringLiteral("1.0.7")),
+            C::ofText(versionText(versions.bootLoader)),
+            C::ofNumber(640),
+            C::ofNumber(context.previewLines),
+            C::ofDate(now.date()),
+            C::ofText(now.time().toString(QStringLiteral("HH:mm:ss")))};
 }

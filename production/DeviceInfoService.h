@@ -1,7 +1,7 @@
 #pragma once
 
-#include "device/Device.h"
 #include "codec/DeviceInfoRecord.h"
+#include "device/Device.h"
 #include "production/DeviceInfoWorkbook.h"
 
 #include <QDateTime>
@@ -70,7 +70,7 @@ public:
 
 private:
     DeviceInfoWriteResult fail(const char* message);
-    QStringList workbookRow(const DeviceInfoRecord& record, const DeviceInfoExportContext& context,
+    WorkbookRow workbookRow(const DeviceInfoRecord& record, const DeviceInfoExportContext& context,
                             const ModuleVersions& versions) const;
 
     Device& device_;

@@ -78,6 +78,32 @@ void TouchModel::liftFinger()
     touching_.reset();
 }
 
+void TouchModel::pressKeysInTurn(int holdReads, int gapReads)
+{
+    if (pressHold_ > 0)
+        liftFinger();
+    pressHold_ = std::max(0, holdReads);
+    pressGap_ = std::max(1, gapReads);
+    pressKey_ = 0;
+    pressTick_ = 0;
+}
+
+std::array<uint8_t, 2> TouchModel::readKeyState(const std::array<uint8_t, 2>& fallback)
+{
+    if (pressHold_ > 0 && !scene_.keys.empty()) {
+        const int phase = pressTick_ % (pressHold_ + pressGap_);
+        if (phase == 0) {
+            const PrintedKey& k = scene_.keys[pressKey_ % scene_.keys.size()];
+            placeFinger((k.left + k.right) / 2, (k.top + k.bottom) / 2);
+        } else if (phase == pressHold_) {
+            liftFinger();
+            pressKey_ = (pressKey_ + 1) % scene_.keys.size();
+        }
+        ++pressTick_;
+    }
+    return keyState(fallback);
+}
+
 std::optional<ScreenPoint> TouchModel::finger() const
 {
     return touching_;

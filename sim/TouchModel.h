@@ -110,6 +110,13 @@ public:
     std::array<uint8_t, 2> keyState(const std::array<uint8_t, 2>& fallback) const;
     int queries() const { return queries_; }
 
+    // Someone who presses the printed keys one after the other, paced by the key-state
+    // reads: each key is held for holdReads reads, then nothing is pressed for gapReads,
+    // round and round. holdReads 0 stops it and lifts the finger.
+    void pressKeysInTurn(int holdReads, int gapReads);
+    // One key-state read: paces that person, then keyState().
+    std::array<uint8_t, 2> readKeyState(const std::array<uint8_t, 2>& fallback);
+
 private:
     struct Shadow {
         double position;
@@ -132,6 +139,10 @@ private:
     std::optional<ScreenPoint> touching_;
     std::mt19937 random_;
     int queries_ = 0;
+    int pressHold_ = 0;
+    int pressGap_ = 0;
+    size_t pressKey_ = 0;
+    int pressTick_ = 0;
 };
 
 } // namespace sim

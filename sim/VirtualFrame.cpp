@@ -125,7 +125,7 @@ bool VirtualFrame::getFeature(int collection, uint64_t connection, uint8_t* repo
         return true;
     }
     if (report[0] == kKeyReportId && length == kKeyReportSize) {
-        const std::array<uint8_t, 2> key = state_.touchModel.keyState(keyState_);
+        const std::array<uint8_t, 2> key = state_.touchModel.readKeyState(keyState_);
         report[1] = key[0];
         report[2] = key[1];
         return true;

@@ -188,6 +188,8 @@ public:
     //   setVirtualOperator(s)    someone who touches the target each query names (aim
     //                            error, reaction, hold), and lifts for the next target.
     //   placeFinger(x, y)        a finger that stays there until liftFinger().
+    //   pressKeysInTurn(h, g)    someone who presses the printed keys in turn, each for h
+    //                            key-state reads with g reads between (h 0: stop).
     // The truth for tests: the scene (its cameras), where the finger is, the sensor's
     // rounding of a point's shadow and where the exact model puts two positions. The
     // key-state report gives the printed key under the finger (else setKeyState's).
@@ -197,6 +199,7 @@ public:
     void setVirtualOperator(const OperatorSettings& settings);
     void placeFinger(double x, double y);
     void liftFinger();
+    void pressKeysInTurn(int holdReads, int gapReads);
     std::optional<ScreenPoint> fingerPoint() const;
     std::optional<int> sensorPosition(Side camera, const ScreenPoint& point) const;
     std::optional<ScreenPoint> exactLocate(int leftPosition, int rightPosition) const;

@@ -39,6 +39,12 @@ void VirtualFrame::liftFinger()
     state_.touchModel.liftFinger();
 }
 
+void VirtualFrame::pressKeysInTurn(int holdReads, int gapReads)
+{
+    std::lock_guard lock(mutex_);
+    state_.touchModel.pressKeysInTurn(holdReads, gapReads);
+}
+
 std::optional<ScreenPoint> VirtualFrame::fingerPoint() const
 {
     std::lock_guard lock(mutex_);

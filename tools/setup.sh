@@ -9,7 +9,7 @@ build_dir=${VIRETO_BUILD_DIR:-$top/build}
 packages=(
     build-essential cmake ninja-build pkg-config
     libgtest-dev libgmock-dev libbenchmark-dev
-    qt6-base-dev libhidapi-dev libudev-dev libxlsxwriter-dev
+    qt6-base-dev libhidapi-dev libudev-dev libxlsxwriter-dev zlib1g-dev
     fonts-crosextra-carlito xvfb xauth
     dpkg-dev desktop-file-utils appstream
 )

@@ -38,6 +38,14 @@ void SimScene::printKeys(const KeyGroups& groups, int width, int height)
     frame_->setTouchScene(scene);
 }
 
+void SimScene::pressPrintedKeys(bool on)
+{
+    // At one read every 10 ms: each key for 0.5 s, then 0.25 s with none.
+    constexpr int kHoldReads = 50;
+    constexpr int kGapReads = 25;
+    frame_->pressKeysInTurn(on ? kHoldReads : 0, kGapReads);
+}
+
 std::optional<VirtualScene::Point> SimScene::fingerPoint() const
 {
     const auto p = frame_->fingerPoint();

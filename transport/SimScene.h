@@ -16,6 +16,7 @@ public:
     void placeOperator(int width, int height, int sensorType, double aimError) override;
     void placeReleasingOperator(int width, int height, int sensorType, double aimError) override;
     void printKeys(const KeyGroups& groups, int width, int height) override;
+    void pressPrintedKeys(bool on) override;
     std::optional<Point> fingerPoint() const override;
     std::optional<Point> exactLocate(int leftPosition, int rightPosition) const override;
 

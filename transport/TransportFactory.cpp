@@ -1,5 +1,6 @@
 #include "transport/TransportFactory.h"
 
+#include "app/ProgramFolder.h"
 #include "app/RuntimeHome.h"
 #include "device/HidapiBus.h"
 #include "device/SocketBus.h"
@@ -51,8 +52,7 @@ ChosenFrame chooseFrame(const QString& where, QString& error)
     if (where == QLatin1String("sim")) {
         // In the data folder, so that the tool and vireto-cli share one virtual frame.
         QDir().mkpath(runtime_home::dataFolder());
-        return virtualFrame(runtime_home::dataFile(QString::fromLatin1(kDefaultFlashFile)),
-                            error);
+        return virtualFrame(runtime_home::dataFile(QString::fromLatin1(kDefaultFlashFile)), error);
     }
     if (where.startsWith(QLatin1String("sim:")) && where.size() > 4)
         return virtualFrame(where.mid(4), error);

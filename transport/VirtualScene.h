@@ -28,6 +28,10 @@ public:
     virtual void placeReleasingOperator(int width, int height, int sensorType, double aimError) = 0;
     // Keys printed on the bezel of a w x h desktop for the layout's groups.
     virtual void printKeys(const KeyGroups& groups, int width, int height) = 0;
+    // Someone who presses the printed keys one after the other, each for a moment
+    // (paced by the key-state reads: about half a second at the key test's pace),
+    // round and round, until it is switched off.
+    virtual void pressPrintedKeys(bool on) = 0;
     // Where the finger is now; where a pair of sensor positions lies exactly.
     virtual std::optional<Point> fingerPoint() const = 0;
     virtual std::optional<Point> exactLocate(int leftPosition, int rightPosition) const = 0;

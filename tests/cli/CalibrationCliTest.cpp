@@ -163,6 +163,13 @@ TEST_F(CalibrationCli, KeysCalibrateAndShow)
     EXPECT_TRUE(r.out.contains("Key_1 = 1A04"));
     EXPECT_TRUE(r.out.contains("Key_3 = 0255"));
     EXPECT_TRUE(r.out.contains("Right key 5: ("));
+    // The virtual frame's keys are pressed in turn; each is printed as the frame reports it.
+    r = cli({"keys", "test"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    for (const char* key : {"Left key 1\n", "Left key 5\n", "Right key 5\n", "Bottom key 2\n"})
+        EXPECT_TRUE(r.out.contains(key)) << key << r.out.constData();
+    EXPECT_TRUE(r.out.endsWith("12 keys pressed\n")) << r.out.constData();
+    EXPECT_EQ(cli({"keys", "test", "--seconds", "0"}).exitCode, 2);
 
     dir.write("Vireto.ini", "[Top_Key]\nGroupCnt=1\nGroup1_Num=3\n");
     r = cli({"keys", "calibrate"});

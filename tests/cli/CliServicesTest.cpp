@@ -1,11 +1,12 @@
 // vireto-cli's service subcommands as processes: monitor, config, devinfo, firmware.
 #include "codec/FirmwareImage.h"
+#include "codec/FlashMap.h"
 #include "sim/FrameServer.h"
 #include "sim/SimBus.h"
 #include "sim/VirtualFrame.h"
 #include "tests/support/BoundedWait.h"
-#include "tests/support/FileFlags.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/FileFlags.h"
 #include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
@@ -51,6 +52,32 @@ TEST_F(CliServicesTest, ConfigEnsureWritesTheDefaultsOnceAndShowPrintsThem)
     EXPECT_EQ(cli({"config", "erase"}).exitCode, 2);
 }
 
+TEST_F(CliServicesTest, ConfigSetRunsTheSettingsWindowsOkSteps)
+{
+    useBlankFrame();
+    EXPECT_EQ(cli({"config", "set", "Screen_Size=8"}).exitCode, 2);
+    EXPECT_EQ(cli({"config", "set", "Volume=3"}).exitCode, 2);
+    EXPECT_EQ(cli({"config", "set"}).exitCode, 2);
+    Result r = cli({"config", "set", "Screen_Size=6", "TouchType=3", "InfraredExpScale=5",
+                    "InfraredExpGain=1f", "Screen_Direction=1", "Vertical_Mode=2"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.constData();
+    r = cli({"config", "show"});
+    EXPECT_TRUE(r.out.contains("valid: yes")) << "a frame without a record gets one";
+    EXPECT_TRUE(r.out.contains("screen size: 6\n"));
+    EXPECT_TRUE(r.out.contains("screen direction: 2\n"));
+    EXPECT_TRUE(r.out.contains("pen exposure time: 176 (scale 5)\npen exposure gain: 31\n"));
+    EXPECT_TRUE(r.out.contains("touch type: 3\n"));
+    EXPECT_TRUE(r.out.contains("right click: mode 0, distance 16, time 576, frames 6"));
+    const QByteArray ini = dir.read("Vireto.ini");
+    EXPECT_TRUE(ini.contains("Screen_Size=6")) << ini.constData();
+    EXPECT_TRUE(ini.contains("InfraredExpTime=0xb0"));
+    // What the frame holds comes first: a second set keeps the first one's keys.
+    ASSERT_EQ(cli({"config", "set", "SensorType=1"}).exitCode, 0);
+    r = cli({"config", "show"});
+    EXPECT_TRUE(r.out.contains("screen size: 6\n"));
+    EXPECT_TRUE(r.out.contains("sensor type: 1"));
+}
+
 TEST_F(CliServicesTest, TwoDeviceInfoWritesGiveConsecutiveIdsAndTwoWorkbookRows)
 {
     EXPECT_EQ(cli({"devinfo", "write"}).exitCode, 2) << "no values, no write";
@@ -66,6 +93,17 @@ TEST_F(CliServicesTest, TwoDeviceInfoWritesGiveConsecutiveIdsAndTwoWorkbookRows)
     EXPECT_TRUE(r.out.contains("WriteCounter: 1"));
     EXPECT_TRUE(dir.read("DeviceInfo.ini").contains("DeviceID=0x000000A2"));
     EXPECT_EQ(dir.read("Vireto_DeviceInfo.rows").count('\n'), 2);
+    // The row carries the Master camera's stored start line and exposure.
+    std::string why;
+    const auto optics = sim::VirtualFrame::withFlashFile(dir.file("frame.flash").toStdString(), why)
+                            ->readFlash(flash_map::kSensorBlock + 4, 4);
+    const QByteArray rowOptics = QString("\"0x%1\",\"0x%2\",%3,")
+                                     .arg(optics[3], 2, 16, QChar('0'))
+                                     .arg(optics[2], 2, 16, QChar('0'))
+                                     .arg(optics[0] | optics[1] << 8)
+                                     .toLatin1();
+    EXPECT_NE(optics[0] | optics[1] << 8, 0);
+    EXPECT_TRUE(dir.read("Vireto_DeviceInfo.rows").contains(rowOptics)) << rowOptics.constData();
     EXPECT_TRUE(dir.read("Vireto_DeviceInfo.xlsx").startsWith("PK"));
     EXPECT_TRUE(cli({"devinfo", "show"}).out.contains("FactoryName: Plant7"));
 

@@ -9,6 +9,7 @@
 #include "tests/support/FrameHarness.h"
 #include "tests/support/LogCapture.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/ZipEntry.h"
 
 #include <gtest/gtest.h>
 
@@ -148,21 +149,33 @@ TEST_F(DeviceInfoServiceTest, TwoAutomaticWritesGiveConsecutiveIdsAndTwoRows)
 
     DeviceInfoWorkbook workbook(dir.path());
     const auto rows = workbook.rows();
+    using C = WorkbookCell;
     ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0][0], "0x00000010");
-    EXPECT_EQ(rows[1][0], "0x00000011");
-    EXPECT_EQ(rows[1][11], "1");
-    EXPECT_EQ(rows[1][14], "0x02");
-    EXPECT_EQ(rows[1][15], "0x60");
-    EXPECT_EQ(rows[1][17], "4.2.5");
-    EXPECT_EQ(rows[1][18], "1.3.2");
-    EXPECT_EQ(rows[1][19], "1.0.7");
-    EXPECT_EQ(rows[1][21], "640");
-    EXPECT_EQ(rows[1].size(), DeviceInfoWorkbook::header().size());
+    EXPECT_EQ(rows[0][0], C::ofText("0x00000010"));
+    EXPECT_EQ(rows[1][0], C::ofText("0x00000011"));
+    EXPECT_EQ(rows[1][5], C::ofDate(QDate(2026, 12, 6)));
+    EXPECT_EQ(rows[1][9], C::ofText("IR86-ABCDEFGHIJK")) << "as the frame stores it";
+    EXPECT_EQ(rows[1][11], C::ofNumber(1));
+    EXPECT_EQ(rows[1][12], C::ofNumber(1920));
+    EXPECT_EQ(rows[1][14], C::ofText("0x02"));
+    EXPECT_EQ(rows[1][15], C::ofText("0x60"));
+    EXPECT_EQ(rows[1][16], C::ofNumber(236));
+    EXPECT_EQ(rows[1][17], C::ofText("4.2.5"));
+    EXPECT_EQ(rows[1][18], C::ofText("1.3.2"));
+    EXPECT_EQ(rows[1][19], C::ofText("1.0.7"));
+    EXPECT_EQ(rows[1][21], C::ofNumber(640));
+    EXPECT_EQ(rows[1].size(), static_cast<size_t>(DeviceInfoWorkbook::header().size()));
     const QByteArray xlsx = dir.read(DeviceInfoWorkbook::kWorkbookName);
     EXPECT_TRUE(xlsx.startsWith("PK")) << "a zip container";
     EXPECT_TRUE(xlsx.contains("xl/worksheets/sheet1.xml"));
     EXPECT_FALSE(QFileInfo::exists(dir.file(QString(DeviceInfoWorkbook::kWorkbookName) + ".part")));
+    // In the sheet itself: numbers and dates are cells of their type, not texts.
+    const QByteArray sheet =
+        zip_entry::read(dir.file(DeviceInfoWorkbook::kWorkbookName), "xl/worksheets/sheet1.xml");
+    EXPECT_TRUE(sheet.contains("<c r=\"M3\" s=\"0\"><v>1920</v></c>") ||
+                sheet.contains("<c r=\"M3\"><v>1920</v></c>"))
+        << sheet.toStdString();
+    EXPECT_TRUE(sheet.contains("<c r=\"F3\" s=\"1\"><v>46362</v></c>")) << "2026-12-06 as a date";
 }
 
 TEST_F(DeviceInfoServiceTest, RowsAlreadyRecordedSurviveAFailedWorkbookWrite)

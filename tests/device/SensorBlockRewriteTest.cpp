@@ -8,6 +8,7 @@
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
 #include "tests/support/FrameHarness.h"
+#include "tests/support/TempDir.h"
 
 #include <QDir>
 

@@ -2,6 +2,7 @@
 // started twice, stopping waits for the run and then releases what it used, and a
 // worker driven headless delivers every code before runWorker returns.
 #include "device/WorkerThread.h"
+#include "device/DeviceJobQueue.h"
 #include "device/WorkerDriver.h"
 
 #include "tests/support/BoundedWait.h"
@@ -112,6 +113,70 @@ TEST(WorkerThread, RunWorkerDeliversEveryCodeAndStopsOnRequest)
     w.ready = false;
     EXPECT_FALSE(runWorker(
         w, &CountingWorker::sendData, [&] { return w.startWorker(); }, [](int) { return true; }));
+}
+
+TEST(WorkerThread, StopThenGoesOnOnlyOnceTheThreadHasEnded)
+{
+    CountingWorker w;
+    QObject context;
+    int calls = 0;
+    stopThen(w, &context, [&] { ++calls; });
+    EXPECT_EQ(calls, 1) << "not running: at once";
+    ASSERT_TRUE(w.startWorker());
+    stopThen(w, &context, [&] {
+        EXPECT_TRUE(w.runDone);
+        ++calls;
+    });
+    EXPECT_TRUE(w.stopRequested());
+    EXPECT_TRUE(bounded::eventually([&] {
+        QCoreApplication::processEvents();
+        return calls == 2;
+    }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(calls, 2) << "once";
+}
+
+// The windows' device steps: in order on one thread, results back on the owner's
+// thread, none to a window that is gone, and all of them done before the tool closes.
+TEST(DeviceJobQueue, RunsInOrderAndHandsResultsToWindowsStillThere)
+{
+    DeviceJobQueue jobs;
+    std::vector<int> ran;
+    std::vector<int> delivered;
+    std::atomic<bool> release{false};
+    const Qt::HANDLE owner = QThread::currentThreadId();
+    jobs.enqueue(nullptr, [&] {
+        EXPECT_NE(QThread::currentThreadId(), owner);
+        EXPECT_TRUE(bounded::eventually([&] { return release.load(); }));
+        ran.push_back(1);
+        return 10;
+    });
+    auto gone = std::make_unique<QObject>();
+    jobs.enqueue(
+        gone.get(),
+        [&] {
+            ran.push_back(2);
+            return 20;
+        },
+        [&](int r) { delivered.push_back(r); });
+    QObject window;
+    jobs.enqueue(
+        &window,
+        [&] {
+            ran.push_back(3);
+            return 30;
+        },
+        [&](int r) {
+            EXPECT_EQ(QThread::currentThreadId(), owner);
+            delivered.push_back(r);
+        });
+    EXPECT_EQ(jobs.pending(), 3);
+    gone.reset(); // its window closed while the job waited
+    release = true;
+    jobs.drain();
+    EXPECT_EQ(ran, (std::vector<int>{1, 2, 3})) << "the job still runs";
+    EXPECT_EQ(delivered, std::vector<int>{30});
+    EXPECT_EQ(jobs.pending(), 0);
 }
 
 } // namespace

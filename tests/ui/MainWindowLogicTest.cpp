@@ -31,8 +31,7 @@ protected:
     void SetUp() override
     {
         UiTest::SetUp();
-        delay::setTimeScale(0.0);
-        ASSERT_TRUE(host->reopen());
+        openFrameDirectly();
     }
     MainWindowLogic logic(int toolMode = 1) { return MainWindowLogic(*device, view, toolMode); }
     int countRequests(uint8_t command) const

@@ -33,6 +33,13 @@ protected:
         app.skinDirectory = QString(VIRETO_BIN_DIR) + "/skin/1024/";
     }
     void TearDown() override { QDir::setCurrent(previousFolder); }
+    // The frame open and present without a monitor, the waits off and a log run started:
+    // for tests that drive a window or its logic directly.
+    void openFrameDirectly()
+    {
+        delay::setTimeScale(0.0);
+        ASSERT_TRUE(host->reopen());
+    }
     // Lets queued signals arrive until the condition holds (or 5 s pass).
     template <typename Condition>
     bool waitUntil(Condition condition, int ms = 5000)

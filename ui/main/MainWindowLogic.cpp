@@ -13,6 +13,8 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
+#include <vector>
 
 std::atomic<int> g_WriteDeviceInfo{0};
 std::atomic<int> g_AmendDeviceInfo{0};
@@ -28,6 +30,26 @@ void resetMainWindowState()
 namespace {
 
 const QString kConfig = QStringLiteral("Vireto_Config");
+
+// What a mode switch on the job thread asked the window to show, shown afterwards on
+// the GUI thread in the same order.
+class RecordedSwitch : public ModeSwitchObserver {
+public:
+    void deviceNotDetected() override { steps_.push_back(-1); }
+    void showText(int textIndex) override { steps_.push_back(textIndex); }
+    void replay(ModeSwitchObserver& to) const
+    {
+        for (int step : steps_) {
+            if (step < 0)
+                to.deviceNotDetected();
+            else
+                to.showText(step);
+        }
+    }
+
+private:
+    std::vector<int> steps_;
+};
 
 } // namespace
 
@@ -50,6 +72,19 @@ void MainWindowLogic::deviceNotDetected()
 int MainWindowLogic::switchMode(uint8_t mode)
 {
     return SwitchMode(device_, mode, this);
+}
+
+void MainWindowLogic::switchModeInBackground(uint8_t mode, std::function<void(int)> then)
+{
+    auto recorded = std::make_shared<RecordedSwitch>();
+    Device* device = &device_;
+    view_.runDeviceJob(
+        [device, mode, recorded] { return SwitchMode(*device, mode, recorded.get()); },
+        [this, recorded, then](int ok) {
+            recorded->replay(*this);
+            if (then)
+                then(ok);
+        });
 }
 
 bool MainWindowLogic::guard(bool requiresCommunication)
@@ -105,20 +140,25 @@ void MainWindowLogic::frameReady()
 // The calibration window stored a run: the record remembers which type it was.
 void MainWindowLogic::storeCalibrationType()
 {
-    ConfigRecord record;
     const int fastMode = fastMode_();
-    if (!ReadConfigRecord(device_, record)) {
-        showText(kTextCheckConnection);
-        return;
-    }
-    record.fourPointCalibEn = static_cast<uint8_t>(fastMode);
-    record.ALGConfigInfoFlag = flash_map::ALGConfigInfoFlag;
-    if (!WriteConfigRecord(device_, record)) {
-        showText(kTextCheckConnection);
-        return;
-    }
-    SettingsFile::vireto().write(kConfig, QStringLiteral("FourCalib_en"), fastMode);
-    showText(kTextCalibrated);
+    Device* device = &device_;
+    view_.runDeviceJob(
+        [device, fastMode] {
+            ConfigRecord record;
+            if (!ReadConfigRecord(*device, record))
+                return 0;
+            record.fourPointCalibEn = static_cast<uint8_t>(fastMode);
+            record.ALGConfigInfoFlag = flash_map::ALGConfigInfoFlag;
+            return WriteConfigRecord(*device, record);
+        },
+        [this, fastMode](int stored) {
+            if (!stored) {
+                showText(kTextCheckConnection);
+                return;
+            }
+            SettingsFile::vireto().write(kConfig, QStringLiteral("FourCalib_en"), fastMode);
+            showText(kTextCalibrated);
+        });
 }
 
 void MainWindowLogic::handleStatusCode(int code)
@@ -155,11 +195,13 @@ void MainWindowLogic::onLeveled(int)
 
 void MainWindowLogic::onWindowClosed(int)
 {
-    if (!switchMode(WorkMode)) {
-        showText(kTextEnvironmentFailure);
-        appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
-                              g_isSwitchMode.load());
-    }
+    switchModeInBackground(WorkMode, [this](int ok) {
+        if (!ok) {
+            showText(kTextEnvironmentFailure);
+            appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
+                                  g_isSwitchMode.load());
+        }
+    });
 }
 
 void MainWindowLogic::onAbsentDuringUpdate(int)
@@ -177,12 +219,17 @@ void MainWindowLogic::onReset(int)
 
 void MainWindowLogic::onWindowLeft(int code)
 {
-    if (g_bDevExist && g_isDeviceCommunicate &&
-        !switchMode(code == kShowLeftToCalibration ? CalibrationMode : WorkMode)) {
-        showText(kTextEnvironmentFailure);
-        appContext().log.logf("Leveling exit:Switch to work mode failed! g_isSwitchMode=%d\n",
-                              g_isSwitchMode.load());
-    }
+    if (!g_bDevExist || !g_isDeviceCommunicate)
+        return;
+    switchModeInBackground(
+        code == kShowLeftToCalibration ? CalibrationMode : WorkMode, [this](int ok) {
+            if (!ok) {
+                showText(kTextEnvironmentFailure);
+                appContext().log.logf("Leveling exit:Switch to work mode failed! "
+                                      "g_isSwitchMode=%d\n",
+                                      g_isSwitchMode.load());
+            }
+        });
 }
 
 void MainWindowLogic::onCheckStarted(int)

@@ -51,6 +51,14 @@ public:
     virtual void startFirmwareWorker() = 0;
     // Stops the engineering panels' workers (preview, FPGA download, script).
     virtual void stopPanelWorkers() = 0;
+    // Runs device work off the GUI thread (the window's job queue) and hands its result
+    // to done on the GUI thread. Without a queue (headless users) it runs at once.
+    virtual void runDeviceJob(std::function<int()> work, std::function<void(int)> done)
+    {
+        const int result = work();
+        if (done)
+            done(result);
+    }
 };
 
 // The device side of a main window, shared by the editions: the guard in front of
@@ -99,6 +107,9 @@ public:
 
 private:
     int switchMode(uint8_t mode);
+    // The same switch as a device job; its messages are shown once it is done, then
+    // then(result) runs.
+    void switchModeInBackground(uint8_t mode, std::function<void(int)> then);
     void frameGone(bool logOpenFailure);
     void frameReady();
     void storeCalibrationType();

@@ -3,13 +3,20 @@
 #include "app/AppContext.h"
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
+#include "calibration/CalibrationImages.h"
 #include "calibration/CalibrationRunState.h"
+#include "calibration/StoredRecord.h"
 #include "device/DeviceArrivalWatcher.h"
 #include "device/DeviceJob.h"
+#include "device/DeviceJobQueue.h"
 #include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
 #include "imaging/LineImages.h"
 #include "transport/VirtualScene.h"
+#include "ui/calibration/CalibrationCheckWin.h"
+#include "ui/calibration/CalibrationWin.h"
+#include "ui/calibration/KeyCalibrationWin.h"
+#include "ui/calibration/KeyTestWin.h"
 #include "ui/leveling/AdjustScreenWin.h"
 #include "ui/leveling/PreviewPanel.h"
 #include "ui/main/LanguagePanel.h"
@@ -19,15 +26,21 @@
 #include "ui/maintenance/FpgaDownloadPanel.h"
 #include "ui/maintenance/RegisterPanel.h"
 #include "ui/maintenance/ScriptPanel.h"
+#include "ui/settings/SetWin.h"
+#include "ui/settings/SingleSetWin.h"
 #include "ui/widgets/Button.h"
 #include "ui/widgets/MyMessageBox.h"
 #include "ui/widgets/SkinnedParts.h"
+#include "ui/widgets/TouchScreen.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
 #include <QTextEdit>
+
+#include <memory>
 
 namespace {
 
@@ -51,8 +64,9 @@ const char* const kPanelStyle =
 Vireto::Vireto(Device& device, std::shared_ptr<VirtualScene> scene, QWidget* parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Window), device_(device),
       scene_(std::move(scene)), logic_(device, *this, appContext().toolMode),
-      toolMode_(appContext().toolMode)
+      toolMode_(appContext().toolMode), jobs_(std::make_unique<DeviceJobQueue>())
 {
+    logic_.setFastModeSource([] { return calibrationRunState().fastMode.load(); });
     AppContext& app = appContext();
     const SettingsFile ini = SettingsFile::vireto();
     shortcutsEnabled_ =
@@ -162,22 +176,32 @@ void Vireto::buildCommon()
     status_->setGeometry(panels ? scaled(24, bottom - 70, right - 48, 56)
                                 : scaled(40, 340, right - 80, 80));
 
-    // The equipment test and the reset sit under the menu (beside the panels in layout 2).
+    // The equipment test, the reset, the key test and the check on screen sit under the
+    // menu (beside the panels in layout 2).
+    const int rowButtons = keyTestEnabled_ ? 4 : 3;
     const int rowY = panels ? 244 : 450;
-    const int rowX =
-        panels ? right - 24 - 3 * 136 : (right - (keyTestEnabled_ ? 3 : 2) * 184 + 24) / 2;
+    const int rowX = panels ? right - 24 - rowButtons * 136 : (right - rowButtons * 184 + 24) / 2;
     const int w = panels ? 120 : 160;
     const int step = panels ? 136 : 184;
-    testButton_ = makeButton(kTextTest, scaled(rowX, rowY, w, panels ? 40 : 48), panels);
+    const int h = panels ? 40 : 48;
+    int x = rowX;
+    auto next = [&](int text) {
+        Button* b = makeButton(text, scaled(x, rowY, w, h), panels);
+        x += step;
+        return b;
+    };
+    testButton_ = next(kTextTest);
     connect(testButton_, &Button::clicked, this, &Vireto::TestButSlot);
-    resetButton_ =
-        makeButton(kTextReconnect, scaled(rowX + step, rowY, w, panels ? 40 : 48), panels);
+    resetButton_ = next(kTextReconnect);
     connect(resetButton_, &Button::clicked, this, &Vireto::ResetButSlot);
     if (keyTestEnabled_) {
-        Button* keyTest =
-            makeButton(kTextKeyTest, scaled(rowX + 2 * step, rowY, w, panels ? 40 : 48), panels);
-        keyTest->setButtonEnabled(false); // the key test window comes with the shortcut keys
+        keyTestButton_ = next(kTextKeyTest);
+        connect(keyTestButton_, &Button::clicked, this, &Vireto::KeyTestButSlot);
     }
+    // Not in the language table: a function this tool adds.
+    checkButton_ = next(-1);
+    checkButton_->setCaption(QStringLiteral("Check"));
+    connect(checkButton_, &Button::clicked, this, &Vireto::CheckButSlot);
     if (toolMode_ == 5) {
         updatePush_ = makeButton(kTextUpdateTitle, scaled((right - 200) / 2, 520, 200, 48), false);
         updatePush_->setButtonEnabled(false);
@@ -199,20 +223,24 @@ std::vector<Vireto::MenuEntry> Vireto::menuEntries() const
                               "MP_adjustScreen3.png"},
                              true,
                              &Vireto::AdjustScreenButSlot};
-    const MenuEntry userSet{
-        1, {"User_set.png", "User_set1.png", "User_set2.png", "User_set3.png"}, false, nullptr};
-    const MenuEntry productionSet{
-        1, {"MP1_set.png", "MP1_set1.png", "MP1_set2.png", "MP1_set3.png"}, false, nullptr};
+    const MenuEntry userSet{1,
+                            {"User_set.png", "User_set1.png", "User_set2.png", "User_set3.png"},
+                            true,
+                            &Vireto::SetButSlot};
+    const MenuEntry productionSet{1,
+                                  {"MP1_set.png", "MP1_set1.png", "MP1_set2.png", "MP1_set3.png"},
+                                  true,
+                                  &Vireto::SetButSlot};
     const MenuEntry userCalibrate{4,
                                   {"User2_calibration.png", "User2_calibration1.png",
                                    "User2_calibration2.png", "User2_calibration3.png"},
-                                  false,
-                                  nullptr};
+                                  true,
+                                  &Vireto::AlignmentButSlot};
     const MenuEntry productionCalibrate{
         4,
         {"MP_calibration.png", "MP_calibration1.png", "MP_calibration2.png", "MP_calibration3.png"},
-        false,
-        nullptr};
+        true,
+        &Vireto::AlignmentButSlot};
     const MenuEntry update{
         5, {"update.png", "update1.png", "update2.png", "update3.png"}, false, nullptr};
     const MenuEntry versions{
@@ -220,8 +248,8 @@ std::vector<Vireto::MenuEntry> Vireto::menuEntries() const
     const MenuEntry shortcuts{
         6,
         {"keyCalibration.png", "keyCalibration1.png", "keyCalibration2.png", "keyCalibration3.png"},
-        false,
-        nullptr};
+        true,
+        &Vireto::KeyCalibrationButSlot};
     if (toolMode_ == 0)
         return shortcutsEnabled_
                    ? std::vector<MenuEntry>{userCalibrate, shortcuts, userSet, versions}
@@ -309,6 +337,31 @@ QTextEdit* Vireto::logArea() const
     return logPanel_ ? logPanel_->area() : nullptr;
 }
 
+CalibrationWin* Vireto::calibrationWin() const
+{
+    return calibrationWin_.data();
+}
+
+CalibrationCheckWin* Vireto::checkWin() const
+{
+    return checkWin_.data();
+}
+
+SettingsDialog* Vireto::setWin() const
+{
+    return setWin_.data();
+}
+
+KeyCalibrationWin* Vireto::keyCalibrationWin() const
+{
+    return keyCalibrationWin_.data();
+}
+
+KeyTestWin* Vireto::keyTestWin() const
+{
+    return keyTestWin_.data();
+}
+
 QComboBox* Vireto::languageBox() const
 {
     return languagePanel_ ? languagePanel_->selector() : nullptr;
@@ -347,6 +400,31 @@ void Vireto::stopPanelWorkers()
 {
     for (EngineeringPanel* panel : panels_)
         panel->stopWorkers();
+}
+
+void Vireto::runDeviceJob(std::function<int()> work, std::function<void(int)> done)
+{
+    jobs_->enqueue(this, std::move(work), std::move(done));
+}
+
+void Vireto::openAfter(std::function<int()> steps, std::function<void(int)> open)
+{
+    opening_ = true;
+    setCursor(Qt::BusyCursor);
+    jobs_->enqueue(this, std::move(steps), [this, open](int result) {
+        opening_ = false;
+        unsetCursor();
+        if (!closing_)
+            open(result);
+    });
+}
+
+template <typename Window>
+void Vireto::keep(QPointer<Window>& slot, Window* window)
+{
+    delete slot.data();
+    slot = window;
+    connect(window, &Window::sendShowData, this, &Vireto::recvShowData);
 }
 
 // --- Slots ------------------------------------------------------------------------
@@ -427,6 +505,90 @@ AdjustScreenWin* Vireto::adjustScreenWindow() const
 bool Vireto::deferRegisterAccess(std::function<int()> access)
 {
     return previewPanel_ && previewPanel_->deferToFrameEnd(std::move(access));
+}
+
+void Vireto::AlignmentButSlot()
+{
+    if (opening_ || !logic_.guard(true))
+        return;
+    QScreen* screen = touch_screen::chosen();
+    const QSize size = screen ? screen->geometry().size() : QSize(1920, 1080);
+    auto stored = std::make_shared<stored_record::StoredCalibration>();
+    Device* device = &device_;
+    openAfter(
+        [device, stored] {
+            if (!SwitchMode(*device, CalibrationMode)) {
+                appContext().log.logf(
+                    "Calibration :Switch to calibration mode failed! g_isSwitchMode=%d\n",
+                    g_isSwitchMode.load());
+                return 0;
+            }
+            // The firmware answers with its versions before the run starts.
+            ModuleVersions versions;
+            if (!device->blocks.readVersions(Side::Master, versions))
+                return 0;
+            *stored = stored_record::readStoredCalibration(*device);
+            return stored->read ? 1 : 0;
+        },
+        [this, screen, size, stored](int ready) {
+            if (!ready) {
+                logic_.showText(g_bDevExist ? kTextCheckConnection : kTextNoFrame);
+                return;
+            }
+            CalibrationRunSetup setup;
+            setup.width = size.width();
+            setup.height = size.height();
+            setup.sensorType = stored->sensorType;
+            setup.saveImages = calibration_images::enabledInSettings();
+            setup.hasStoredRecord = stored->hasFlag;
+            calibrationRunState().fastMode = 0;
+            keep(calibrationWin_, new CalibrationWin(device_, setup, scene_.get(), screen, this));
+        });
+}
+
+void Vireto::CheckButSlot()
+{
+    if (opening_ || !logic_.guard(true))
+        return;
+    keep(checkWin_,
+         new CalibrationCheckWin(device_, *jobs_, scene_.get(), touch_screen::chosen(), this));
+}
+
+void Vireto::SetButSlot()
+{
+    if (opening_ || !logic_.guard(true))
+        return;
+    SettingsDialog* window =
+        toolMode_ == 0 ? static_cast<SettingsDialog*>(new SingleSetWin(device_, *jobs_, this))
+                       : static_cast<SettingsDialog*>(new SetWin(device_, *jobs_, this));
+    keep(setWin_, window);
+    window->show();
+}
+
+void Vireto::KeyCalibrationButSlot()
+{
+    if (opening_ || !logic_.guard(false))
+        return;
+    Device* device = &device_;
+    openAfter(
+        [device] {
+            if (!SwitchMode(*device, CalibrationMode))
+                appContext().log.logf(
+                    "Key Calibration :Switch to calibration mode failed! g_isSwitchMode=%d\n",
+                    g_isSwitchMode.load());
+            return 1;
+        },
+        [this](int) {
+            keep(keyCalibrationWin_, new KeyCalibrationWin(device_, *jobs_, scene_.get(),
+                                                           touch_screen::chosen(), this));
+        });
+}
+
+void Vireto::KeyTestButSlot()
+{
+    if (opening_ || !logic_.guard(false))
+        return;
+    keep(keyTestWin_, new KeyTestWin(device_, scene_.get(), touch_screen::chosen(), this));
 }
 
 void Vireto::AboutButSlot()
@@ -587,6 +749,9 @@ void Vireto::closeEvent(QCloseEvent* event)
     }
     monitor_->stop();
     stopPanelWorkers();
+    // What the windows asked of the frame is done before it goes back to work mode.
+    closing_ = true;
+    jobs_->drain();
     logic_.closeConfirmed(imagePath_);
     event->accept();
 }

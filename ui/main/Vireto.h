@@ -12,7 +12,14 @@
 
 class AdjustScreenWin;
 class Button;
+class CalibrationCheckWin;
+class CalibrationWin;
 class DeviceArrivalWatcher;
+class DeviceJobQueue;
+class KeyCalibrationWin;
+class KeyTestWin;
+class SettingsDialog;
+class VirtualScene;
 class DeviceMonitorThread;
 class EngineeringPanel;
 class LanguagePanel;
@@ -40,6 +47,17 @@ public:
     const std::vector<Button*>& menuButtons() const { return menu_; }
     Button* testButton() const { return testButton_; }
     Button* resetButton() const { return resetButton_; }
+    Button* keyTestButton() const { return keyTestButton_; }
+    Button* checkButton() const { return checkButton_; }
+    DeviceJobQueue& jobs() { return *jobs_; }
+    // The secondary window last opened of each kind (nullptr before the first).
+    CalibrationWin* calibrationWin() const;
+    CalibrationCheckWin* checkWin() const;
+    SettingsDialog* setWin() const;
+    KeyCalibrationWin* keyCalibrationWin() const;
+    KeyTestWin* keyTestWin() const;
+    // A device operation to open a window is under way.
+    bool opening() const { return opening_; }
     QString statusText() const;
     int selectedButton() const { return selected_; }
     QPoint dragOffset() const { return dragOffset_; }
@@ -58,7 +76,13 @@ public:
 public slots:
     void FindHidDevice();
     void AdjustScreenButSlot();
+    void AlignmentButSlot();
     void AboutButSlot();
+    void SetButSlot();
+    void KeyCalibrationButSlot();
+    void KeyTestButSlot();
+    // The check on screen of the stored calibration.
+    void CheckButSlot();
     void TestButSlot();
     void ResetButSlot();
     void QuitButSlot();
@@ -95,7 +119,14 @@ private:
     void clearSelection() override;
     void startFirmwareWorker() override;
     void stopPanelWorkers() override;
+    void runDeviceJob(std::function<int()> work, std::function<void(int)> done) override;
 
+    // Runs the device steps before a window opens (off the GUI thread), then opens it:
+    // presses meanwhile are ignored.
+    void openAfter(std::function<int()> steps, std::function<void(int)> open);
+    // Deletes the earlier window of its kind, connects the new one and keeps it.
+    template <typename Window>
+    void keep(QPointer<Window>& slot, Window* window);
     void buildCommon();
     void buildMenu(const std::vector<MenuEntry>& entries, const QRect& area);
     void buildEngineeringPanels();
@@ -123,6 +154,8 @@ private:
     std::vector<std::pair<QLabel*, int>> labels_;    // labels with a text index
     Button* testButton_ = nullptr;
     Button* resetButton_ = nullptr;
+    Button* keyTestButton_ = nullptr;
+    Button* checkButton_ = nullptr;
     Button* updatePush_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* version_ = nullptr;
@@ -139,4 +172,12 @@ private:
     QString lastAbout_;
     std::unique_ptr<DeviceMonitorThread> monitor_;
     DeviceArrivalWatcher* arrival_ = nullptr;
+    std::unique_ptr<DeviceJobQueue> jobs_;
+    bool opening_ = false;
+    bool closing_ = false; // the window goes: nothing opens any more
+    QPointer<CalibrationWin> calibrationWin_;
+    QPointer<CalibrationCheckWin> checkWin_;
+    QPointer<SettingsDialog> setWin_;
+    QPointer<KeyCalibrationWin> keyCalibrationWin_;
+    QPointer<KeyTestWin> keyTestWin_;
 };

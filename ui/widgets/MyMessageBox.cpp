@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "app/TextIds.h"
+#include "ui/widgets/BandDrag.h"
 #include "ui/widgets/Button.h"
 
 #include <QKeyEvent>
@@ -12,8 +13,6 @@ namespace {
 
 int g_messageBoxResult = 0;
 bool g_messageBoxClosed = false;
-
-constexpr double kDragBandDivisor = 8.85;
 
 } // namespace
 
@@ -96,15 +95,19 @@ MyMessageBox::MyMessageBox(QWidget* parent, const QString& title, const QString&
         buttons_[static_cast<size_t>(i)]->setGeometry((w - total) / 2 + i * (bw + gap),
                                                       h - bh - h / 12, bw, bh);
 
-    for (QWidget* child : findChildren<QWidget*>())
-        child->installEventFilter(this);
+    drag_ = new BandDrag(this);
 }
 
 MyMessageBox::~MyMessageBox() = default;
 
 int MyMessageBox::dragBandHeight() const
 {
-    return static_cast<int>(height() / kDragBandDivisor);
+    return BandDrag::bandHeightOf(this);
+}
+
+QPoint MyMessageBox::dragOffset() const
+{
+    return drag_->offset();
 }
 
 QString MyMessageBox::messageText() const
@@ -183,33 +186,6 @@ void MyMessageBox::keyPressEvent(QKeyEvent* event)
     default:
         QDialog::keyPressEvent(event);
     }
-}
-
-void MyMessageBox::mousePressEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton && event->position().y() <= dragBandHeight())
-        dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
-}
-
-void MyMessageBox::mouseReleaseEvent(QMouseEvent* event)
-{
-    if (event->button() == Qt::LeftButton)
-        dragOffset_ = QPoint(-1, -1);
-}
-
-void MyMessageBox::mouseMoveEvent(QMouseEvent* event)
-{
-    if (dragOffset_ != QPoint(-1, -1))
-        move(event->globalPosition().toPoint() - dragOffset_);
-}
-
-bool MyMessageBox::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::MouseMove && dragOffset_ != QPoint(-1, -1)) {
-        move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - dragOffset_);
-        return false;
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void MyMessageBox::paintEvent(QPaintEvent*)

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class BandDrag;
 class Button;
 class QLabel;
 
@@ -31,7 +32,7 @@ public:
     int selectedButton() const { return selected_; }
     QString messageText() const;
     Button* button(int index) const; // 1..mode in keyboard order
-    QPoint dragOffset() const { return dragOffset_; }
+    QPoint dragOffset() const;
     // The height of the band that drags the box.
     int dragBandHeight() const;
 
@@ -43,10 +44,6 @@ public slots:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -56,7 +53,7 @@ private:
 
     int mode_;
     int selected_ = 0;
-    QPoint dragOffset_{-1, -1};
+    BandDrag* drag_ = nullptr;
     QLabel* title_ = nullptr;
     QLabel* message_ = nullptr;
     std::vector<Button*> buttons_; // keyboard order
