@@ -5,6 +5,7 @@
 #include "codec/ByteOrder.h"
 #include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
+#include "device/DeviceJobQueue.h"
 #include "imaging/SearchState.h"
 #include "imaging/StoredOptics.h"
 #include "transport/SimScene.h"
@@ -139,7 +140,9 @@ TEST_F(LevelingWindowTest, FullLevelingStoresTheTruthAndWritesTheRecordBack)
     EXPECT_EQ(codes, (std::vector<int>{1, 2}));
     EXPECT_EQ(transport->fromGuiThread, 0) << "device accesses on the GUI thread";
     EXPECT_EQ(main->statusText(), "Leveling completed!");
-    EXPECT_EQ(frame->mode(), WorkMode);
+    // The main window switches back off its own thread.
+    EXPECT_TRUE(
+        waitUntil([&] { return frame->mode() == WorkMode && main->jobs().pending() == 0; }));
 
     const std::vector<uint8_t> block = frame->readFlash(flash_map::kSensorBlock, 136);
     using namespace stored_optics;
