@@ -208,6 +208,8 @@ TEST_F(ViretoWindowTest, GetStatusAndClearOnTheEngineeringPanel)
     frame->setErrorCode(0xBEEF);
     auto w = open(2);
     w->FingerIntoButSlot();
+    EXPECT_TRUE(waitUntil([&] { return !w->logArea()->toPlainText().isEmpty(); }))
+        << "the frame's answer comes off the GUI thread";
     EXPECT_EQ(w->logArea()->toPlainText(), "GetStatus! g_ErrorCode = 0xbeef");
     EXPECT_TRUE(logText().contains("GetStatus! g_ErrorCode = 0xbeef\n"));
     w->ClearButSlot();
