@@ -44,9 +44,9 @@ std::optional<Access> prepare(const Fields& fields, bool write, QString& problem
     const auto address = parseHex(fields.address);
     const uint32_t largest = fields.sensor ? 0xFF : 0xFFFF;
     if (!address || *address > largest) {
-        problem = QStringLiteral("Reg Addr(HEX) \"%1\" is not a %2 register (0 to 0x%3)")
+        problem = QStringLiteral("Reg Addr(HEX) \"%1\" is not %2 register (0 to 0x%3)")
                       .arg(fields.address,
-                           QLatin1String(fields.sensor ? "sensor" : "FPGA"))
+                           QLatin1String(fields.sensor ? "a sensor" : "an FPGA"))
                       .arg(largest, 0, 16);
         return std::nullopt;
     }

@@ -407,7 +407,10 @@ void Vireto::showText(int textIndex)
 
 void Vireto::showStatusMessage(const QString& message)
 {
-    status_->setText(message);
+    if (message.isEmpty())
+        showStatusText(logic_.currentTextIndex());
+    else
+        status_->setText(message);
 }
 
 bool Vireto::toolsLocked() const

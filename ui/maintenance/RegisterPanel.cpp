@@ -88,10 +88,10 @@ void RegisterPanel::accessReported(int code)
     pending_.reset();
     updateButtons();
     emit logLine(result->logLine);
-    if (!result->status.isEmpty()) {
-        emit statusMessage(result->status);
+    // A failure's message, or none: the status line shows its text again.
+    emit statusMessage(result->status);
+    if (!result->status.isEmpty())
         return;
-    }
     address_->setText(register_panel::fieldText(result->address));
     value_->setText(register_panel::fieldText(result->value));
 }

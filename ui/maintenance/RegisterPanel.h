@@ -44,6 +44,7 @@ signals:
     void slaveToggled();
     void getStatusRequested();
     void logLine(const QString& line);
+    // Empty after a success: the window's own status text again.
     void statusMessage(const QString& message);
 
 public slots:
