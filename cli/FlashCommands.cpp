@@ -1,13 +1,15 @@
 #include "cli/Subcommands.h"
 
 #include "cli/ToolSession.h"
+#include "codec/FlashMap.h"
 #include "device/Device.h"
 #include "device/FlashArea.h"
-#include "codec/FlashMap.h"
+#include "maintenance/FlashTools.h"
 
 #include <QFile>
 
 #include <cstdio>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -19,6 +21,9 @@ constexpr const char* kUsage =
     "usage: vireto-cli flash read ADDR LEN FILE   read LEN bytes at ADDR into FILE (- = stdout)\n"
     "       vireto-cli flash write ADDR FILE      write FILE at ADDR and verify it\n"
     "       vireto-cli flash erase ADDR COUNT     erase COUNT 4 KB sectors from ADDR (aligned)\n"
+    "       vireto-cli flash dump FILE            the whole flash (131072 bytes) into FILE\n"
+    "       vireto-cli flash program FILE         the whole flash from FILE (exactly 131072\n"
+    "                                             bytes): each sector erased, written, read back\n"
     "Addresses are flash byte addresses 0..0x1FFFF; numbers take 0x-hex or decimal. Flash bits\n"
     "can only be cleared by a write: erase the sectors before writing new data. The frame is\n"
     "switched to calibration mode for the operation and back to work mode afterwards.";
@@ -145,6 +150,75 @@ int flashErase(Device& device, const QStringList& a)
     return session.end() ? kExitOk : kExitFailed;
 }
 
+// Sectors done, on one line of a terminal's stderr that is rewritten; nothing when
+// stderr goes to a file or a pipe.
+flash_tools::Progress sectorCounter(const char* what)
+{
+    if (!isatty(fileno(stderr)))
+        return {};
+    return [what](uint32_t sectors) {
+        std::fprintf(stderr, "\r%s: %u/%u sectors", what, sectors, flash_tools::kSectors);
+        if (sectors == flash_tools::kSectors)
+            std::fprintf(stderr, "\n");
+        return true;
+    };
+}
+
+int flashDump(const CliContext& context, const QStringList& a)
+{
+    if (a.size() != 1 || a[0].isEmpty())
+        return fail(kExitUsage, QStringLiteral("flash dump FILE: bad arguments (see --help)"));
+    Device* device = openFrame(context);
+    if (!device)
+        return kExitNoFrame;
+    ToolSession session(*device);
+    if (!session.begin())
+        return kExitFailed;
+    std::vector<uint8_t> image;
+    const flash_tools::Outcome outcome =
+        flash_tools::readAll(*device, image, sectorCounter("read"));
+    if (!outcome.ok) {
+        fail(kExitFailed,
+             QStringLiteral("flash dump failed: %1; no file was written").arg(outcome.failure));
+        return session.finish(kExitFailed);
+    }
+    QString error;
+    if (!writeOutputFile(a[0],
+                         QByteArray(reinterpret_cast<const char*>(image.data()),
+                                    static_cast<qsizetype>(image.size())),
+                         error)) {
+        fail(kExitFailed, error);
+        return session.finish(kExitFailed);
+    }
+    if (a[0] != QLatin1String("-"))
+        note(QStringLiteral("read the whole flash (%1 bytes) into %2").arg(image.size()).arg(a[0]));
+    return session.finish(kExitOk);
+}
+
+int flashProgram(const CliContext& context, const QStringList& a)
+{
+    if (a.size() != 1)
+        return fail(kExitUsage, QStringLiteral("flash program FILE: bad arguments (see --help)"));
+    QString problem;
+    const QByteArray image = flash_tools::loadImage(a[0], problem);
+    if (!problem.isEmpty())
+        return fail(kExitUsage, problem);
+    Device* device = openFrame(context);
+    if (!device)
+        return kExitNoFrame;
+    ToolSession session(*device);
+    if (!session.begin())
+        return kExitFailed;
+    const flash_tools::Outcome outcome =
+        flash_tools::programAll(*device, image, Side::Master, sectorCounter("program"));
+    if (!outcome.ok) {
+        fail(kExitFailed, QStringLiteral("flash program failed: %1").arg(outcome.failure));
+        return session.finish(kExitFailed);
+    }
+    note(QStringLiteral("programmed and verified the whole flash from %1").arg(a[0]));
+    return session.finish(kExitOk);
+}
+
 } // namespace
 
 int runFlash(const CliContext& context)
@@ -156,11 +230,15 @@ int runFlash(const CliContext& context)
     }
     const QString verb = args.first();
     const QStringList rest = args.mid(1);
+    if (verb == QLatin1String("dump"))
+        return flashDump(context, rest);
+    if (verb == QLatin1String("program"))
+        return flashProgram(context, rest);
     if (verb != QLatin1String("read") && verb != QLatin1String("write") &&
         verb != QLatin1String("erase"))
-        return fail(
-            kExitUsage,
-            QStringLiteral("unknown flash operation \"%1\" (read, write, erase)").arg(verb));
+        return fail(kExitUsage, QStringLiteral("unknown flash operation \"%1\" (read, write, "
+                                               "erase, dump, program)")
+                                    .arg(verb));
     Device* device = openFrame(context);
     if (!device)
         return kExitNoFrame;

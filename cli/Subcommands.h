@@ -18,3 +18,5 @@ int runTest(const CliContext& context);
 int runCalibrate(const CliContext& context);
 int runCalib(const CliContext& context);
 int runKeys(const CliContext& context);
+int runFpga(const CliContext& context);
+int runScript(const CliContext& context);

@@ -1,5 +1,6 @@
 #include "cli/Subcommands.h"
 
+#include "cli/FlashTestCommand.h"
 #include "cli/ToolSession.h"
 #include "device/Device.h"
 #include "imaging/DeviceSteps.h"
@@ -17,6 +18,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: vireto-cli test sensor-cable\n"
     "       vireto-cli test image|sensor [--passes N] [--dump PREFIX]\n"
+    "       vireto-cli test flash [--cycles N] [--skip PARTS] [--dump PREFIX] [--wait S]\n"
+    "flash: the factory flash test (vireto-cli test flash --help).\n"
     "sensor-cable: puts both sensors into their test pattern and checks eight pixels per\n"
     "  side through the pixel port; prints the broken data lines of each sensor cable.\n"
     "image: both sensors show their test pattern; every pass reads both pictures and\n"
@@ -181,6 +184,8 @@ int runEndurance(const CliContext& context, bool imageMode, uint32_t passes, con
 int runTest(const CliContext& context)
 {
     QStringList args = context.args;
+    if (!args.isEmpty() && args.first() == QLatin1String("flash"))
+        return runFlashTest(context, args.mid(1));
     if (wantsHelp(args) || args.isEmpty()) {
         std::puts(kUsage);
         return args.isEmpty() ? kExitUsage : kExitOk;
@@ -192,8 +197,9 @@ int runTest(const CliContext& context)
         return runSensorCable(context);
     }
     if (what != QLatin1String("image") && what != QLatin1String("sensor"))
-        return fail(kExitUsage,
-                    QStringLiteral("unknown test \"%1\" (sensor-cable, image, sensor)").arg(what));
+        return fail(
+            kExitUsage,
+            QStringLiteral("unknown test \"%1\" (sensor-cable, image, sensor, flash)").arg(what));
     uint32_t passes = kDefaultPasses;
     QString prefix = QStringLiteral("sensor-test_");
     while (!args.isEmpty()) {

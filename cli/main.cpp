@@ -18,16 +18,20 @@ constexpr const char* kUsage =
     "  status                      product ID, application or boot loader, mode, error code\n"
     "  mode work|calibration|save|reset\n"
     "  flash read ADDR LEN FILE    flash write ADDR FILE    flash erase ADDR COUNT\n"
+    "  flash dump FILE             flash program FILE   the whole 128 KB\n"
     "  reg read|write [--slave] [--sensor] ADDR [VALUE]\n"
     "  monitor [--codes N]         watch the frame come and go\n"
     "  config show|ensure          the configuration record\n"
     "  config set KEY=VALUE...     the settings window's OK, headless\n"
     "  devinfo show|write [--from FILE]   the device-information record\n"
     "  firmware update FILE        update the frame's firmware\n"
+    "  fpga download FILE          write an FPGA code file into both modules\n"
+    "  script run [--slave] FILE   run a register script\n"
     "  level [--save]              image-adjusting: start lines, optimum lines, end columns\n"
     "  find-column [--screen WxH]  axis-adjusting: start columns from the bottom corners\n"
     "  image grab PREFIX           both cameras' line images as PNG and raw dumps\n"
     "  test sensor-cable           test image|sensor [--passes N]\n"
+    "  test flash [--cycles N] [--skip PARTS]   the factory flash test\n"
     "  calibrate [--points 16|4] [--screen WxH]   touch calibration\n"
     "  calib show|verify [--points N]|delete|restore FILE   the stored calibration\n"
     "  keys calibrate|show         the shortcut keys\n"
@@ -64,7 +68,8 @@ int main(int argc, char* argv[])
         {QStringLiteral("level"), runLevel},         {QStringLiteral("find-column"), runFindColumn},
         {QStringLiteral("image"), runImage},         {QStringLiteral("test"), runTest},
         {QStringLiteral("calibrate"), runCalibrate}, {QStringLiteral("calib"), runCalib},
-        {QStringLiteral("keys"), runKeys},
+        {QStringLiteral("keys"), runKeys},           {QStringLiteral("fpga"), runFpga},
+        {QStringLiteral("script"), runScript},
     };
     const auto it = subcommands.find(args.first());
     if (it == subcommands.end())

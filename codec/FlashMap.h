@@ -9,6 +9,11 @@ namespace flash_map {
 constexpr uint32_t kFlashSize = 0x20000; // 128 KB
 constexpr uint32_t kSectorSize = 0x1000; // 4 KB
 
+// The FPGA code (configuration) of the camera modules: the first 16 sectors, below the
+// image descriptor. An FPGA download writes its file here from the first byte on.
+constexpr uint32_t kFpgaCode = 0x000000;
+constexpr uint32_t kFpgaCodeSize = 0x010000; // 64 KB
+
 constexpr uint32_t kImageDescriptor = 0x010000; // "AGPF" image descriptor (HInfo)
 constexpr uint32_t kImageDescriptorSize = 38;
 constexpr uint32_t kImageDescriptorRead = 60;

@@ -10,6 +10,8 @@
 // line handle it: reads in 4 KB requests, writes in 32-byte pieces checked by reading
 // them back, erases sector by sector. Each operation reports the bytes (or sectors)
 // done after every step to `progress`, which may end it early by returning false.
+// `side` names the module whose address word carries the requests; the flash commands
+// carry only the 24-bit address, so both reach the same flash.
 namespace flash_area {
 
 constexpr uint32_t kReadChunk = flash_map::kSectorSize;
@@ -30,12 +32,12 @@ struct Failure {
 
 // Reads length bytes at address into out.
 Failure read(Device& device, uint32_t address, uint32_t length, std::vector<uint8_t>& out,
-             const Progress& progress = {});
+             const Progress& progress = {}, Side side = Side::Master);
 // Writes the bytes at address (into erased flash) and reads them back.
 Failure writeVerified(Device& device, uint32_t address, const uint8_t* data, uint32_t length,
-                      const Progress& progress = {});
+                      const Progress& progress = {}, Side side = Side::Master);
 // Erases count 4 KB sectors from the sector at address.
 Failure eraseSectors(Device& device, uint32_t address, uint32_t count,
-                     const Progress& progress = {});
+                     const Progress& progress = {}, Side side = Side::Master);
 
 } // namespace flash_area

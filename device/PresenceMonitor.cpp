@@ -27,12 +27,27 @@ bool PresenceMachine::sleep(double ms)
     return !stop_;
 }
 
+// The firmware update moves the machine while a pass runs (to state 3 after the jump to
+// the boot loader, to 4 after the jump back). A pass only leaves the state it handled:
+// when another part has moved the machine meanwhile, that move stands.
+void PresenceMachine::moveTo(uint8_t state)
+{
+    uint8_t expected = handling_;
+    checkState.compare_exchange_strong(expected, state);
+}
+
+bool PresenceMachine::movedElsewhere() const
+{
+    return checkState != handling_;
+}
+
 bool PresenceMachine::runOnce()
 {
     if (stop_)
         return false;
     const bool engineering = variant_ == MonitorVariant::Engineering;
-    switch (checkState.load()) {
+    handling_ = checkState.load();
+    switch (handling_) {
     case DEVICE_CHECKING:
         return checking();
     case WAIT_BOOT_LOADER:
@@ -56,7 +71,7 @@ bool PresenceMachine::firstOpen()
     } else {
         openResult = 0;
     }
-    checkState = REPORT_OUTCOME;
+    moveTo(REPORT_OUTCOME);
     return true;
 }
 
@@ -66,16 +81,18 @@ bool PresenceMachine::checking()
         return false;
     const int checkDeviceValue = device_.transport().probe(productId_);
     LogSink& log = serviceLog();
+    if (movedElsewhere())
+        return true;
     if (checkDeviceValue == HidTransport::kProbeNotAFrame) {
         openResult = 0;
-        checkState = REPORT_OUTCOME;
+        moveTo(REPORT_OUTCOME);
         log.log("No hid device!(DEVICE_CHECKING:checkDeviceValue == 2)\n");
         return true;
     }
     if (checkDeviceValue == HidTransport::kProbeWrongCollection) {
         retryCount = 1;
         openResult = 2;
-        checkState = REPORT_OUTCOME;
+        moveTo(REPORT_OUTCOME);
         log.log("No hid device!(DEVICE_CHECKING:checkDeviceValue == 1)\n");
     } else {
         g_isDeviceCommunicate = 1;
@@ -88,7 +105,7 @@ bool PresenceMachine::checking()
     if (retryCount >= kConfirmProbes) {
         retryCount = 0;
         openResult = 1;
-        checkState = REPORT_OUTCOME;
+        moveTo(REPORT_OUTCOME);
         return true;
     }
     return sleep(kProbePeriodMs);
@@ -101,14 +118,14 @@ bool PresenceMachine::waitAfterJump(bool (*wanted)(uint16_t))
     retryCount = static_cast<uint8_t>(retryCount + 1);
     if (device_.transport().open(productId_) && wanted(productId_)) {
         openResult = 1;
-        checkState = REPORT_OUTCOME;
+        moveTo(REPORT_OUTCOME);
         return true;
     }
     if (!sleep(kJumpWaitMs))
         return false;
     if (retryCount >= kJumpWaitAttempts) {
         openResult = 0;
-        checkState = REPORT_OUTCOME;
+        moveTo(REPORT_OUTCOME);
     }
     return true;
 }
@@ -133,8 +150,10 @@ bool PresenceMachine::absent()
 {
     if (!sleep(kProbePeriodMs))
         return false;
+    if (movedElsewhere())
+        return true;
     if (device_.transport().open(productId_)) {
-        checkState = DEVICE_CHECKING;
+        moveTo(DEVICE_CHECKING);
         retryCount = 0;
         send_(kCodeCheckStarted);
         return true;
@@ -142,6 +161,9 @@ bool PresenceMachine::absent()
     if (variant_ == MonitorVariant::Engineering && updatePending) {
         if (!sleep(200.0))
             return false;
+        // An update that has just sent its jump waits in state 3: no code 3 for it.
+        if (movedElsewhere())
+            return true;
         g_bDevExist = 0;
         send_(kCodeAbsentDuringUpdate);
     }
@@ -152,7 +174,7 @@ bool PresenceMachine::report()
 {
     if (openResult == 1) {
         g_bDevExist = 1;
-        checkState = DEVICE_CHECKING;
+        moveTo(DEVICE_CHECKING);
         announced_ = true;
         serviceLog().logf("Open hid device success!PID:0x%04x\n", productId_);
         if (isApplicationProduct(productId_)) {
@@ -165,7 +187,7 @@ bool PresenceMachine::report()
         return true;
     }
     announced_ = false;
-    checkState = DEVICE_ABSENT;
+    moveTo(DEVICE_ABSENT);
     send_(kCodeNoFrame);
     return true;
 }

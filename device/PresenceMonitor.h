@@ -67,6 +67,9 @@ private:
     bool waitForApplication();
     bool absent();
     bool report();
+    // Leaves the state this pass handles, unless another part has moved the machine.
+    void moveTo(uint8_t state);
+    bool movedElsewhere() const;
 
     Device& device_;
     MonitorVariant variant_;
@@ -74,6 +77,7 @@ private:
     const std::atomic<int>& stop_;
     uint16_t productId_ = 0;
     bool announced_ = false;
+    uint8_t handling_ = FIRST_OPEN_TOOL; // the state of the current pass
 };
 
 // The monitor thread of a main window. Starting it runs the machine until the stop

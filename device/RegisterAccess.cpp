@@ -185,20 +185,21 @@ int RegisterAccess::BurstRead(const RegisterRequest& request)
     return 1;
 }
 
-int RegisterAccess::BurstWrite(const RegisterRequest& request)
+int RegisterAccess::BurstWrite(const RegisterRequest& request, qint64 fileOffset)
 {
     if (request.length == 0 || request.length > kBurstWriteMax)
         return refuse(QStringLiteral("burst write of %1 bytes: at most %2 per call")
                           .arg(request.length)
                           .arg(kBurstWriteMax));
     QFile file(request.fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly) || fileOffset < 0 || !file.seek(fileOffset))
         return refuse(QStringLiteral("cannot read %1").arg(request.fileName));
     const QByteArray bytes = file.read(request.length);
     if (bytes.size() != static_cast<qsizetype>(request.length))
-        return refuse(QStringLiteral("%1 holds fewer than %2 bytes")
+        return refuse(QStringLiteral("%1 holds fewer than %2 bytes from byte %3")
                           .arg(request.fileName)
-                          .arg(request.length));
+                          .arg(request.length)
+                          .arg(fileOffset));
     RegisterRequest write = request;
     write.data.assign(bytes.begin(), bytes.end());
     if (!writeBlock(write))

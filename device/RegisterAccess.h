@@ -79,10 +79,12 @@ public:
     // File-backed bursts. BurstRead reads request.length bytes (at most 640) and writes
     // them to request.fileName: a new file when the name differs from the previous
     // call's, appended otherwise. BurstWrite takes request.length bytes (at most 132)
-    // from the start of the file and writes them with the writeBlock rules. Longer
-    // lengths, missing files and short files are refused.
+    // from byte fileOffset of the file and writes them with the writeBlock rules. Longer
+    // lengths, missing files and files too short for the range are refused.
     int BurstRead(const RegisterRequest& request);
-    int BurstWrite(const RegisterRequest& request);
+    int BurstWrite(const RegisterRequest& request, qint64 fileOffset = 0);
+    // The next BurstRead creates its file anew, whatever its name (a new script run).
+    void forgetBurstFile() { lastBurstFile_.clear(); }
 
     // FPGA register access of the workflows (emitters, capture start, pixel port).
     int MsgFPGAPortWriteReg(Side side, uint16_t reg, uint8_t value);

@@ -14,13 +14,6 @@
 
 #include <cstring>
 
-std::atomic<int> g_UpdateProgress{0};
-
-void resetMaintenanceState()
-{
-    g_UpdateProgress = 0;
-}
-
 namespace {
 
 namespace aw = address_word;

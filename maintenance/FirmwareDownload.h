@@ -1,8 +1,9 @@
 #pragma once
 
+#include "codec/FirmwareImage.h"
 #include "device/Device.h"
 #include "device/WorkerThread.h"
-#include "codec/FirmwareImage.h"
+#include "maintenance/MaintenanceState.h"
 
 #include <atomic>
 #include <functional>
@@ -19,12 +20,6 @@ enum FirmwareCode {
 
 // Stream state of a download: which flag the next packet carries.
 enum StreamState { kStreamIdle = 0, kStreamFirst = 1, kStreamMiddle = 2, kStreamLast = 3 };
-
-// Progress shown by the update window's progress bar (1, 8, 24, 32, 48, 80).
-extern std::atomic<int> g_UpdateProgress;
-
-// Puts every process-wide value of the maintenance tools back as at program start.
-void resetMaintenanceState();
 
 // The transfer into a frame that runs its boot loader: part A on download stream A
 // followed by its image descriptor, part B on stream B followed by the new version

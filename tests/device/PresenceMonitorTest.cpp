@@ -159,6 +159,45 @@ TEST_F(PresenceMachineTest, AbsenceDuringAnUpdateIsCodeThreeInTheEngineeringMoni
     EXPECT_EQ(codes, std::vector<int>{kCodeNoFrame});
 }
 
+// The firmware update moves the machine while a pass looks at the frame, as when the
+// frame leaves the bus after the jump before the update has set state 3.
+class MovingTransport : public sim::SimTransport {
+public:
+    using SimTransport::SimTransport;
+    int probe(uint16_t& productId) override { return moved(SimTransport::probe(productId)); }
+    int open(uint16_t& productId) override { return moved(SimTransport::open(productId)); }
+    int moved(int result)
+    {
+        if (moveTo)
+            checkState = moveTo;
+        return result;
+    }
+    uint8_t moveTo = 0;
+};
+
+TEST_F(PresenceMachineTest, AMoveMadeDuringAPassStandsAndSilencesItsReport)
+{
+    auto owned = std::make_unique<MovingTransport>(frame);
+    MovingTransport& transport = *owned;
+    Device moving(std::move(owned));
+    PresenceMachine m(
+        moving, MonitorVariant::Engineering, [this](int c) { codes.push_back(c); }, stop);
+    run(m, 2);
+    frame->unplug();
+    transport.moveTo = WAIT_BOOT_LOADER;
+    run(m, 1); // the probe finds the frame gone, the update has moved on meanwhile
+    EXPECT_EQ(checkState, WAIT_BOOT_LOADER);
+
+    // In state 5 during an update, a move to state 3 silences code 3.
+    transport.moveTo = 0;
+    checkState = DEVICE_ABSENT;
+    updatePending = 1;
+    transport.moveTo = WAIT_BOOT_LOADER;
+    run(m, 1);
+    EXPECT_EQ(codes, std::vector<int>{kCodeReady}) << "no code 3, no code 15";
+    EXPECT_EQ(checkState, WAIT_BOOT_LOADER);
+}
+
 TEST_F(PresenceMachineTest, WaitingForTheBootLoaderAfterAJump)
 {
     PresenceMachine m = machine();

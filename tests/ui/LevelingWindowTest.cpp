@@ -22,21 +22,6 @@
 
 namespace {
 
-// The virtual frame's transport, counting the reports sent from the GUI thread while
-// watched: the windows leave every device access to their workers.
-class WatchedTransport : public sim::SimTransport {
-public:
-    using SimTransport::SimTransport;
-    int setFeature64(const uint8_t* report) override
-    {
-        if (watching && QThread::currentThread() == qApp->thread())
-            ++fromGuiThread;
-        return SimTransport::setFeature64(report);
-    }
-    std::atomic<bool> watching{false};
-    std::atomic<int> fromGuiThread{0};
-};
-
 // The operator of the find-column corners, in front of a frame without dirt or jitter,
 // so that what it touches is exactly the frame's truth.
 class CleanScene : public SimScene {

@@ -4,7 +4,6 @@
 #include "app/SettingsFile.h"
 #include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
-#include "maintenance/FirmwareUpdateSession.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ struct RecordingView : MainWindowView {
     void setUpdateButtonEnabled(bool e) override { updateEnabled = e; }
     void hideProgress() override { ++progressHidden; }
     void clearSelection() override { ++cleared; }
-    void startFirmwareWorker() override { ++workerStarts; }
+    void continueFirmwareUpdate() override { ++workerStarts; }
     void stopPanelWorkers() override { ++panelStops; }
     int last() const { return texts.empty() ? -1 : texts.back(); }
 };
@@ -70,7 +69,9 @@ TEST_F(MainWindowLogicTest, CodeThreeActsOnlyWhenTheFrameIsGone)
     g_bDevExist = 0;
     updatePending = 1;
     bootLoaderSeen = 1;
+    checkState = DEVICE_ABSENT;
     l.handleStatusCode(3);
+    EXPECT_EQ(checkState, FIRST_OPEN_TOOL) << "the monitor looks for the frame afresh";
     EXPECT_EQ(view.last(), 17);
     EXPECT_EQ(view.menuEnabled, 0);
     EXPECT_EQ(updatePending, 0);
@@ -108,28 +109,10 @@ TEST_F(MainWindowLogicTest, BootLoaderWithoutUpdateAsksForFirmware)
     EXPECT_EQ(view.workerStarts, 0);
 }
 
-struct SilentFirmwareView : FirmwareUpdateView {
-    std::vector<int> texts;
-    void showText(int t) override { texts.push_back(t); }
-    void showProgress(int) override {}
-    void hideProgress() override {}
-    void setToolsEnabled(bool) override {}
-};
-
 TEST_F(MainWindowLogicTest, BootLoaderDuringAnUpdateContinuesIt)
 {
-    SilentFirmwareView fwView;
-    FirmwareUpdateSession session(*device, fwView);
     MainWindowLogic l = logic(1);
-    l.setFirmwareSession(&session);
-    // A header whose entry 0 is present with 62 bytes at offset 84.
-    QByteArray file(84, '\0');
-    file[0] = 1;
-    file[2] = 84;
-    file[10] = 62;
-    home().write("fw.bin", file + QByteArray(62, 'x'));
-    ASSERT_EQ(session.prepare(home().file("fw.bin")), FirmwareUpdateSession::Next::WaitBootLoader);
-    EXPECT_EQ(updatePending, 1);
+    updatePending = 1;
     l.handleStatusCode(14);
     EXPECT_EQ(view.workerStarts, 1);
     EXPECT_EQ(bootLoaderSeen, 1);

@@ -11,8 +11,26 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QThread>
+
+#include <atomic>
 
 #include <gtest/gtest.h>
+
+// The virtual frame's transport, counting the reports sent from the GUI thread while
+// watched: the windows leave every device access to their workers.
+class WatchedTransport : public sim::SimTransport {
+public:
+    using SimTransport::SimTransport;
+    int setFeature64(const uint8_t* report) override
+    {
+        if (watching && QThread::currentThread() == qApp->thread())
+            ++fromGuiThread;
+        return SimTransport::setFeature64(report);
+    }
+    std::atomic<bool> watching{false};
+    std::atomic<int> fromGuiThread{0};
+};
 
 // Windows on the offscreen platform with the real skin, the frame harness's scratch
 // program folder as the current folder, and a virtual frame (not yet opened: the

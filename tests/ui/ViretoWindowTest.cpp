@@ -32,16 +32,15 @@ protected:
     }
 };
 
-TEST_F(ViretoWindowTest, FindsTheFrameAndEnablesWhatThisBuildOffers)
+TEST_F(ViretoWindowTest, FindsTheFrameAndEnablesEveryTile)
 {
     auto w = open(1);
     ASSERT_EQ(w->menuButtons().size(), 5u);
     EXPECT_EQ(w->menuButtons()[0]->caption(), "Leveling");
     EXPECT_EQ(w->menuButtons()[4]->caption(), "Versions");
     EXPECT_TRUE(w->menuButtons()[4]->isButtonEnabled());
-    for (int i : {0, 1, 2})
-        EXPECT_TRUE(w->menuButtons()[static_cast<size_t>(i)]->isButtonEnabled()) << i;
-    EXPECT_FALSE(w->menuButtons()[3]->isButtonEnabled()) << "its window is not in this build";
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_TRUE(w->menuButtons()[i]->isButtonEnabled()) << i;
     EXPECT_TRUE(logText().contains(") Vireto log start!\n"));
     EXPECT_TRUE(logText().contains(") ChooseToolEnable = 1;0\n"));
 }
@@ -209,6 +208,8 @@ TEST_F(ViretoWindowTest, GetStatusAndClearOnTheEngineeringPanel)
     frame->setErrorCode(0xBEEF);
     auto w = open(2);
     w->FingerIntoButSlot();
+    EXPECT_TRUE(waitUntil([&] { return !w->logArea()->toPlainText().isEmpty(); }))
+        << "the frame's answer comes off the GUI thread";
     EXPECT_EQ(w->logArea()->toPlainText(), "GetStatus! g_ErrorCode = 0xbeef");
     EXPECT_TRUE(logText().contains("GetStatus! g_ErrorCode = 0xbeef\n"));
     w->ClearButSlot();

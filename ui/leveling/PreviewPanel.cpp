@@ -158,12 +158,15 @@ bool PreviewPanel::startPreview()
 void PreviewPanel::stopPreview()
 {
     state_.previewSwitch = 0;
+    const bool ran = worker_ != nullptr;
     if (worker_) {
         worker_->stopWorker();
         worker_.reset();
     }
     buffers_.reset();
     setButtonText(preview_, kTextPreview);
+    if (ran)
+        emit previewEnded();
 }
 
 bool PreviewPanel::deferToFrameEnd(std::function<int()> access)

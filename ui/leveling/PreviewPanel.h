@@ -44,6 +44,8 @@ signals:
     void previewRequested();
     // A deferred access reported a code.
     void accessReported(int code);
+    // The preview worker has ended: a deferred access it did not run never will.
+    void previewEnded();
 
 private slots:
     void recvData(int code);

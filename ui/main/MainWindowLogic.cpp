@@ -9,7 +9,6 @@
 #include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
 #include "device/StatusCheck.h"
-#include "maintenance/FirmwareUpdateSession.h"
 
 #include <algorithm>
 #include <map>
@@ -87,7 +86,7 @@ void MainWindowLogic::switchModeInBackground(uint8_t mode, std::function<void(in
         });
 }
 
-bool MainWindowLogic::guard(bool requiresCommunication)
+bool MainWindowLogic::frameUsable(bool requiresCommunication)
 {
     if (requiresCommunication && !g_isDeviceCommunicate) {
         showText(kTextCheckConnection);
@@ -97,6 +96,13 @@ bool MainWindowLogic::guard(bool requiresCommunication)
         handleStatusCode(kShowNoFrame);
         return false;
     }
+    return true;
+}
+
+bool MainWindowLogic::guard(bool requiresCommunication)
+{
+    if (!frameUsable(requiresCommunication))
+        return false;
     if (toolMode_ == 2)
         view_.stopPanelWorkers();
     return true;
@@ -204,10 +210,13 @@ void MainWindowLogic::onWindowClosed(int)
     });
 }
 
+// The frame stayed away during a firmware update: the update is abandoned and the
+// monitor looks for the frame afresh.
 void MainWindowLogic::onAbsentDuringUpdate(int)
 {
     if (!g_bDevExist) {
         delay::wait(200.0);
+        checkState = FIRST_OPEN_TOOL;
         frameGone(false);
     }
 }
@@ -258,8 +267,7 @@ void MainWindowLogic::onBootLoader(int)
 {
     bootLoaderSeen = 1;
     if (updatePending) {
-        if (firmware_ && firmware_->bootLoaderFound() == FirmwareUpdateSession::Next::StartWorker)
-            view_.startFirmwareWorker();
+        view_.continueFirmwareUpdate();
     } else {
         showText(kTextNotReady);
         view_.clearSelection();
@@ -347,11 +355,9 @@ QString MainWindowLogic::aboutText()
     return text;
 }
 
-QString MainWindowLogic::getStatus()
+QString MainWindowLogic::statusLine(Device& device)
 {
-    if (!guard(true))
-        return QString();
-    TestCommunication(device_);
+    TestCommunication(device);
     const QByteArray line = QByteArray("GetStatus! g_ErrorCode = 0x") +
                             QByteArray::number(g_ErrorCode.load(), 16) + "\n";
     appContext().log.log(line.constData());

@@ -9,8 +9,6 @@
 #include <atomic>
 #include <functional>
 
-class FirmwareUpdateSession;
-
 // Settings read when a frame is ready (code 13), used after leveling.
 extern std::atomic<int> g_WriteDeviceInfo;
 extern std::atomic<int> g_AmendDeviceInfo;
@@ -47,8 +45,9 @@ public:
     virtual void setUpdateButtonEnabled(bool enabled) = 0;
     virtual void hideProgress() = 0;
     virtual void clearSelection() = 0;
-    // A firmware update continues in the boot loader: start its worker.
-    virtual void startFirmwareWorker() = 0;
+    // The frame came back in its boot loader during a firmware update: the update goes
+    // on (its boot-loader step, then its worker).
+    virtual void continueFirmwareUpdate() = 0;
     // Stops the engineering panels' workers (preview, FPGA download, script).
     virtual void stopPanelWorkers() = 0;
     // Runs device work off the GUI thread (the window's job queue) and hands its result
@@ -71,6 +70,9 @@ public:
     // Guard in front of a device function. requiresCommunication: Reset, Set,
     // Calibrate and the engineering panels first need a frame that answers.
     bool guard(bool requiresCommunication);
+    // The guard's checks of the frame, without stopping the panels' workers (the
+    // register panel works beside the raw preview).
+    bool frameUsable(bool requiresCommunication);
 
     // recvShowData(int) of the engineering window.
     void handleStatusCode(int code);
@@ -81,9 +83,10 @@ public:
     int reset();
     // AboutButSlot(): the about text, empty when the guard or the switch refused.
     QString aboutText();
-    // FingerIntoButSlot() (GetStatus): asks the frame for its status and returns the
-    // line for the log area (also logged), empty when the guard refused.
-    QString getStatus();
+    // FingerIntoButSlot() (GetStatus): the guard, then statusLine() off the GUI thread.
+    // Asks the frame for its status (this takes seconds) and returns the line for the
+    // log area, also written to the log.
+    static QString statusLine(Device& device);
 
     enum class CloseStep { CloseNow, RefuseUpdating, Ask };
     // What closeEvent does first.
@@ -94,8 +97,6 @@ public:
     // Closing without a usable frame: only the end line.
     void closeWithoutFrame();
 
-    // The firmware update under way, if any (its code-14 step continues it).
-    void setFirmwareSession(FirmwareUpdateSession* session) { firmware_ = session; }
     // The run type of the last calibration (1 = 4-point), for code 9.
     void setFastModeSource(std::function<int()> source) { fastMode_ = std::move(source); }
 
@@ -131,6 +132,5 @@ private:
     MainWindowView& view_;
     int toolMode_;
     int currentText_ = 0;
-    FirmwareUpdateSession* firmware_ = nullptr;
     std::function<int()> fastMode_ = [] { return 0; };
 };

@@ -12,6 +12,8 @@
 #include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
 #include "imaging/LineImages.h"
+#include "maintenance/FirmwareUpdateRunner.h"
+#include "maintenance/MaintenanceState.h"
 #include "transport/VirtualScene.h"
 #include "ui/calibration/CalibrationCheckWin.h"
 #include "ui/calibration/CalibrationWin.h"
@@ -21,6 +23,7 @@
 #include "ui/leveling/PreviewPanel.h"
 #include "ui/main/LanguagePanel.h"
 #include "ui/main/LogPanel.h"
+#include "ui/maintenance/FirmwareFileChoice.h"
 #include "ui/maintenance/FirmwarePanel.h"
 #include "ui/maintenance/FlashPanel.h"
 #include "ui/maintenance/FpgaDownloadPanel.h"
@@ -29,6 +32,7 @@
 #include "ui/settings/SetWin.h"
 #include "ui/settings/SingleSetWin.h"
 #include "ui/widgets/Button.h"
+#include "ui/widgets/FileChoice.h"
 #include "ui/widgets/MyMessageBox.h"
 #include "ui/widgets/SkinnedParts.h"
 #include "ui/widgets/TouchScreen.h"
@@ -37,6 +41,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPainter>
+#include <QProgressBar>
 #include <QScreen>
 #include <QTextEdit>
 
@@ -57,7 +62,10 @@ const char* const kPanelStyle =
     " border: 1px solid rgb(120,160,200); border-radius: 4px; padding: 2px 6px; }"
     " QCheckBox { color: rgb(225,236,248); }"
     " QLineEdit:disabled, QComboBox:disabled { background: rgba(255,255,255,120); color: "
-    "rgb(90,100,110); }";
+    "rgb(90,100,110); }"
+    " QProgressBar { background: rgba(255,255,255,60); border: 1px solid rgb(120,160,200);"
+    " border-radius: 4px; color: rgb(255,255,255); text-align: center; }"
+    " QProgressBar::chunk { background: rgb(64,160,230); border-radius: 3px; }";
 
 } // namespace
 
@@ -87,6 +95,13 @@ Vireto::Vireto(Device& device, std::shared_ptr<VirtualScene> scene, QWidget* par
     setAttribute(Qt::WA_TranslucentBackground); // the skin's rounded corners
     setStyleSheet(QString::fromLatin1(kPanelStyle));
 
+    firmware_ =
+        std::make_unique<FirmwareUpdateRunner>(device_, static_cast<FirmwareUpdateView&>(*this));
+    // The update stores the image it wrote; closing must not put the old one back.
+    connect(firmware_.get(), &FirmwareUpdateRunner::stateChanged, this, [this] {
+        imagePath_ = SettingsFile::vireto().readText(QStringLiteral("ImagePath"),
+                                                     QStringLiteral("imagePath"), imagePath_);
+    });
     buildCommon();
     const std::vector<MenuEntry> entries = menuEntries();
     if (panels) {
@@ -122,6 +137,7 @@ Vireto::~Vireto()
     delete adjustScreen_.data();
     if (monitor_)
         monitor_->stop();
+    firmware_.reset();
 }
 
 QRect Vireto::scaled(int x, int y, int w, int h) const
@@ -205,7 +221,15 @@ void Vireto::buildCommon()
     if (toolMode_ == 5) {
         updatePush_ = makeButton(kTextUpdateTitle, scaled((right - 200) / 2, 520, 200, 48), false);
         updatePush_->setButtonEnabled(false);
+        connect(updatePush_, &Button::clicked, this, &Vireto::FirmwareUpdate);
     }
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("updateProgress"));
+    progress_->setRange(0, 100);
+    progress_->setFont(app.skin.text.font());
+    progress_->setGeometry(panels ? scaled(24, bottom - 96, right - 48, 20)
+                                  : scaled(120, 424, right - 240, 20));
+    progress_->hide();
 
     auto* maker = new QLabel(this);
     maker->setFont(app.skin.text.font());
@@ -241,8 +265,10 @@ std::vector<Vireto::MenuEntry> Vireto::menuEntries() const
         {"MP_calibration.png", "MP_calibration1.png", "MP_calibration2.png", "MP_calibration3.png"},
         true,
         &Vireto::AlignmentButSlot};
-    const MenuEntry update{
-        5, {"update.png", "update1.png", "update2.png", "update3.png"}, false, nullptr};
+    const MenuEntry update{5,
+                           {"update.png", "update1.png", "update2.png", "update3.png"},
+                           true,
+                           &Vireto::FirmwareUpdateButSlot};
     const MenuEntry versions{
         3, {"about.png", "about1.png", "about2.png", "about3.png"}, true, &Vireto::AboutButSlot};
     const MenuEntry shortcuts{
@@ -289,18 +315,48 @@ void Vireto::buildEngineeringPanels()
 {
     // Left column: downloads, scripts, the raw preview; right column: registers, flash,
     // firmware, language and the log area.
+    auto defer = [this](std::function<int()> access) {
+        return deferRegisterAccess(std::move(access));
+    };
     panels_ = {
-        new FpgaDownloadPanel(this, QRect(24, 298, 612, 40), scale_),
-        new ScriptPanel(this, QRect(24, 348, 612, 40), scale_),
+        fpga_ = new FpgaDownloadPanel(this, QRect(24, 298, 612, 40), scale_, device_),
+        script_ = new ScriptPanel(this, QRect(24, 348, 612, 40), scale_, device_),
         previewPanel_ = new PreviewPanel(this, QRect(24, 402, 612, 322), scale_, device_),
-        new RegisterPanel(this, QRect(672, 300, 610, 86), scale_),
-        new FlashPanel(this, QRect(672, 402, 602, 40), scale_),
-        new FirmwarePanel(this, QRect(672, 452, 602, 40), scale_),
+        register_ = new RegisterPanel(this, QRect(672, 300, 610, 86), scale_, device_, defer),
+        flash_ = new FlashPanel(this, QRect(672, 402, 602, 40), scale_, device_),
+        firmwarePanel_ = new FirmwarePanel(this, QRect(672, 452, 602, 40), scale_),
         languagePanel_ = new LanguagePanel(this, QRect(672, 506, 380, 36), scale_),
         logPanel_ = new LogPanel(this, QRect(672, 558, 602, 214), scale_),
     };
-    connect(static_cast<RegisterPanel*>(panels_[3]), &RegisterPanel::getStatusRequested, this,
-            &Vireto::FingerIntoButSlot);
+    connect(register_, &RegisterPanel::getStatusRequested, this, &Vireto::FingerIntoButSlot);
+    connect(register_, &RegisterPanel::writeRequested, this, &Vireto::WriteButSlot);
+    connect(register_, &RegisterPanel::readRequested, this, &Vireto::ReadButSlot);
+    connect(register_, &RegisterPanel::slaveToggled, this, &Vireto::SlaveCButSlot);
+    connect(register_, &RegisterPanel::logLine, logPanel_, &LogPanel::append);
+    connect(register_, &RegisterPanel::statusMessage, this, &Vireto::showStatusMessage);
+    connect(previewPanel_, &PreviewPanel::accessReported, register_,
+            &RegisterPanel::accessReported);
+    connect(previewPanel_, &PreviewPanel::previewEnded, register_, &RegisterPanel::previewEnded);
+    connect(fpga_, &FpgaDownloadPanel::browseRequested, this, &Vireto::FPGAbrowseButSlot);
+    connect(fpga_, &FpgaDownloadPanel::actionRequested, this, &Vireto::DownloadButSlot);
+    connect(script_, &ScriptPanel::browseRequested, this, &Vireto::ScriptBrowseButSlot);
+    connect(script_, &ScriptPanel::actionRequested, this, &Vireto::RunScriptButSlot);
+    for (PathActionPanel* panel :
+         {static_cast<PathActionPanel*>(fpga_), static_cast<PathActionPanel*>(script_)})
+        connect(panel, &PathActionPanel::logLines, this, [this](const QStringList& lines) {
+            for (const QString& line : lines)
+                logPanel_->append(line);
+        });
+    connect(flash_, &FlashPanel::eraseRequested, this, &Vireto::EraseFlashSlot);
+    connect(flash_, &FlashPanel::readRequested, this, &Vireto::ReadFlashSlot);
+    connect(flash_, &FlashPanel::writeRequested, this, &Vireto::WriteFlashSlot);
+    connect(flash_, &FlashPanel::statusMessage, this, &Vireto::showStatusMessage);
+    connect(flash_, &FlashPanel::operationFinished, this,
+            [this](FlashPanel::Operation operation, bool ok, bool workMode) {
+                flashFinished(static_cast<int>(operation), ok, workMode);
+            });
+    connect(firmwarePanel_, &FirmwarePanel::browseRequested, this, &Vireto::BrowseButSlot);
+    connect(firmwarePanel_, &FirmwarePanel::updateRequested, this, &Vireto::FirmwareUpdate);
     connect(languagePanel_, &LanguagePanel::languageChosen, this, &Vireto::LanguageCBoxSlot);
     connect(previewPanel_, &PreviewPanel::previewRequested, this, &Vireto::PreviewButSlot);
 }
@@ -377,24 +433,82 @@ void Vireto::showStatusText(int textIndex)
 void Vireto::setMenuButtonsEnabled(bool enabled)
 {
     for (size_t i = 0; i < menu_.size(); ++i)
-        menu_[i]->setButtonEnabled(enabled && menuAvailable_[i]);
+        menu_[i]->setButtonEnabled(enabled && menuAvailable_[i] && !toolsLocked());
 }
 
-void Vireto::setUpdateButtonEnabled(bool)
+void Vireto::setUpdateButtonEnabled(bool enabled)
 {
-    // The update station's push button needs the firmware window; it stays disabled.
     if (updatePush_)
-        updatePush_->setButtonEnabled(false);
+        updatePush_->setButtonEnabled(enabled && !toolsLocked());
 }
 
-void Vireto::hideProgress() {}
+void Vireto::hideProgress()
+{
+    progress_->hide();
+}
+
+void Vireto::showProgress(int value)
+{
+    progress_->setValue(value);
+    progress_->show();
+}
+
+void Vireto::showText(int textIndex)
+{
+    logic_.showText(textIndex);
+}
+
+void Vireto::showStatusMessage(const QString& message)
+{
+    if (message.isEmpty())
+        showStatusText(logic_.currentTextIndex());
+    else
+        status_->setText(message);
+}
+
+bool Vireto::toolsLocked() const
+{
+    return flashLock_ || updateLock_ || firmware_->busy();
+}
+
+void Vireto::setToolsEnabled(bool enabled)
+{
+    updateLock_ = !enabled;
+    applyToolLock();
+}
+
+void Vireto::applyToolLock()
+{
+    const bool free = !toolsLocked();
+    // The user and production menus follow the frame (codes 13 and 15); a lock only
+    // takes them away for its time.
+    if (toolMode_ == 2 || !free || g_bDevExist)
+        setMenuButtonsEnabled(free);
+    testButton_->setButtonEnabled(free);
+    resetButton_->setButtonEnabled(free);
+    setUpdateButtonEnabled(free && g_bDevExist);
+    for (EngineeringPanel* panel : panels_)
+        if (panel != logPanel_ && panel != languagePanel_)
+            panel->setToolsEnabled(free);
+}
+
+void Vireto::releaseUpdateLock()
+{
+    if (updateLock_ && !firmware_->busy()) {
+        updateLock_ = false;
+        applyToolLock();
+    }
+}
 
 void Vireto::clearSelection()
 {
     select(0);
 }
 
-void Vireto::startFirmwareWorker() {}
+void Vireto::continueFirmwareUpdate()
+{
+    firmware_->bootLoaderFound();
+}
 
 void Vireto::stopPanelWorkers()
 {
@@ -438,12 +552,15 @@ void Vireto::FindHidDevice()
 void Vireto::recvShowData(int code)
 {
     logic_.handleStatusCode(code); // codes it does not know are ignored
+    if (code == kShowAbsentDuringUpdate || code == kShowReady || code == kShowNoFrame)
+        releaseUpdateLock();
 }
 
 void Vireto::AdjustScreenButSlot()
 {
     // One leveling at a time: its worker owns the frame while its window is open.
-    if (preparing_ || (adjustScreen_ && adjustScreen_->isVisible()) || !logic_.guard(false))
+    if (preparing_ || toolsLocked() || (adjustScreen_ && adjustScreen_->isVisible()) ||
+        !logic_.guard(false))
         return;
     // Calibration mode, the search bounds and the configuration record, off this thread;
     // further presses wait for the outcome.
@@ -478,7 +595,7 @@ void Vireto::AdjustScreenButSlot()
 
 void Vireto::PreviewButSlot()
 {
-    if (!previewPanel_ || preparing_)
+    if (!previewPanel_ || preparing_ || toolsLocked())
         return;
     if (previewPanel_->previewRunning()) {
         previewPanel_->stopPreview();
@@ -593,6 +710,8 @@ void Vireto::KeyTestButSlot()
 
 void Vireto::AboutButSlot()
 {
+    if (toolsLocked())
+        return;
     const QString text = logic_.aboutText();
     if (text.isEmpty())
         return;
@@ -603,12 +722,14 @@ void Vireto::AboutButSlot()
 
 void Vireto::TestButSlot()
 {
-    logic_.equipmentTest();
+    if (!toolsLocked())
+        logic_.equipmentTest();
 }
 
 void Vireto::ResetButSlot()
 {
-    logic_.reset();
+    if (!toolsLocked())
+        logic_.reset();
 }
 
 void Vireto::QuitButSlot()
@@ -629,9 +750,192 @@ void Vireto::ClearButSlot()
 
 void Vireto::FingerIntoButSlot()
 {
-    const QString line = logic_.getStatus();
-    if (!line.isEmpty() && logPanel_)
-        logPanel_->append(line);
+    // The frame is given seconds to answer: the window goes on meanwhile.
+    if (statusRunning_ || !toolGuard())
+        return;
+    statusRunning_ = true;
+    Device* device = &device_;
+    auto line = std::make_shared<QString>();
+    auto* job = new DeviceJob(
+        [device, line] {
+            *line = MainWindowLogic::statusLine(*device);
+            return 1;
+        },
+        this);
+    connect(job, &DeviceJob::sendData, this, [this, line](int) {
+        statusRunning_ = false;
+        if (logPanel_)
+            logPanel_->append(*line);
+    });
+    job->startJob();
+}
+
+bool Vireto::toolGuard()
+{
+    return !toolsLocked() && !preparing_ && logic_.guard(true);
+}
+
+// --- Firmware update ----------------------------------------------------------------
+
+void Vireto::FirmwareUpdateButSlot()
+{
+    if (toolsLocked() || firmware_->busy() || !logic_.guard(false))
+        return;
+    chosenImage_.clear();
+    const QString lastImage =
+        SettingsFile::vireto().readText(QStringLiteral("ImagePath"), QStringLiteral("imagePath"));
+    const QString path = chooseFirmwareImage(this, lastImage);
+    if (path.isEmpty())
+        return;
+    chosenImage_ = path;
+    if (firmwarePanel_)
+        firmwarePanel_->setPath(path);
+    FirmwareUpdate();
+}
+
+void Vireto::BrowseButSlot()
+{
+    const QString path = file_choice::choose(this, file_choice::Purpose::Open,
+                                             QString::fromLatin1(file_choice::kBinFilter));
+    if (path.isEmpty())
+        return;
+    chosenImage_ = path;
+    if (firmwarePanel_)
+        firmwarePanel_->setPath(path);
+}
+
+void Vireto::FirmwareUpdate()
+{
+    if (toolsLocked() || firmware_->busy() || !logic_.guard(false))
+        return;
+    firmware_->start(chosenImage_);
+}
+
+// --- FPGA download and scripts --------------------------------------------------------
+
+void Vireto::FPGAbrowseButSlot()
+{
+    if (fpga_)
+        fpga_->browse();
+}
+
+void Vireto::DownloadButSlot()
+{
+    if (fpga_ && !fpga_->running() && toolGuard())
+        fpga_->startDownload();
+}
+
+void Vireto::ScriptBrowseButSlot()
+{
+    if (script_)
+        script_->browse();
+}
+
+void Vireto::RunScriptButSlot()
+{
+    if (script_ && !script_->running() && toolGuard())
+        script_->startScript();
+}
+
+// --- Register panel -----------------------------------------------------------------
+
+void Vireto::WriteButSlot()
+{
+    // The register panel works beside the preview, but not beside another tool's worker.
+    if (!register_ || toolsLocked() || !logic_.frameUsable(true))
+        return;
+    if (fpga_->running() || script_->running()) {
+        showStatusMessage(QStringLiteral("Wait for the FPGA download or the script to end"));
+        return;
+    }
+    register_->startAccess(true);
+}
+
+void Vireto::ReadButSlot()
+{
+    if (!register_ || toolsLocked() || !logic_.frameUsable(true))
+        return;
+    if (fpga_->running() || script_->running()) {
+        showStatusMessage(QStringLiteral("Wait for the FPGA download or the script to end"));
+        return;
+    }
+    register_->startAccess(false);
+}
+
+void Vireto::SlaveCButSlot()
+{
+    if (register_)
+        register_->applySlaveBox();
+}
+
+// --- Flash tools --------------------------------------------------------------------
+
+void Vireto::EraseFlashSlot()
+{
+    if (!flash_ || !toolGuard())
+        return;
+    if (flash_->start(FlashPanel::Operation::Erase, {}, {},
+                      g_useSlave ? Side::Slave : Side::Master)) {
+        flashLock_ = true;
+        applyToolLock();
+    }
+}
+
+void Vireto::ReadFlashSlot()
+{
+    if (!flash_ || toolsLocked())
+        return;
+    const QString path = file_choice::choose(this, file_choice::Purpose::Save,
+                                             QString::fromLatin1(file_choice::kBinFilter));
+    if (path.isEmpty() || !toolGuard())
+        return;
+    if (flash_->start(FlashPanel::Operation::Read, path, {}, Side::Master)) {
+        flashLock_ = true;
+        applyToolLock();
+    }
+}
+
+void Vireto::WriteFlashSlot()
+{
+    if (!flash_ || toolsLocked())
+        return;
+    const QString path = file_choice::choose(this, file_choice::Purpose::Open,
+                                             QString::fromLatin1(file_choice::kBinFilter));
+    if (path.isEmpty())
+        return;
+    // The file is checked before anything changes.
+    QString problem;
+    const QByteArray image = flash_tools::loadImage(path, problem);
+    if (!problem.isEmpty()) {
+        showStatusMessage(QStringLiteral("Write Flash: ") + problem);
+        logPanel_->append(QStringLiteral("Write Flash: ") + problem);
+        return;
+    }
+    if (!toolGuard())
+        return;
+    if (flash_->start(FlashPanel::Operation::Write, path, image,
+                      g_useSlave ? Side::Slave : Side::Master)) {
+        flashLock_ = true;
+        applyToolLock();
+    }
+}
+
+void Vireto::flashFinished(int operation, bool ok, bool workMode)
+{
+    flashLock_ = false;
+    applyToolLock();
+    logPanel_->append(statusText());
+    if (!g_bDevExist) {
+        logic_.handleStatusCode(kShowNoFrame);
+        return;
+    }
+    if (!workMode)
+        logic_.showText(kTextCheckConnection);
+    if (ok && operation == static_cast<int>(FlashPanel::Operation::Read)) {
+        MyMessageBox box(this, appContext().text(kTextReadFlash),
+                         QStringLiteral("Read Flash Complete......"), 1, {QStringLiteral("OK")});
+        box.run();
+    }
 }
 
 void Vireto::LanguageCBoxSlot(int index)
@@ -749,6 +1053,7 @@ void Vireto::closeEvent(QCloseEvent* event)
     }
     monitor_->stop();
     stopPanelWorkers();
+    firmware_->stop();
     // What the windows asked of the frame is done before it goes back to work mode.
     closing_ = true;
     jobs_->drain();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "maintenance/FirmwareUpdateSession.h"
 #include "ui/main/MainWindowLogic.h"
 
 #include <QDialog>
@@ -22,18 +23,26 @@ class SettingsDialog;
 class VirtualScene;
 class DeviceMonitorThread;
 class EngineeringPanel;
+class FirmwarePanel;
+class FirmwareUpdateRunner;
+class FlashPanel;
+class FpgaDownloadPanel;
 class LanguagePanel;
 class LogPanel;
 class PreviewPanel;
 class QComboBox;
 class QLabel;
+class QProgressBar;
 class QTextEdit;
+class RegisterPanel;
+class ScriptPanel;
 class VirtualScene;
 
 // The engineering edition's main window: the operator's home. Its layout depends on the
 // tool mode: 0 user menu, 1 production menu, 2 engineering panels, 5 update station.
-// Device work and the meaning of the status codes live in MainWindowLogic.
-class Vireto : public QDialog, private MainWindowView {
+// Device work and the meaning of the status codes live in MainWindowLogic; the firmware
+// update runs in FirmwareUpdateRunner, the maintenance tools in their panels' workers.
+class Vireto : public QDialog, private MainWindowView, private FirmwareUpdateView {
     Q_OBJECT
 public:
     // scene: the virtual frame's scene (the workflows that need an operator place one),
@@ -68,6 +77,16 @@ public:
     const QString& lastAboutText() const { return lastAbout_; }
     AdjustScreenWin* adjustScreenWindow() const;
     PreviewPanel* previewPanel() const { return previewPanel_; }
+    FpgaDownloadPanel* fpgaPanel() const { return fpga_; }
+    ScriptPanel* scriptPanel() const { return script_; }
+    RegisterPanel* registerPanel() const { return register_; }
+    FlashPanel* flashPanel() const { return flash_; }
+    FirmwarePanel* firmwarePanel() const { return firmwarePanel_; }
+    QProgressBar* progressBar() const { return progress_; }
+    Button* updatePushButton() const { return updatePush_; }
+    FirmwareUpdateRunner& firmwareRunner() { return *firmware_; }
+    // A flash operation or a firmware update owns the frame: the other tools wait.
+    bool toolsLocked() const;
     // The register panel's way to reach the frame while the raw preview runs: the access
     // runs on the preview worker between two frames (see PreviewPanel). False when no
     // preview runs; the caller then runs the access itself.
@@ -92,6 +111,23 @@ public slots:
     void PreviewButSlot();
     void ClearButSlot();
     void FingerIntoButSlot();
+    // Firmware update: choose and confirm, browse (engineering panel), update.
+    void FirmwareUpdateButSlot();
+    void BrowseButSlot();
+    void FirmwareUpdate();
+    // FPGA download and scripts.
+    void FPGAbrowseButSlot();
+    void DownloadButSlot();
+    void ScriptBrowseButSlot();
+    void RunScriptButSlot();
+    // Register panel.
+    void WriteButSlot();
+    void ReadButSlot();
+    void SlaveCButSlot();
+    // Flash tools.
+    void EraseFlashSlot();
+    void ReadFlashSlot();
+    void WriteFlashSlot();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -117,7 +153,7 @@ private:
     void setUpdateButtonEnabled(bool enabled) override;
     void hideProgress() override;
     void clearSelection() override;
-    void startFirmwareWorker() override;
+    void continueFirmwareUpdate() override;
     void stopPanelWorkers() override;
     void runDeviceJob(std::function<int()> work, std::function<void(int)> done) override;
 
@@ -127,6 +163,19 @@ private:
     // Deletes the earlier window of its kind, connects the new one and keeps it.
     template <typename Window>
     void keep(QPointer<Window>& slot, Window* window);
+    // FirmwareUpdateView (hideProgress() serves both views)
+    void showText(int textIndex) override;
+    void showProgress(int value) override;
+    void setToolsEnabled(bool enabled) override;
+
+    // A message of the tools that is not a language-table text.
+    void showStatusMessage(const QString& message);
+    void applyToolLock();
+    // After the monitor's verdict: tools locked by an update that has ended are free.
+    void releaseUpdateLock();
+    void flashFinished(int operation, bool ok, bool workMode);
+    // The guard of the maintenance tools: nothing while another tool owns the frame.
+    bool toolGuard();
     void buildCommon();
     void buildMenu(const std::vector<MenuEntry>& entries, const QRect& area);
     void buildEngineeringPanels();
@@ -164,6 +213,17 @@ private:
     LogPanel* logPanel_ = nullptr;
     LanguagePanel* languagePanel_ = nullptr;
     PreviewPanel* previewPanel_ = nullptr;
+    FpgaDownloadPanel* fpga_ = nullptr;
+    ScriptPanel* script_ = nullptr;
+    RegisterPanel* register_ = nullptr;
+    FlashPanel* flash_ = nullptr;
+    FirmwarePanel* firmwarePanel_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    std::unique_ptr<FirmwareUpdateRunner> firmware_;
+    QString chosenImage_; // the firmware image of FirmwareUpdate()
+    bool updateLock_ = false;
+    bool flashLock_ = false;
+    bool statusRunning_ = false; // GetStatus asks the frame
     QPointer<AdjustScreenWin> adjustScreen_;
     bool preparing_ = false; // a device job for a window is under way
     int selected_ = 0;

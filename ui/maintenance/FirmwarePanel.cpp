@@ -1,11 +1,26 @@
 #include "ui/maintenance/FirmwarePanel.h"
 
 #include "app/TextIds.h"
+#include "ui/widgets/Button.h"
+
+#include <QLineEdit>
 
 FirmwarePanel::FirmwarePanel(QWidget* parent, const QRect& designRect, double scale)
     : EngineeringPanel(parent, designRect, scale)
 {
     addLabel(kTextImage, QRect(0, 2, 80, 36));
-    addField(QRect(80, 2, 300, 36), false);
-    addUnavailableButton(kTextUpdate, QRect(396, 0, 206, 40));
+    field_ = addField(QRect(80, 2, 256, 36), true);
+    field_->setReadOnly(true);
+    Button* browse = addButton(-1, QRect(342, 0, 48, 40));
+    browse->setCaption(QStringLiteral("..."));
+    connect(browse, &Button::clicked, this, &FirmwarePanel::browseRequested);
+    Button* update = addButton(kTextUpdate, QRect(396, 0, 206, 40));
+    connect(update, &Button::clicked, this, &FirmwarePanel::updateRequested);
+}
+
+void FirmwarePanel::setPath(const QString& path)
+{
+    field_->setText(path);
+    field_->setCursorPosition(static_cast<int>(path.size()));
+    field_->setToolTip(path);
 }

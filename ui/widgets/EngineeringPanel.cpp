@@ -22,12 +22,14 @@ Button* EngineeringPanel::addButton(int text, const QRect& r)
     Button* b = skinned_parts::pushButton(this, scaled(r.x(), r.y(), r.width(), r.height()), true);
     if (text >= 0)
         captioned_.emplace_back(b, text);
+    available_.push_back(b);
     return b;
 }
 
 Button* EngineeringPanel::addUnavailableButton(int text, const QRect& r)
 {
     Button* b = addButton(text, r);
+    available_.pop_back();
     b->setButtonEnabled(false);
     return b;
 }
@@ -51,6 +53,18 @@ void EngineeringPanel::setButtonText(Button* button, int text)
         if (b == button)
             t = text;
     button->setCaption(appContext().text(text));
+}
+
+void EngineeringPanel::setToolsEnabled(bool enabled)
+{
+    locked_ = !enabled;
+    updateButtons();
+}
+
+void EngineeringPanel::updateButtons()
+{
+    for (Button* b : available_)
+        b->setButtonEnabled(!locked_ && !busy(b));
 }
 
 void EngineeringPanel::refreshTexts()

@@ -24,6 +24,9 @@ public:
     void refreshTexts();
     // Stops the panel's worker, if it has one running.
     virtual void stopWorkers() {}
+    // While another tool owns the frame (a flash operation, a firmware update) the
+    // panel's buttons are disabled.
+    virtual void setToolsEnabled(bool enabled);
 
 protected:
     QRect scaled(int x, int y, int w, int h) const;
@@ -35,9 +38,16 @@ protected:
     // A button of this panel shows another language-table text from now on (toggles).
     void setButtonText(Button* button, int text);
     QLineEdit* addField(const QRect& designRect, bool enabled);
+    // Shows each available button enabled unless the tools are locked or busy(button).
+    void updateButtons();
+    // A panel whose own work runs disables the buttons that would start it again.
+    virtual bool busy(const Button*) const { return false; }
+    bool locked() const { return locked_; }
 
 private:
     double scale_;
     std::vector<std::pair<Button*, int>> captioned_;
     std::vector<std::pair<QLabel*, int>> labels_;
+    std::vector<Button*> available_;
+    bool locked_ = false;
 };

@@ -44,7 +44,8 @@ MyMessageBox::MyMessageBox(QWidget* parent, const QString& title, const QString&
 
     title_ = new QLabel(title, this);
     title_->setFont(app.skin.heading.font());
-    title_->setStyleSheet(QStringLiteral("color:rgb(0,38,102)"));
+    // The title sits on the box's dark top band.
+    title_->setStyleSheet(QStringLiteral("color:rgb(255,255,255)"));
     message_ = new QLabel(message, this);
     message_->setWordWrap(true);
     message_->setAlignment(Qt::AlignCenter);
@@ -66,7 +67,8 @@ MyMessageBox::MyMessageBox(QWidget* parent, const QString& title, const QString&
         auto* b = new Button(this);
         b->setSkin(QStringLiteral("button_Normal.png"), QStringLiteral("button_Focus.png"),
                    QStringLiteral("button_Press.png"), QStringLiteral("button_Enabled.png"));
-        b->setColors(0, 38, 102, 0, 38, 102, 0, 38, 102, 150, 150, 150);
+        // White captions on the blue buttons, as on every other skinned push button.
+        b->setColors(255, 255, 255, 255, 255, 255, 220, 232, 245, 150, 150, 150);
         b->setCaption(names[i]);
         buttons_.push_back(b);
     }

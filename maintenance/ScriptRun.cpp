@@ -1,0 +1,208 @@
+#include "maintenance/ScriptRun.h"
+
+#include "app/LogSink.h"
+#include "device/Delay.h"
+#include "device/DeviceState.h"
+#include "device/ModeSwitch.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace {
+
+namespace aw = address_word;
+using Op = ScriptStep::Op;
+
+constexpr double kWaitSliceMs = 20.0;
+
+} // namespace
+
+ScriptRun::ScriptRun(Device& device, QString path, bool useSlave, ReportedLines& lines,
+                     const std::atomic<int>& stop, std::function<void(int)> send)
+    : device_(device), path_(std::move(path)), useSlave_(useSlave), lines_(lines), stop_(stop),
+      send_(std::move(send))
+{
+}
+
+void ScriptRun::report(int code, QStringList lines)
+{
+    lines_.post(std::move(lines));
+    send_(code);
+}
+
+QString ScriptRun::accessLine(const char* name, uint32_t word, uint8_t value) const
+{
+    return QString::asprintf("%s: %s Addr: 0x%04x  value: 0x%02x", sideName(aw::side(word)), name,
+                             word & 0xFFFF, value);
+}
+
+QString ScriptRun::errorLine(const char* name, uint32_t word) const
+{
+    return QString::asprintf("%s: %s error", sideName(aw::side(word)), name);
+}
+
+QString ScriptRun::fileBesideScript(const QString& name) const
+{
+    return QFileInfo(path_).dir().filePath(name);
+}
+
+bool ScriptRun::wait(uint32_t ms)
+{
+    for (double left = ms; left > 0; left -= kWaitSliceMs) {
+        if (stop_)
+            return false;
+        delay::wait(std::min(left, kWaitSliceMs));
+    }
+    return !stop_;
+}
+
+void ScriptRun::run()
+{
+    if (!SwitchMode(device_, CalibrationMode))
+        serviceLog().logf("RunScript :Switch to calibration mode failed! g_isSwitchMode=%d\n",
+                          g_isSwitchMode.load());
+    const ScriptParse script = parseScriptFile(path_);
+    if (script.status == ScriptParse::Status::CannotOpen) {
+        report(kScriptOpenFail, {QStringLiteral("Script Open Fail!")});
+        return;
+    }
+    if (script.status == ScriptParse::Status::BadLine) {
+        report(kScriptStopped, {QStringLiteral("Script line %1: %2; nothing was sent")
+                                    .arg(script.badLine)
+                                    .arg(script.error)});
+        return;
+    }
+    device_.access.forgetBurstFile();
+    for (const ScriptStep& step : script.steps) {
+        if (!g_bDevExist || stop_) {
+            report(kScriptStopped,
+                   {QStringLiteral("Script stopped before line %1: %2")
+                        .arg(step.lineNumber)
+                        .arg(QLatin1String(stop_ ? "stopped" : "the frame was lost"))});
+            return;
+        }
+        if (!execute(step))
+            return;
+    }
+    report(kScriptDone, {QStringLiteral("Success!")});
+    if (!SwitchMode(device_, WorkMode))
+        serviceLog().logf("RunScript :Switch to work mode failed! g_isSwitchMode=%d\n",
+                          g_isSwitchMode.load());
+}
+
+bool ScriptRun::execute(const ScriptStep& step)
+{
+    RegisterAccess& access = device_.access;
+    const uint32_t slave = useSlave_ ? aw::kSlaveBit : 0;
+    RegisterRequest r;
+    r.length = 1;
+    uint8_t value = 0;
+    switch (step.op) {
+    case Op::PortRead:
+        r.addressWord = step.address;
+        if (!access.portRead(r, value)) {
+            report(kScriptPortReadFail,
+                   {errorLine("FPGAPortRead", r.addressWord),
+                    QStringLiteral("PortRead timeout exit, please try again!")});
+            return false;
+        }
+        report(kScriptPortRead, {accessLine("FPGAPortRead", r.addressWord, value)});
+        return true;
+    case Op::PortWrite:
+        r.addressWord = step.address | slave;
+        r.data = {step.value};
+        if (!access.portWrite(r)) {
+            report(kScriptPortWriteFail,
+                   {errorLine("FPGAPortWrite", r.addressWord),
+                    QStringLiteral("PortWrite timeout exit, please try again!")});
+            return false;
+        }
+        report(kScriptPortWrite, {accessLine("FPGAPortWrite", r.addressWord, step.value)});
+        return true;
+    case Op::SingleRead:
+        r.addressWord = step.address | slave;
+        if (!access.singleRead(r, value)) {
+            report(kScriptSingleReadFail,
+                   {errorLine("FPGASingleRead", r.addressWord),
+                    QStringLiteral("SingleRead timeout exit, please try again!")});
+            return false;
+        }
+        report(kScriptSingleRead, {accessLine("FPGASingleRead", r.addressWord, value)});
+        return true;
+    case Op::BurstRead:
+        r.addressWord = step.address;
+        r.length = step.count;
+        r.fileName = fileBesideScript(step.file);
+        if (!access.BurstRead(r)) {
+            QStringList lines{QStringLiteral("BurstRead timeout exit, please try again!")};
+            if (!access.lastError().isEmpty())
+                lines << QStringLiteral("line %1: %2").arg(step.lineNumber).arg(access.lastError());
+            report(kScriptBurstReadFail, lines);
+            return false;
+        }
+        return true;
+    case Op::BurstWrite:
+        r.addressWord = step.address;
+        r.length = step.count;
+        r.fileName = fileBesideScript(step.file);
+        if (!access.BurstWrite(r, step.fileOffset)) {
+            QStringList lines{QStringLiteral("BurstWrite timeout exit, please try again!")};
+            if (!access.lastError().isEmpty())
+                lines << QStringLiteral("line %1: %2").arg(step.lineNumber).arg(access.lastError());
+            report(kScriptBurstWriteFail, lines);
+            return false;
+        }
+        return true;
+    case Op::Delay:
+        report(kScriptDelay, {QStringLiteral("Delay %1 ms!").arg(step.delayMs)});
+        if (!wait(step.delayMs)) {
+            report(kScriptStopped,
+                   {QStringLiteral("Script stopped at line %1: stopped").arg(step.lineNumber)});
+            return false;
+        }
+        return true;
+    case Op::SensorWrite:
+        r.addressWord =
+            aw::make(aw::kSpaceSensor, step.address) | (step.address & aw::kSlaveBit) | slave;
+        r.data = {step.value};
+        if (!access.sensorWrite(r)) {
+            report(kScriptSensorWriteFail, {errorLine("I2CWrite", r.addressWord)});
+            return false;
+        }
+        report(kScriptSensorWrite, {accessLine("I2CWrite", r.addressWord, step.value)});
+        return true;
+    case Op::SensorRead:
+        r.addressWord =
+            aw::make(aw::kSpaceSensor, step.address) | (step.address & aw::kSlaveBit) | slave;
+        if (!access.sensorRead(r, value)) {
+            report(kScriptSensorReadFail, {errorLine("I2C_Read", r.addressWord)});
+            return false;
+        }
+        report(kScriptSensorRead, {accessLine("I2C_Read", r.addressWord, value)});
+        return true;
+    case Op::None:
+        return true;
+    }
+    return true;
+}
+
+RunScriptThread::RunScriptThread(Device& device, QString path, bool useSlave, ReportedLines& lines,
+                                 QObject* parent)
+    : WorkerThread(parent), device_(device), path_(std::move(path)), useSlave_(useSlave),
+      lines_(lines)
+{
+}
+
+RunScriptThread::~RunScriptThread()
+{
+    stopAndWait();
+}
+
+void RunScriptThread::run()
+{
+    ScriptRun(device_, path_, useSlave_, lines_, stopFlag(), [this](int code) {
+        emit sendData(code);
+    }).run();
+}

@@ -1,0 +1,40 @@
+#include "ui/maintenance/PathActionPanel.h"
+
+#include "ui/widgets/Button.h"
+#include "ui/widgets/FileChoice.h"
+
+#include <QLineEdit>
+
+PathActionPanel::PathActionPanel(QWidget* parent, const QRect& designRect, double scale, int label,
+                                 int action, QString filter)
+    : EngineeringPanel(parent, designRect, scale), filter_(std::move(filter))
+{
+    addLabel(label, QRect(0, 2, 170, 36));
+    field_ = addField(QRect(176, 2, 256, 36), true);
+    field_->setReadOnly(true);
+    Button* browseButton = addButton(-1, QRect(438, 0, 48, 40));
+    browseButton->setCaption(QStringLiteral("..."));
+    connect(browseButton, &Button::clicked, this, &PathActionPanel::browseRequested);
+    action_ = addButton(action, QRect(492, 0, 120, 40));
+    connect(action_, &Button::clicked, this, &PathActionPanel::actionRequested);
+}
+
+void PathActionPanel::browse()
+{
+    const QString chosen = file_choice::choose(window(), file_choice::Purpose::Open, filter_);
+    if (!chosen.isEmpty())
+        setPath(chosen);
+}
+
+void PathActionPanel::setPath(const QString& path)
+{
+    path_ = path;
+    field_->setText(path);
+    field_->setCursorPosition(static_cast<int>(path.size()));
+    field_->setToolTip(path);
+}
+
+bool PathActionPanel::busy(const Button* button) const
+{
+    return button == action_ && working();
+}
