@@ -118,13 +118,23 @@ StartupOptions parseCommandLine(const QStringList& args, const SettingsFile& ini
     return o;
 }
 
+QString optionValue(const QStringList& args, const QString& name)
+{
+    const QString prefix = name + QLatin1Char('=');
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i].startsWith(prefix))
+            return args[i].mid(prefix.size());
+        if (args[i] == name && i + 1 < args.size())
+            return args[i + 1];
+    }
+    return {};
+}
+
 QString deviceOption(const QStringList& args)
 {
-    const QString prefix = QStringLiteral("--device=");
-    for (const QString& arg : args) {
-        if (arg.startsWith(prefix))
-            return arg.mid(prefix.size());
-    }
+    const QString given = optionValue(args, QStringLiteral("--device"));
+    if (!given.isEmpty())
+        return given;
     const QByteArray env = qgetenv("VIRETO_DEVICE");
     return env.isEmpty() ? QStringLiteral("hid") : QString::fromLocal8Bit(env);
 }

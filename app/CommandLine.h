@@ -21,6 +21,9 @@ struct StartupOptions {
 StartupOptions parseCommandLine(const QStringList& args, const SettingsFile& ini,
                                 const SettingsFile& pack);
 
-// Where the device is: "--device=WHERE", else the environment variable VIRETO_DEVICE,
-// else "hid" (the system's HID devices).
+// The value of an option given as "--name=VALUE" or "--name VALUE"; empty when absent.
+QString optionValue(const QStringList& args, const QString& name);
+
+// Where the device is: "--device=WHERE" or "--device WHERE", else the environment variable
+// VIRETO_DEVICE, else "hid" (the system's HID devices).
 QString deviceOption(const QStringList& args);

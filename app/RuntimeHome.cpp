@@ -2,8 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+
+#include <unistd.h>
 
 namespace runtime_home {
 
@@ -106,8 +109,15 @@ QString resourceFolder()
 
 QString runtimeFolder()
 {
-    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return runtime.isEmpty() ? QDir::tempPath() : runtime;
+    // Without XDG_RUNTIME_DIR (a service, a container) a folder of this user's own in the
+    // temporary folder, made here rather than by Qt, which warns on every call.
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString own = QDir::tempPath() + QStringLiteral("/vireto-runtime-%1").arg(getuid());
+        if (QDir().mkpath(own))
+            QFile::setPermissions(own, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return own;
+    }
+    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
 }
 
 QString settingsFile(const QString& name)

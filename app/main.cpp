@@ -8,6 +8,7 @@
 #include "app/StartupWarning.h"
 #include "app/TextIds.h"
 #include "device/Device.h"
+#include "transport/FrameLock.h"
 #include "transport/TransportFactory.h"
 #include "ui/main/EditionPlaceholder.h"
 #include "ui/main/Vireto.h"
@@ -52,8 +53,17 @@ int main(int argc, char* argv[])
     }
 
     QString error;
-    ChosenFrame frame = chooseFrame(deviceOption(args), error);
-    if (!frame.transport) {
+    const QString where = deviceOption(args);
+    FrameLock frameLock;
+    if (!frameLock.acquire(frameLockKey(where), FrameLock::kWaitMs, error)) {
+        showStartupWarning(error);
+        return 1;
+    }
+    ChosenFrame frame = chooseFrame(where, error);
+    const QString record = optionValue(args, QStringLiteral("--record"));
+    if (frame.transport && !record.isEmpty())
+        recordTraffic(frame, record, error);
+    if (!frame.transport || !error.isEmpty()) {
         showStartupWarning(error);
         return 1;
     }

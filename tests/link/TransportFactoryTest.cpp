@@ -84,7 +84,8 @@ TEST(TransportFactoryTest, AnythingElseIsRefusedWithTheAcceptedForms)
                               "unix/tmp", " hid", "hid\nsim"}) {
         QString error;
         EXPECT_EQ(makeTransport(QString::fromLatin1(where), error), nullptr) << where;
-        EXPECT_TRUE(error.contains(QStringLiteral("hid, sim, sim:PATH or unix:DIR"))) << where;
+        EXPECT_TRUE(error.contains(QStringLiteral("hid, sim, sim:PATH, unix:DIR or replay:FILE")))
+            << where;
         EXPECT_FALSE(error.contains(QLatin1Char('\n'))) << where;
     }
 }
