@@ -1,10 +1,13 @@
 #include "cli/Subcommands.h"
 
+#include <QJsonArray>
+
 #include "calibration/AccuracyCheck.h"
 #include "calibration/CalibrationTargets.h"
 #include "calibration/KeyRectangles.h"
 #include "calibration/StoredRecord.h"
 #include "cli/CalibrationCli.h"
+#include "cli/JsonOutput.h"
 #include "cli/ToolSession.h"
 #include "codec/ByteOrder.h"
 #include "codec/CalibrationRecord.h"
@@ -78,11 +81,43 @@ void printKeys(const SensorBlock& b)
     }
 }
 
-int show(Device& device)
+QJsonObject jsonOfKeys(const SensorBlock& b)
+{
+    QJsonObject keys;
+    const key_rectangles::KeyArea area = key_rectangles::keyAreaOf(b);
+    for (int side : shortcut_keys::kSideOrder) {
+        QJsonArray rects;
+        for (const auto& k : area.keys[static_cast<size_t>(side)])
+            rects.append(QJsonArray{k.left, k.top, k.right, k.bottom});
+        keys.insert(QLatin1String(shortcut_keys::sideWordOf(side)), rects);
+    }
+    return keys;
+}
+
+int showJson(const SensorBlock& b)
+{
+    QJsonObject json{{"stored", hasSensorInfoFlag(b)}};
+    if (hasSensorInfoFlag(b)) {
+        const CalibrationRecord record = recordOf(b);
+        const QString problem = stored_record::problemOf(record);
+        if (problem.isEmpty())
+            json.insert("calibration",
+                        calibration_cli::jsonOfRecord(record, widthOf(b), heightOf(b)));
+        else
+            json.insert("problem", problem);
+        json.insert("keys", jsonOfKeys(b));
+    }
+    printJson(json);
+    return kExitOk;
+}
+
+int show(Device& device, bool json)
 {
     SensorBlock b{};
     if (!readBlock(device, b))
         return kExitFailed;
+    if (json)
+        return showJson(b);
     if (!hasSensorInfoFlag(b)) {
         std::printf("the block carries no \"FIWF\" flag: nothing stored\n");
         return kExitOk;
@@ -99,7 +134,7 @@ int show(Device& device)
     return kExitOk;
 }
 
-int verify(Device& device, int points)
+int verify(Device& device, int points, bool json)
 {
     VirtualScene* scene = frameScene();
     if (!scene)
@@ -123,6 +158,16 @@ int verify(Device& device, int points)
                                 height, points, kVerifySeed, truthOf(*scene), error);
     if (!figures)
         return fail(kExitFailed, QStringLiteral("verify: %1: %2").arg(error, lastFailure(device)));
+    if (json) {
+        printJson({{"touches", points},
+                   {"width", width},
+                   {"height", height},
+                   {"mean", figures->mean},
+                   {"largest", figures->largest},
+                   {"floorMean", figures->floorMean},
+                   {"floorLargest", figures->floorLargest}});
+        return kExitOk;
+    }
     std::printf("%d touches on a %d x %d desktop\n", points, width, height);
     std::printf("calibration:                  mean %.2f px, largest %.2f px\n", figures->mean,
                 figures->largest);
@@ -186,8 +231,7 @@ int runCalib(const CliContext& context)
 {
     const QStringList& a = context.args;
     if (wantsHelp(a) || a.isEmpty()) {
-        std::puts(kUsage);
-        return a.isEmpty() ? kExitUsage : kExitOk;
+        return usage(kUsage, !a.isEmpty());
     }
     const QString what = a.first();
     int points = kDefaultVerifyPoints;
@@ -219,9 +263,9 @@ int runCalib(const CliContext& context)
     if (!session.begin())
         return kExitFailed;
     if (what == QLatin1String("show"))
-        return session.finish(show(*device));
+        return session.finish(show(*device, context.json));
     if (what == QLatin1String("verify"))
-        return session.finish(verify(*device, points));
+        return session.finish(verify(*device, points, context.json));
     if (saved)
         return session.finish(restore(*device, *saved, a[1]),
                               QStringLiteral("sensor information block restored"));

@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ProgressLine.h"
+
 #include "app/AppContext.h"
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
@@ -7,11 +9,11 @@
 #include "calibration/CalibrationWorker.h"
 #include "calibration/StoredRecord.h"
 #include "cli/CalibrationCli.h"
+#include "cli/CliWorker.h"
 #include "cli/ToolSession.h"
 #include "codec/CalibrationRecord.h"
 #include "device/ConfigRecordStore.h"
 #include "device/DeviceState.h"
-#include "device/WorkerDriver.h"
 #include "transport/VirtualScene.h"
 
 #include <cstdio>
@@ -137,9 +139,9 @@ int runCalibrate(const CliContext& context)
     std::printf("%d-point calibration of a %d x %d desktop\n", count, o.width, o.height);
     std::fflush(stdout);
     int lastShown = CalibrationRunState::kNoTarget;
-    int lastProgress = -1;
+    ProgressLine computing(QStringLiteral("calibrate: computing and storing"), 100);
     int ending = -1;
-    runWorker(
+    runCliWorker(
         *worker, &CalibrationWorker::sendData, [&] { return worker->begin(setup); },
         [&](int code) {
             if (code == kCalShowTarget && g_bDevExist) {
@@ -152,16 +154,13 @@ int runCalibrate(const CliContext& context)
                 return true;
             }
             if (code == kCalProgress) {
-                if (state.progress != lastProgress) {
-                    lastProgress = state.progress;
-                    std::printf("computing and storing: %d%%\n", lastProgress);
-                    std::fflush(stdout);
-                }
+                computing.update(state.progress);
                 return true;
             }
             ending = code;
             return code == kCalStored;
         });
+    computing.finish();
     if (ending != kCalStored) {
         const QString why = ending == kCalProcessFailed ? worker->lastError()
                             : ending < 0                ? QStringLiteral("the worker did not start")

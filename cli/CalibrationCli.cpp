@@ -1,5 +1,7 @@
 #include "cli/CalibrationCli.h"
 
+#include <QJsonArray>
+
 #include "calibration/CalibrationTargets.h"
 #include "codec/ConfigRecord.h"
 #include "device/ConfigRecordStore.h"
@@ -49,6 +51,33 @@ void printRecord(const CalibrationRecord& r, int width, int height)
         screenMap = screenMap || v != 0;
     std::printf("correction maps: 9 cells%s\n",
                 screenMap ? " and a whole-screen map (fast run)" : "");
+}
+
+QJsonObject jsonOfRecord(const CalibrationRecord& r, int width, int height)
+{
+    QJsonArray cameras;
+    for (const CameraRecord* c : {&r.LCam, &r.RCam})
+        cameras.append(QJsonObject{{"x", c->Po_l4.x / 16.0},
+                                   {"y", c->Po_l4.y / 16.0},
+                                   {"shift", c->L_A},
+                                   {"angleOffset", c->L_Angle_fix / CalibrationRecord::kFixScale}});
+    QJsonArray targets;
+    const auto screen = calibration_targets::fullTargets(width, height);
+    for (size_t k = 0; k < screen.size(); ++k) {
+        const Point16& e = r.EvalPt[k];
+        targets.append(QJsonObject{{"screen", QJsonArray{screen[k].x, screen[k].y}},
+                                   {"model", QJsonArray{e.x, e.y}},
+                                   {"residual", std::hypot(e.x - screen[k].x, e.y - screen[k].y)}});
+    }
+    bool screenMap = false;
+    for (int32_t v : r.X[CalibrationRecord::kScreenMap])
+        screenMap = screenMap || v != 0;
+    return {{"width", width},
+            {"height", height},
+            {"xScale", r.r_fix / CalibrationRecord::kFixScale},
+            {"cameras", cameras},
+            {"targets", targets},
+            {"screenMap", screenMap}};
 }
 
 } // namespace calibration_cli

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QJsonObject>
+
 #include "calibration/AccuracyCheck.h"
 #include "cli/CliSupport.h"
 #include "codec/CalibrationRecord.h"
@@ -15,5 +17,7 @@ bool parseScreen(const QString& text, int& width, int& height);
 
 // Prints a record: R, both cameras, each target's model position and residual, maps.
 void printRecord(const CalibrationRecord& record, int width, int height);
+// The same as one JSON object: cameras, targets with their residuals, maps.
+QJsonObject jsonOfRecord(const CalibrationRecord& record, int width, int height);
 
 } // namespace calibration_cli

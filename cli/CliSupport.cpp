@@ -4,6 +4,7 @@
 #include "app/RuntimeHome.h"
 #include "device/Device.h"
 #include "device/DeviceState.h"
+#include "transport/FrameLock.h"
 #include "transport/TransportFactory.h"
 
 #include <QFile>
@@ -42,6 +43,12 @@ void note(const QString& message)
 bool wantsHelp(const QStringList& args)
 {
     return args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
+}
+
+int usage(const char* text, bool asked)
+{
+    std::fprintf(asked ? stdout : stderr, "%s\n", text);
+    return asked ? kExitOk : kExitUsage;
 }
 
 namespace {
@@ -124,15 +131,33 @@ int finishStandardOutput(int exitCode)
                                  .arg(QString::fromLocal8Bit(std::strerror(errno ? errno : EIO))));
 }
 
-Device* openFrame(const CliContext& context, uint16_t* productId)
+std::unique_ptr<HidTransport> openTransport(const CliContext& context)
 {
     QString error;
-    ChosenFrame chosen = chooseFrame(context.deviceSpec, error);
-    std::unique_ptr<HidTransport>& transport = chosen.transport;
-    if (!transport) {
+    // Held until the process ends: the frame is this command's until then.
+    static FrameLock lock;
+    if (!lock.acquire(frameLockKey(context.deviceSpec), FrameLock::kWaitMs, error)) {
         fail(kExitNoFrame, error);
         return nullptr;
     }
+    ChosenFrame chosen = chooseFrame(context.deviceSpec, error);
+    if (!chosen.transport) {
+        fail(kExitNoFrame, error);
+        return nullptr;
+    }
+    if (!context.recordPath.isEmpty() && !recordTraffic(chosen, context.recordPath, error)) {
+        fail(kExitFailed, error);
+        return nullptr;
+    }
+    openedScene = std::move(chosen.scene);
+    return std::move(chosen.transport);
+}
+
+Device* openFrame(const CliContext& context, uint16_t* productId)
+{
+    std::unique_ptr<HidTransport> transport = openTransport(context);
+    if (!transport)
+        return nullptr;
     uint16_t pid = 0;
     if (!transport->open(pid)) {
         const std::string problem = transport->openProblem();
@@ -144,7 +169,6 @@ Device* openFrame(const CliContext& context, uint16_t* productId)
     if (productId)
         *productId = pid;
     setCurrentDevice(std::make_unique<Device>(std::move(transport)));
-    openedScene = std::move(chosen.scene);
     startTrail(context);
     g_bDevExist = 1;
     g_isDeviceCommunicate = 1;

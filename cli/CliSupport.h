@@ -4,15 +4,19 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 class Device;
+class HidTransport;
 class VirtualScene;
 
 // What every subcommand gets: its own arguments and the frame it talks to.
 struct CliContext {
     QStringList args;   // the subcommand's arguments (the subcommand word removed)
     QString deviceSpec; // --device=WHERE, VIRETO_DEVICE or "hid"
+    QString recordPath; // --record FILE: the traffic with the frame, as JSON lines
+    bool json = false;  // --json: one JSON object per line instead of text
 };
 
 // Exit codes of vireto-cli.
@@ -26,6 +30,9 @@ std::optional<uint32_t> parseNumber(const QString& text, uint32_t min = 0,
 int fail(int code, const QString& message);
 void note(const QString& message);
 bool wantsHelp(const QStringList& args);
+// A subcommand's usage text: asked for (--help) on stdout with exit 0, as the answer
+// to bad arguments on stderr with exit 2.
+int usage(const char* text, bool asked);
 
 // Writes one output of vireto-cli to target, or to stdout for "-". A regular file (or a
 // new one) is written to a temporary file in the same folder that replaces it only
@@ -38,6 +45,10 @@ bool writeOutputFile(const QString& target, const QByteArray& bytes, QString& er
 // exit code to use.
 int finishStandardOutput(int exitCode);
 
+// The transport to the frame named by the context, with its lock taken (waiting a few
+// seconds for another process to let go) and its traffic recorded when asked. Prints
+// the reason and returns nullptr when there is none.
+std::unique_ptr<HidTransport> openTransport(const CliContext& context);
 // Opens the frame named by the context and marks it present. Prints the reason and
 // returns nullptr when there is none.
 Device* openFrame(const CliContext& context, uint16_t* productId = nullptr);

@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/JsonOutput.h"
+
 #include "app/SettingsFile.h"
 #include "cli/ToolSession.h"
 #include "codec/ConfigRecord.h"
@@ -45,6 +47,31 @@ void print(const ConfigRecord& r)
         "touch type: %d\nright click: mode %d, distance %u, time %u, frames %u\nsensor type: %d\n",
         r.TouchType, r.XPRightClickMode, r.TouchRightClickDistThres, r.TouchRightClickTimeThres,
         r.TouchRightClickIncFrameThres, r.SensorType);
+}
+
+QJsonObject jsonOf(const ConfigRecord& r)
+{
+    const auto scale = exposureScaleForTime(r.InfraredExpTime);
+    return {{"valid", r.valid()},
+            {"flag", QString::asprintf("0x%08X", r.ALGConfigInfoFlag)},
+            {"screenSize", r.screenSize},
+            {"smoothness", r.smoothness},
+            {"touchEnable", r.TouchEnable},
+            {"screenDirection", r.ScreenDirection},
+            {"fivePointCalibration", r.FiveCalibEn},
+            {"fourPointCalibration", r.fourPointCalibEn},
+            {"calibrationWay", r.CalibWay},
+            {"calibrationPoints", r.CalibCnt},
+            {"penExposureTime", r.InfraredExpTime},
+            {"penExposureScale", scale ? QJsonValue(*scale) : QJsonValue()},
+            {"penExposureGain", r.InfraredExpGain},
+            {"penMode", r.InfraredPenMode},
+            {"touchType", r.TouchType},
+            {"rightClickMode", r.XPRightClickMode},
+            {"rightClickDistance", static_cast<int>(r.TouchRightClickDistThres)},
+            {"rightClickTime", static_cast<int>(r.TouchRightClickTimeThres)},
+            {"rightClickFrames", static_cast<int>(r.TouchRightClickIncFrameThres)},
+            {"sensorType", r.SensorType}};
 }
 
 // A KEY=VALUE of "config set": where it goes in Vireto.ini and its range.
@@ -142,8 +169,7 @@ int runConfig(const CliContext& context)
     if (wantsHelp(args) ||
         (!setting && (args.size() != 1 ||
                       (args[0] != QLatin1String("show") && args[0] != QLatin1String("ensure"))))) {
-        std::fputs(kUsage, stdout);
-        return wantsHelp(args) ? kExitOk : kExitUsage;
+        return usage(kUsage, wantsHelp(args));
     }
     std::vector<Assignment> assignments;
     for (qsizetype i = 1; setting && i < args.size(); ++i) {
@@ -169,6 +195,9 @@ int runConfig(const CliContext& context)
     if (!ReadConfigRecord(*device, record))
         return fail(kExitFailed,
                     QStringLiteral("the record could not be read: %1").arg(lastFailure(*device)));
-    print(record);
+    if (context.json)
+        printJson(jsonOf(record));
+    else
+        print(record);
     return session.end() ? kExitOk : kExitFailed;
 }

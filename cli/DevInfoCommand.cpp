@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/JsonOutput.h"
+
 #include "app/ProgramFolder.h"
 #include "cli/ToolSession.h"
 #include "device/Device.h"
@@ -47,6 +49,28 @@ void print(const DeviceInfoRecord& r)
     line("ScreenHeight:", QString::number(f.screenHeight));
 }
 
+QJsonObject jsonOf(const DeviceInfoRecord& r)
+{
+    const DeviceInfoFields& f = r.fields;
+    if (!r.valid())
+        return {{"valid", false}};
+    return {{"valid", true},
+            {"DeviceID", hexText(f.deviceId)},
+            {"InfoVersion", hexText(f.infoVersion)},
+            {"FactoryName", f.factoryName},
+            {"CustomerName", f.customerName},
+            {"Producer", f.producer},
+            {"ManufDate", dateText(f.manufactureDate)},
+            {"BatchNumber", f.batchNumber},
+            {"LotNumber", f.lotNumber},
+            {"EncrypWord", hexText(f.encrypWord)},
+            {"ProductModel", f.productModel},
+            {"SupportFeature", hexText(f.supportFeature)},
+            {"WriteCounter", static_cast<double>(r.writeCounter)},
+            {"ScreenWidth", static_cast<double>(f.screenWidth)},
+            {"ScreenHeight", static_cast<double>(f.screenHeight)}};
+}
+
 } // namespace
 
 int runDevInfo(const CliContext& context)
@@ -57,8 +81,7 @@ int runDevInfo(const CliContext& context)
         args.value(0) == QLatin1String("write") &&
         (args.size() == 1 || (args.size() == 3 && args[1] == QLatin1String("--from")));
     if (wantsHelp(args) || (!show && !write)) {
-        std::puts(kUsage);
-        return wantsHelp(args) ? kExitOk : kExitUsage;
+        return usage(kUsage, wantsHelp(args));
     }
     QString iniFile = QDir(programFolder()).filePath(QStringLiteral("DeviceInfo.ini"));
     if (write && args.size() == 3)
@@ -80,7 +103,10 @@ int runDevInfo(const CliContext& context)
         DeviceInfoRecord record;
         if (!service.readStored(record))
             return fail(kExitFailed, service.lastMessage().trimmed());
-        print(record);
+        if (context.json)
+            printJson(jsonOf(record));
+        else
+            print(record);
         return session.end() ? kExitOk : kExitFailed;
     }
     // The row lists the Master camera's optics as the frame keeps them.

@@ -4,12 +4,12 @@
 #include "calibration/CalibrationRunState.h"
 #include "calibration/FindColumnThread.h"
 #include "cli/CalibrationCli.h"
+#include "cli/CliWorker.h"
 #include "cli/ToolSession.h"
 #include "codec/ByteOrder.h"
 #include "device/ConfigRecordStore.h"
 #include "device/Device.h"
 #include "device/ModeSwitch.h"
-#include "device/WorkerDriver.h"
 #include "imaging/OpticalParams.h"
 #include "imaging/SearchState.h"
 #include "imaging/StoredOptics.h"
@@ -125,7 +125,7 @@ int runFindColumn(const CliContext& context)
     FindColumnThread worker(*device, state, width, height);
     int taken = 0;
     int ending = -1;
-    runWorker(
+    runCliWorker(
         worker, &FindColumnThread::sendSubData, [&] { return worker.startWorker(), true; },
         [&](int code) {
             for (const int target = state.target; taken < std::min(target, 2); ++taken) {

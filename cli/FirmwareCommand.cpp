@@ -1,5 +1,8 @@
 #include "cli/Subcommands.h"
 
+#include "cli/Interruption.h"
+#include "cli/ProgressLine.h"
+
 #include "device/Device.h"
 #include "device/FrameIdentity.h"
 #include "device/PresenceMonitor.h"
@@ -22,8 +25,7 @@ int runFirmware(const CliContext& context)
 {
     const QStringList& args = context.args;
     if (wantsHelp(args) || args.size() != 2 || args[0] != QLatin1String("update")) {
-        std::puts(kUsage);
-        return wantsHelp(args) ? kExitOk : kExitUsage;
+        return usage(kUsage, wantsHelp(args));
     }
     uint16_t pid = 0;
     Device* device = openFrame(context, &pid);
@@ -33,8 +35,21 @@ int runFirmware(const CliContext& context)
     checkState = DEVICE_CHECKING;
     if (bootLoaderSeen)
         note(QStringLiteral("the frame runs its boot loader: updating from there"));
-    HeadlessFirmwareUpdate update(*device, [](const QString& s) { note(s); });
-    if (!update.run(args[1]))
+    // Once the frame has left its application, stopping half-way would strand it in its
+    // boot loader: a signal is honoured before the update only, and after it.
+    if (interruption::requested())
+        return kExitFailed;
+    ProgressLine line(QStringLiteral("firmware update"), 100);
+    HeadlessFirmwareUpdate update(*device, [&line](const QString& s) {
+        line.finish();
+        note(s);
+    });
+    update.setProgress([&line](int percent) { line.update(percent); });
+    const bool updated = update.run(args[1]);
+    if (updated)
+        line.update(100); // the frame is back: the last steps have no percentage of their own
+    line.finish();
+    if (!updated)
         return fail(kExitFailed, QStringLiteral("update failed: %1").arg(update.failure()));
     // The last step checks what the frame came back with: an unreadable version block
     // is not an update that can be called done.

@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/Interruption.h"
+#include "cli/ProgressLine.h"
 #include "cli/ToolSession.h"
 #include "codec/FlashMap.h"
 #include "device/Device.h"
@@ -9,7 +11,6 @@
 #include <QFile>
 
 #include <cstdio>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -150,17 +151,13 @@ int flashErase(Device& device, const QStringList& a)
     return session.end() ? kExitOk : kExitFailed;
 }
 
-// Sectors done, on one line of a terminal's stderr that is rewritten; nothing when
-// stderr goes to a file or a pipe.
-flash_tools::Progress sectorCounter(const char* what)
+// Sectors done, on stderr; a signal stops the work between two sectors, so that every
+// sector is either as it was or wholly rewritten.
+flash_tools::Progress sectorCounter(ProgressLine& line)
 {
-    if (!isatty(fileno(stderr)))
-        return {};
-    return [what](uint32_t sectors) {
-        std::fprintf(stderr, "\r%s: %u/%u sectors", what, sectors, flash_tools::kSectors);
-        if (sectors == flash_tools::kSectors)
-            std::fprintf(stderr, "\n");
-        return true;
+    return [&line](uint32_t sectors) {
+        line.update(sectors);
+        return !interruption::requested();
     };
 }
 
@@ -175,8 +172,9 @@ int flashDump(const CliContext& context, const QStringList& a)
     if (!session.begin())
         return kExitFailed;
     std::vector<uint8_t> image;
-    const flash_tools::Outcome outcome =
-        flash_tools::readAll(*device, image, sectorCounter("read"));
+    ProgressLine line(QStringLiteral("flash dump"), flash_tools::kSectors);
+    const flash_tools::Outcome outcome = flash_tools::readAll(*device, image, sectorCounter(line));
+    line.finish();
     if (!outcome.ok) {
         fail(kExitFailed,
              QStringLiteral("flash dump failed: %1; no file was written").arg(outcome.failure));
@@ -209,8 +207,10 @@ int flashProgram(const CliContext& context, const QStringList& a)
     ToolSession session(*device);
     if (!session.begin())
         return kExitFailed;
+    ProgressLine line(QStringLiteral("flash program"), flash_tools::kSectors);
     const flash_tools::Outcome outcome =
-        flash_tools::programAll(*device, image, Side::Master, sectorCounter("program"));
+        flash_tools::programAll(*device, image, Side::Master, sectorCounter(line));
+    line.finish();
     if (!outcome.ok) {
         fail(kExitFailed, QStringLiteral("flash program failed: %1").arg(outcome.failure));
         return session.finish(kExitFailed);
@@ -225,8 +225,7 @@ int runFlash(const CliContext& context)
 {
     const QStringList& args = context.args;
     if (wantsHelp(args) || args.isEmpty()) {
-        std::puts(kUsage);
-        return args.isEmpty() ? kExitUsage : kExitOk;
+        return usage(kUsage, !args.isEmpty());
     }
     const QString verb = args.first();
     const QStringList rest = args.mid(1);

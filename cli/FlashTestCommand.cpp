@@ -1,9 +1,9 @@
 #include "cli/FlashTestCommand.h"
 
+#include "cli/CliWorker.h"
 #include "cli/ToolSession.h"
 #include "codec/ByteOrder.h"
 #include "device/Device.h"
-#include "device/WorkerDriver.h"
 #include "imaging/SearchState.h"
 #include "imaging/StoredOptics.h"
 #include "maintenance/FlashTest.h"
@@ -107,7 +107,7 @@ int runFlashTest(const CliContext& context, QStringList args)
             .arg(FlashTestRun::dumpName(options.dumpPrefix, 0, side),
                  FlashTestRun::dumpName(options.dumpPrefix, run, side));
     };
-    runWorker(
+    runCliWorker(
         worker, &RWFlashTestThread::sendShowData, [&] { return worker.startTest(); },
         [&](int code) {
             const int run = state.runCounter;

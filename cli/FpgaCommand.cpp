@@ -1,9 +1,9 @@
 #include "cli/Subcommands.h"
 
+#include "cli/CliWorker.h"
 #include "cli/ToolSession.h"
 #include "codec/FlashMap.h"
 #include "device/Device.h"
-#include "device/WorkerDriver.h"
 #include "maintenance/FpgaCode.h"
 #include "maintenance/FpgaDownload.h"
 
@@ -25,8 +25,7 @@ int runFpga(const CliContext& context)
 {
     const QStringList& args = context.args;
     if (wantsHelp(args) || args.size() != 2 || args[0] != QLatin1String("download")) {
-        std::puts(kUsage);
-        return wantsHelp(args) ? kExitOk : kExitUsage;
+        return usage(kUsage, wantsHelp(args));
     }
     const QString path = args[1];
     using Status = fpga_code::Loaded::Status;
@@ -48,7 +47,7 @@ int runFpga(const CliContext& context)
     ReportedLines lines;
     BurnFPGAThread worker(*device, path, lines);
     int last = -1;
-    runWorker(
+    runCliWorker(
         worker, &BurnFPGAThread::sendData, [&] { return worker.startWorker(); },
         [&](int code) {
             last = code;

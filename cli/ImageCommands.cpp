@@ -40,8 +40,7 @@ int runImage(const CliContext& context)
 {
     QStringList args = context.args;
     if (wantsHelp(args) || args.isEmpty()) {
-        std::puts(kUsage);
-        return args.isEmpty() ? kExitUsage : kExitOk;
+        return usage(kUsage, !args.isEmpty());
     }
     if (args.first() != QLatin1String("grab"))
         return fail(kExitUsage,

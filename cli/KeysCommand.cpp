@@ -8,13 +8,13 @@
 #include "calibration/KeyTestThread.h"
 #include "calibration/StoredRecord.h"
 #include "cli/CalibrationCli.h"
+#include "cli/CliWorker.h"
 #include "cli/ToolSession.h"
 #include "codec/ByteOrder.h"
 #include "codec/CalibrationRecord.h"
 #include "codec/ConfigRecord.h"
 #include "codec/FlashMap.h"
 #include "device/DeviceState.h"
-#include "device/WorkerDriver.h"
 #include "transport/VirtualScene.h"
 
 #include <QElapsedTimer>
@@ -126,7 +126,7 @@ int calibrate(Device& device)
     int ending = -1;
     const int count = static_cast<int>(setup.targets.size());
     std::printf("key calibration: %d corners\n", count);
-    runWorker(
+    runCliWorker(
         worker, &KeyCalibrationThread::sendData, [&] { return worker.begin(setup); },
         [&](int code) {
             if (code == kKeyShowTarget && g_bDevExist) {
@@ -184,7 +184,7 @@ int test(Device& device, int seconds)
     std::pair<int, int> last{0, 0};
     QElapsedTimer clock;
     clock.start();
-    runWorker(
+    runCliWorker(
         worker, &KeyTestThread::sendData, [&] { return worker.startWorker(); },
         [&](int code) {
             if (code != KeyTestThread::kPolled)
@@ -233,8 +233,7 @@ int runKeys(const CliContext& context)
         ok = true;
     }
     if (wantsHelp(a) || !ok) {
-        std::puts(kUsage);
-        return wantsHelp(a) ? kExitOk : kExitUsage;
+        return usage(kUsage, wantsHelp(a));
     }
     Device* device = openFrame(context);
     if (!device)

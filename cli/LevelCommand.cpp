@@ -1,5 +1,8 @@
 #include "cli/Subcommands.h"
 
+#include "cli/JsonOutput.h"
+#include <QJsonArray>
+
 #include "cli/ToolSession.h"
 #include "codec/ByteOrder.h"
 #include "device/Device.h"
@@ -68,6 +71,21 @@ void printSide(const char* name, const OpticalValues& v, const char* verdictText
     std::printf("\n");
 }
 
+QJsonObject jsonOfSide(const OpticalValues& v, const char* verdictText)
+{
+    QJsonArray segments;
+    for (const OptimumLineSegment& s : v.optimumLines)
+        segments.append(QJsonArray{static_cast<int>(s.line), static_cast<int>(s.startColumn),
+                                   static_cast<int>(s.endColumn)});
+    return {{"startLine", static_cast<qint64>(v.startLine)},
+            {"startColumn", static_cast<qint64>(v.startColumn)},
+            {"endColumn", static_cast<qint64>(v.endColumn)},
+            {"exposureGain", v.exposureGain},
+            {"exposureTime", v.exposureTime},
+            {"verdict", verdictText},
+            {"segments", segments}};
+}
+
 // The frame stored what it was told: start lines and optimum lines in its block.
 bool frameStored(Device& device)
 {
@@ -129,15 +147,24 @@ int runLevel(const CliContext& context)
         return fail(kExitFailed,
                     QStringLiteral("image-adjusting failed: %1").arg(searchFailure(outcome)));
     }
-    if (config.InfraredPenMode)
-        std::printf("pen mode: exposure from the configuration record\n");
-    printSide("Master (left)", opticalParams(Side::Master).values(),
-              verdict(config, leftQualified));
-    printSide("Slave (right)", opticalParams(Side::Slave).values(),
-              verdict(config, rightQualified));
-    std::fflush(stdout);
-
     const bool qualified = !config.QualityEvaluation || (leftQualified && rightQualified);
+    QJsonObject json;
+    if (context.json) {
+        json = {{"penMode", config.InfraredPenMode != 0},
+                {"master",
+                 jsonOfSide(opticalParams(Side::Master).values(), verdict(config, leftQualified))},
+                {"slave",
+                 jsonOfSide(opticalParams(Side::Slave).values(), verdict(config, rightQualified))},
+                {"qualified", qualified}};
+    } else {
+        if (config.InfraredPenMode)
+            std::printf("pen mode: exposure from the configuration record\n");
+        printSide("Master (left)", opticalParams(Side::Master).values(),
+                  verdict(config, leftQualified));
+        printSide("Slave (right)", opticalParams(Side::Slave).values(),
+                  verdict(config, rightQualified));
+        std::fflush(stdout);
+    }
     if (save) {
         if (!qualified)
             return fail(kExitFailed, QStringLiteral("not saved: a side is not qualified"));
@@ -147,7 +174,12 @@ int runLevel(const CliContext& context)
         // A frame without sensor information may accept the request and store nothing.
         if (!frameStored(*device))
             return fail(kExitFailed, QStringLiteral("the frame did not store the new values"));
-        std::printf("saved\n");
+        if (!context.json)
+            std::printf("saved\n");
+    }
+    if (context.json) {
+        json.insert("saved", save);
+        printJson(json);
     }
     if (!session.end(save ? QStringLiteral("optical values saved") : QString()))
         return kExitFailed;

@@ -1,13 +1,15 @@
 #include "cli/Subcommands.h"
 
+#include "cli/JsonOutput.h"
+#include <QJsonArray>
+
+#include "cli/Interruption.h"
 #include "device/Device.h"
 #include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
-#include "transport/TransportFactory.h"
 
 #include <QTime>
 
-#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -18,13 +20,6 @@ constexpr const char* kUsage =
     "sends, with a time stamp, until interrupted (Ctrl-C) or after N codes:\n"
     "  7 frame found again, checking   13 frame ready   14 frame in its boot loader\n"
     "  15 no frame (or the wrong collection)";
-
-std::atomic<int> interrupted{0};
-
-void onSignal(int)
-{
-    interrupted = 1;
-}
 
 const char* meaning(int code)
 {
@@ -60,18 +55,23 @@ int runMonitor(const CliContext& context)
     } else if (!args.isEmpty()) {
         return fail(kExitUsage, QStringLiteral("monitor takes only --codes N (see --help)"));
     }
-    QString error;
-    std::unique_ptr<HidTransport> transport = makeTransport(context.deviceSpec, error);
+    std::unique_ptr<HidTransport> transport = openTransport(context);
     if (!transport)
-        return fail(kExitNoFrame, error);
+        return kExitNoFrame;
     Device device(std::move(transport));
 
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
     int sent = 0;
     PresenceMachine machine(
         device, MonitorVariant::Engineering,
         [&](int code) {
+            ++sent;
+            if (context.json) {
+                printJson({{"time", QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))},
+                           {"code", code},
+                           {"meaning", meaning(code)},
+                           {"product", QString::asprintf("0x%04X", machine.productId())}});
+                return;
+            }
             std::printf("%s  %2d  %s (product 0x%04X)\n",
                         QTime::currentTime()
                             .toString(QStringLiteral("HH:mm:ss.zzz"))
@@ -79,9 +79,8 @@ int runMonitor(const CliContext& context)
                             .constData(),
                         code, meaning(code), machine.productId());
             std::fflush(stdout);
-            ++sent;
         },
-        interrupted);
+        interruption::flag());
     while (machine.runOnce() && (limit == 0 || sent < limit)) {
     }
     return kExitOk;

@@ -22,8 +22,7 @@ int runRegister(const CliContext& context)
 {
     QStringList args = context.args;
     if (wantsHelp(args) || args.isEmpty()) {
-        std::puts(kUsage);
-        return args.isEmpty() ? kExitUsage : kExitOk;
+        return usage(kUsage, !args.isEmpty());
     }
     const bool slave = args.removeAll(QStringLiteral("--slave")) > 0;
     const bool sensor = args.removeAll(QStringLiteral("--sensor")) > 0;

@@ -1,8 +1,8 @@
 #include "cli/Subcommands.h"
 
+#include "cli/CliWorker.h"
 #include "cli/ToolSession.h"
 #include "device/Device.h"
-#include "device/WorkerDriver.h"
 #include "maintenance/RegisterScript.h"
 #include "maintenance/ScriptRun.h"
 
@@ -24,8 +24,7 @@ int runScript(const CliContext& context)
 {
     QStringList args = context.args;
     if (wantsHelp(args) || args.isEmpty() || args.takeFirst() != QLatin1String("run")) {
-        std::puts(kUsage);
-        return wantsHelp(context.args) ? kExitOk : kExitUsage;
+        return usage(kUsage, wantsHelp(context.args));
     }
     const bool slave = args.removeAll(QStringLiteral("--slave")) > 0;
     if (args.size() != 1)
@@ -44,7 +43,7 @@ int runScript(const CliContext& context)
     ReportedLines lines;
     RunScriptThread worker(*device, path, slave, lines);
     int last = -1;
-    runWorker(
+    runCliWorker(
         worker, &RunScriptThread::sendData, [&] { return worker.startWorker(); },
         [&](int code) {
             last = code;

@@ -1,10 +1,12 @@
 #include "cli/Subcommands.h"
 
+#include "cli/JsonOutput.h"
+
 #include "cli/ToolSession.h"
+#include "codec/FirmwareImage.h"
 #include "device/Device.h"
 #include "device/FrameIdentity.h"
 #include "device/StatusCheck.h"
-#include "codec/FirmwareImage.h"
 
 #include <cstdio>
 
@@ -44,30 +46,43 @@ int runStatus(const CliContext& context)
     if (!device)
         return kExitNoFrame;
     const bool bootLoader = pid == frame_identity::kBootLoaderProductId;
-    std::printf("product ID: 0x%04X (%s)\n", pid, bootLoader ? "boot loader" : "application");
+    QJsonObject json{{"product", QString::asprintf("0x%04X", pid)},
+                     {"running", bootLoader ? "boot loader" : "application"}};
+    if (!context.json)
+        std::printf("product ID: 0x%04X (%s)\n", pid, bootLoader ? "boot loader" : "application");
     ModuleVersions versions;
-    if (device->blocks.readVersions(Side::Master, versions))
-        std::printf("image version: %s\nboot loader version: %s\n",
-                    versionWordText(versions.image).toLatin1().constData(),
-                    versionWordText(versions.bootLoader).toLatin1().constData());
-    if (bootLoader)
-        return kExitOk;
+    if (device->blocks.readVersions(Side::Master, versions)) {
+        json.insert("imageVersion", versionWordText(versions.image));
+        json.insert("bootLoaderVersion", versionWordText(versions.bootLoader));
+        if (!context.json)
+            std::printf("image version: %s\nboot loader version: %s\n",
+                        versionWordText(versions.image).toLatin1().constData(),
+                        versionWordText(versions.bootLoader).toLatin1().constData());
+    }
     FrameStatus status;
-    if (!readFrameStatus(*device, 1, status))
+    if (!bootLoader && !readFrameStatus(*device, 1, status))
         return fail(kExitFailed, QStringLiteral("GetStatus failed: %1").arg(lastFailure(*device)));
-    std::printf("mode: 0x%02X (%s)\nerror code: 0x%08X\n", status.modeCode,
-                modeName(status.modeCode), status.errorCode);
+    if (!bootLoader) {
+        json.insert("mode", modeName(status.modeCode));
+        json.insert("modeCode", status.modeCode);
+        json.insert("errorCode", QString::asprintf("0x%08X", status.errorCode));
+        if (!context.json)
+            std::printf("mode: 0x%02X (%s)\nerror code: 0x%08X\n", status.modeCode,
+                        modeName(status.modeCode), status.errorCode);
+    }
+    if (context.json)
+        printJson(json);
     return kExitOk;
 }
 
 int runMode(const CliContext& context)
 {
     if (wantsHelp(context.args) || context.args.size() != 1) {
-        std::puts("usage: vireto-cli mode work|calibration|save|reset\n"
-                  "Switches the frame's operating mode: work (normal touch), calibration (tool\n"
-                  "access), save (the frame stores its optical parameters), reset (restarts its\n"
-                  "processing).");
-        return wantsHelp(context.args) ? kExitOk : kExitUsage;
+        return usage("usage: vireto-cli mode work|calibration|save|reset\n"
+                     "Switches the frame's operating mode: work (normal touch), calibration (tool\n"
+                     "access), save (the frame stores its optical parameters), reset (restarts\n"
+                     "its processing).",
+                     wantsHelp(context.args));
     }
     const QString word = context.args.first();
     uint8_t mode = 0;

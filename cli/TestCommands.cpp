@@ -1,5 +1,8 @@
 #include "cli/Subcommands.h"
 
+#include "cli/Interruption.h"
+#include "cli/ProgressLine.h"
+
 #include "cli/FlashTestCommand.h"
 #include "cli/ToolSession.h"
 #include "device/Device.h"
@@ -141,9 +144,25 @@ int runEndurance(const CliContext& context, bool imageMode, uint32_t passes, con
         Qt::DirectConnection);
     if (!worker.startTest())
         return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));
-    while (worker.isRunning() && state.passCount <= static_cast<int>(passes))
+    ProgressLine line(imageMode ? QStringLiteral("test image") : QStringLiteral("test sensor"),
+                      passes);
+    while (worker.isRunning() && state.passCount <= static_cast<int>(passes) &&
+           !interruption::requested()) {
+        line.update(state.passCount - 1);
         QThread::msleep(1);
+    }
     worker.stopTest();
+    line.finish();
+    if (interruption::requested()) {
+        // Stopped between two passes: the sensors are put back and the frame returns to
+        // work mode; there is no verdict.
+        const bool restored = imageMode ? normalOutput(*device) : writeRegisters(*device, saved);
+        if (!restored)
+            fail(kExitFailed,
+                 QStringLiteral("cannot put the sensors back: %1").arg(lastFailure(*device)));
+        session.end();
+        return kExitFailed;
+    }
 
     const int pass = state.passCount;
     int exit = kExitOk;
@@ -187,8 +206,7 @@ int runTest(const CliContext& context)
     if (!args.isEmpty() && args.first() == QLatin1String("flash"))
         return runFlashTest(context, args.mid(1));
     if (wantsHelp(args) || args.isEmpty()) {
-        std::puts(kUsage);
-        return args.isEmpty() ? kExitUsage : kExitOk;
+        return usage(kUsage, !args.isEmpty());
     }
     const QString what = args.takeFirst();
     if (what == QLatin1String("sensor-cable")) {

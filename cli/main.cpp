@@ -1,9 +1,13 @@
 // vireto-cli: the frame tool for headless stations and scripts. Data goes to files or
-// stdout, messages to stderr; the exit status says how it ended.
+// stdout, messages and progress to stderr; the exit status says how it ended.
 #include "app/AppContext.h"
 #include "app/CommandLine.h"
+#include "app/Version.h"
+#include "cli/Interruption.h"
 #include "cli/Subcommands.h"
+#include "transport/TransportFactory.h"
 
+#include <CLI/CLI.hpp>
 #include <QCoreApplication>
 
 #include <cstdio>
@@ -13,7 +17,8 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: vireto-cli [--device=WHERE] SUBCOMMAND [ARGS]\n"
+    "usage: vireto-cli [--device WHERE] [--record FILE] [--json] SUBCOMMAND [ARGS]\n"
+    "       vireto-cli --version | --help\n"
     "\n"
     "  status                      product ID, application or boot loader, mode, error code\n"
     "  mode work|calibration|save|reset\n"
@@ -37,9 +42,52 @@ constexpr const char* kUsage =
     "  keys calibrate|show         the shortcut keys\n"
     "  keys test [--seconds N]     print each shortcut key as it is pressed\n"
     "\n"
-    "WHERE: hid (default; or VIRETO_DEVICE), sim, sim:PATH, unix:DIR.\n"
+    "WHERE: hid (default; or VIRETO_DEVICE), sim, sim:PATH, unix:DIR, replay:FILE.\n"
+    "--record FILE writes every report exchanged with the frame to FILE (JSON lines);\n"
+    "--device replay:FILE answers from such a recording. --json prints one JSON object\n"
+    "per line (status, config show, devinfo show, calib show|verify, level, monitor).\n"
+    "Options take their value as --opt=VALUE or --opt VALUE.\n"
     "SUBCOMMAND --help explains each one. Exit status: 0 done, 1 the frame failed,\n"
-    "2 bad arguments, 3 no frame.";
+    "2 bad arguments, 3 no frame, 130/143 stopped by SIGINT/SIGTERM.\n";
+
+using Runner = std::function<int(const CliContext&)>;
+
+const std::map<std::string, Runner>& subcommands()
+{
+    static const std::map<std::string, Runner> table = {
+        {"status", runStatus},       {"mode", runMode},
+        {"flash", runFlash},         {"reg", runRegister},
+        {"monitor", runMonitor},     {"config", runConfig},
+        {"devinfo", runDevInfo},     {"firmware", runFirmware},
+        {"level", runLevel},         {"find-column", runFindColumn},
+        {"image", runImage},         {"test", runTest},
+        {"calibrate", runCalibrate}, {"calib", runCalib},
+        {"keys", runKeys},           {"fpga", runFpga},
+        {"script", runScript},
+    };
+    return table;
+}
+
+// The subcommands read "--opt VALUE"; "--opt=VALUE" is the same option.
+QStringList splitOptionValues(const std::vector<std::string>& raw)
+{
+    QStringList args;
+    for (const std::string& word : raw) {
+        const QString arg = QString::fromLocal8Bit(word.c_str());
+        const qsizetype equals = arg.indexOf(QLatin1Char('='));
+        if (arg.startsWith(QLatin1String("--")) && equals > 2) {
+            args << arg.left(equals) << arg.mid(equals + 1);
+            continue;
+        }
+        args << arg;
+    }
+    return args;
+}
+
+int usageError(const QString& message)
+{
+    return fail(kExitUsage, message + QStringLiteral(" (try vireto-cli --help)"));
+}
 
 } // namespace
 
@@ -47,36 +95,56 @@ int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     appContext().reloadLanguage(); // the frame's messages in the pack's language, else English
-    QStringList args = app.arguments().mid(1);
-    CliContext context;
-    context.deviceSpec = deviceOption(args);
-    args.erase(
-        std::remove_if(args.begin(), args.end(),
-                       [](const QString& a) { return a.startsWith(QLatin1String("--device=")); }),
-        args.end());
 
-    if (args.isEmpty() || args.first() == QLatin1String("--help") ||
-        args.first() == QLatin1String("-h")) {
-        std::puts(kUsage);
-        return args.isEmpty() ? kExitUsage : kExitOk;
+    CLI::App cli{"vireto-cli"};
+    cli.set_help_flag(); // our own usage text
+    bool help = false;
+    std::string device;
+    std::string record;
+    bool json = false;
+    cli.add_flag("-h,--help", help);
+    cli.set_version_flag("--version", std::string("vireto-cli ") + viretoVersion());
+    cli.add_option("--device", device);
+    cli.add_option("--record", record);
+    cli.add_flag("--json", json);
+    cli.require_subcommand(0, 1);
+    for (const auto& entry : subcommands()) {
+        CLI::App* sub = cli.add_subcommand(entry.first);
+        sub->set_help_flag(); // SUBCOMMAND --help is the subcommand's own
+        sub->prefix_command();
     }
-    const std::map<QString, std::function<int(const CliContext&)>> subcommands = {
-        {QStringLiteral("status"), runStatus},       {QStringLiteral("mode"), runMode},
-        {QStringLiteral("flash"), runFlash},         {QStringLiteral("reg"), runRegister},
-        {QStringLiteral("monitor"), runMonitor},     {QStringLiteral("config"), runConfig},
-        {QStringLiteral("devinfo"), runDevInfo},     {QStringLiteral("firmware"), runFirmware},
-        {QStringLiteral("level"), runLevel},         {QStringLiteral("find-column"), runFindColumn},
-        {QStringLiteral("image"), runImage},         {QStringLiteral("test"), runTest},
-        {QStringLiteral("calibrate"), runCalibrate}, {QStringLiteral("calib"), runCalib},
-        {QStringLiteral("keys"), runKeys},           {QStringLiteral("fpga"), runFpga},
-        {QStringLiteral("script"), runScript},
-    };
-    const auto it = subcommands.find(args.first());
-    if (it == subcommands.end())
-        return fail(kExitUsage,
-                    QStringLiteral("unknown subcommand \"%1\" (try --help)").arg(args.first()));
-    context.args = args.mid(1);
-    const int exit = finishStandardOutput(it->second(context));
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::CallForVersion& e) {
+        return cli.exit(e);
+    } catch (const CLI::ParseError& e) {
+        const std::vector<std::string> extra = cli.remaining();
+        if (!extra.empty() && !extra.front().starts_with('-'))
+            return usageError(QStringLiteral("unknown subcommand \"%1\"")
+                                  .arg(QString::fromLocal8Bit(extra.front().c_str())));
+        return usageError(QString::fromLocal8Bit(e.what()));
+    }
+    if (help) {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    const std::vector<CLI::App*> chosen = cli.get_subcommands();
+    if (chosen.empty()) {
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+
+    CliContext context;
+    context.deviceSpec = device.empty() ? deviceOption({}) : QString::fromLocal8Bit(device.c_str());
+    QString problem;
+    if (!isDeviceSpec(context.deviceSpec, problem))
+        return usageError(problem);
+    context.recordPath = QString::fromLocal8Bit(record.c_str());
+    context.args = splitOptionValues(chosen.front()->remaining());
+    context.json = json || context.args.removeAll(QStringLiteral("--json")) > 0;
+
+    interruption::install();
+    const int exit = subcommands().at(chosen.front()->get_name())(context);
     endTrail();
-    return exit;
+    return finishStandardOutput(interruption::requested() ? interruption::exitCode() : exit);
 }

@@ -23,6 +23,10 @@ void HeadlessFirmwareUpdate::showProgress(int value)
     if (value == lastProgress_)
         return;
     lastProgress_ = value;
+    if (progress_) {
+        progress_(value);
+        return;
+    }
     note_(QStringLiteral("progress %1%").arg(value));
 }
 

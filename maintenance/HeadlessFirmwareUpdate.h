@@ -13,6 +13,9 @@ class HeadlessFirmwareUpdate : public FirmwareUpdateView {
 public:
     HeadlessFirmwareUpdate(Device& device, std::function<void(const QString&)> note);
 
+    // Progress (0 to 100) goes here instead of to note().
+    void setProgress(std::function<void(int)> progress) { progress_ = std::move(progress); }
+
     // 1 when the frame came back with the new firmware.
     int run(const QString& imagePath);
 
@@ -31,6 +34,7 @@ private:
 
     Device& device_;
     std::function<void(const QString&)> note_;
+    std::function<void(int)> progress_;
     FirmwareUpdateSession session_;
     QString failure_;
     int lastProgress_ = -1;

@@ -2,9 +2,12 @@
 // tool (--device=unix:DIR), the command-line tool and outside test harnesses can all
 // reach the same frame. Signals plug and unplug it while it runs.
 
+#include "app/Version.h"
 #include "sim/FrameServer.h"
 #include "sim/SimBus.h"
 #include "sim/VirtualFrame.h"
+
+#include <CLI/CLI.hpp>
 
 #include <csignal>
 #include <cstdio>
@@ -29,6 +32,7 @@ const char* const kUsage =
     "  --flash PATH   file that keeps the frame's flash (default VirtualFrame.flash)\n"
     "  --blank        a frame without sensor information, its flash in memory only\n"
     "  --help         this text\n"
+    "  --version      the version of this program\n"
     "\n"
     "SIGUSR1 unplugs the frame, SIGUSR2 plugs it back in (while the frame restarts\n"
     "after a jump, when the restart is over); SIGINT or SIGTERM ends the program and\n"
@@ -41,69 +45,8 @@ const char* const kUsage =
 struct Options {
     std::string dir;
     std::string flash = "VirtualFrame.flash";
-    bool flashGiven = false;
     bool blank = false;
-    bool help = false;
 };
-
-// Accepts "--name VALUE" and "--name=VALUE".
-bool takeValue(int argc, char** argv, int& i, const char* name, std::string& value,
-               std::string& error)
-{
-    const std::string arg = argv[i];
-    const std::string prefix = std::string(name) + "=";
-    if (arg.rfind(prefix, 0) == 0) {
-        value = arg.substr(prefix.size());
-    } else if (i + 1 < argc) {
-        value = argv[++i];
-    } else {
-        error = std::string(name) + " needs a value";
-        return false;
-    }
-    if (value.empty()) {
-        error = std::string(name) + " needs a value";
-        return false;
-    }
-    return true;
-}
-
-bool isOption(const std::string& arg, const char* name)
-{
-    return arg == name || arg.rfind(std::string(name) + "=", 0) == 0;
-}
-
-bool parse(int argc, char** argv, Options& options, std::string& error)
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--blank") {
-            options.blank = true;
-        } else if (isOption(arg, "--dir")) {
-            if (!takeValue(argc, argv, i, "--dir", options.dir, error))
-                return false;
-        } else if (isOption(arg, "--flash")) {
-            if (!takeValue(argc, argv, i, "--flash", options.flash, error))
-                return false;
-            options.flashGiven = true;
-        } else {
-            error = "unknown argument \"" + arg + "\"";
-            return false;
-        }
-    }
-    if (options.help)
-        return true;
-    if (options.dir.empty()) {
-        error = "--dir DIR is required";
-        return false;
-    }
-    if (options.blank && options.flashGiven) {
-        error = "--blank keeps the flash in memory; it cannot be used with --flash";
-        return false;
-    }
-    return true;
-}
 
 int fail(const std::string& why)
 {
@@ -124,13 +67,39 @@ int main(int argc, char** argv)
 {
     Options options;
     std::string error;
-    if (!parse(argc, argv, options, error)) {
-        std::fprintf(stderr, "%s: %s (see --help)\n", kProgram, error.c_str());
+    CLI::App cli{kProgram};
+    cli.set_help_flag();
+    bool help = false;
+    cli.add_flag("-h,--help", help);
+    cli.set_version_flag("--version", std::string(kProgram) + " " + viretoVersion());
+    cli.add_option("--dir", options.dir)->check([](const std::string& v) {
+        return v.empty() ? std::string("--dir needs a value") : std::string();
+    });
+    CLI::Option* flash = cli.add_option("--flash", options.flash);
+    cli.add_flag("--blank", options.blank)->excludes(flash);
+    // "--dir=" would otherwise take nothing, or the next argument, as its folder.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--dir=") == 0 || std::strcmp(argv[i], "--flash=") == 0) {
+            std::fprintf(stderr, "%s: %.*s needs a value (see --help)\n", kProgram,
+                         static_cast<int>(std::strlen(argv[i]) - 1), argv[i]);
+            return 2;
+        }
+    }
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::CallForVersion& e) {
+        return cli.exit(e);
+    } catch (const CLI::ParseError& e) {
+        std::fprintf(stderr, "%s: %s (see --help)\n", kProgram, e.what());
         return 2;
     }
-    if (options.help) {
+    if (help) {
         std::printf(kUsage, sim::FrameServer::kMaxConnections);
         return 0;
+    }
+    if (options.dir.empty()) {
+        std::fprintf(stderr, "%s: --dir DIR is required (see --help)\n", kProgram);
+        return 2;
     }
 
     // Blocked before any thread starts, so that only the loop below receives them.

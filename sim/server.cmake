@@ -2,4 +2,4 @@
 target_sources(vireto_sim PRIVATE ${CMAKE_CURRENT_LIST_DIR}/FrameServer.cpp)
 
 add_executable(vireto-framesim ${CMAKE_CURRENT_LIST_DIR}/framesim_main.cpp)
-target_link_libraries(vireto-framesim PRIVATE vireto_sim)
+target_link_libraries(vireto-framesim PRIVATE vireto_sim vireto_version CLI11::CLI11)

@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     qt6-base-dev libhidapi-dev libudev-dev libxlsxwriter-dev zlib1g-dev
     fonts-crosextra-carlito xvfb xauth
-    dpkg-dev desktop-file-utils appstream
+    dpkg-dev desktop-file-utils appstream libcli11-dev
 )
 
 missing=()

@@ -2,9 +2,9 @@
 // served on sockets by this test (unix:DIR) so that faults can be injected.
 #include "cli/CliSupport.h"
 
-#include "device/Delay.h"
-#include "codec/FlashMap.h"
 #include "codec/FirmwareImage.h"
+#include "codec/FlashMap.h"
+#include "device/Delay.h"
 #include "sim/FlashImages.h"
 #include "sim/FrameServer.h"
 #include "sim/PrintedKeys.h"
@@ -165,14 +165,15 @@ TEST_F(CliTest, ModesAndTheirRefusal)
     EXPECT_TRUE(r.err.contains("work, calibration, save, reset"));
 }
 
-TEST_F(CliTest, NoFrameAndUnknownDeviceExitWithThree)
+TEST_F(CliTest, NoFrameExitsWithThreeAndAnUnknownDeviceIsAUsageError)
 {
     CliRun r = cli({"status"}, "unix:" + dir.file("nothing-here"));
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_TRUE(r.err.contains("no frame found"));
     r = cli({"status"}, "usb");
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_TRUE(r.err.contains("hid, sim, sim:PATH or unix:DIR"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("hid, sim, sim:PATH, unix:DIR or replay:FILE"));
 }
 
 TEST_F(CliTest, HelpForEverySubcommand)

@@ -1,0 +1,6 @@
+#include "app/Version.h"
+
+const char* viretoVersion()
+{
+    return VIRETO_VERSION;
+}
