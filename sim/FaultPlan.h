@@ -12,6 +12,15 @@ enum class FlashWriteFault {
     Corrupt, // the write is answered "done" but one byte stays unprogrammed
 };
 
+// What happens to one request chosen by its place in the session (the fault matrix).
+enum class RequestFault {
+    Unplug,      // the frame drops off the bus as the request arrives; it is not carried out
+    Refuse,      // answered with status 0xFF, not carried out
+    OtherStatus, // answered with a status that is neither done nor refused, not carried out
+    NeverAnswer, // the frame hangs in it: never answered, not carried out
+    Garble,      // carried out, but the reply echoes another command
+};
+
 // How the frame misbehaves, and how long it takes to answer. Commands are named by
 // their code without flag bits (the command byte & 0x3F, the code the reply echoes),
 // so a rule for 0x2F covers every packet of download stream A.
@@ -53,6 +62,20 @@ public:
     FlashWriteFault flashWriteFault() const;
     void flashWriteFaultUsed() { take(flashWriteFaults_); }
 
+    // The n-th request from now on (1 is the next one, any command) meets fault.
+    void faultAtRequest(int n, RequestFault fault)
+    {
+        requestFault_ = fault;
+        requestsToFault_ = n;
+    }
+    // Counts a request that arrived; the fault when it is the chosen one.
+    std::optional<RequestFault> takeRequestFault()
+    {
+        if (requestsToFault_ <= 0 || --requestsToFault_ > 0)
+            return std::nullopt;
+        return requestFault_;
+    }
+
     // Everything back to a well-behaved frame answering at the first poll.
     void clear() { *this = FaultPlan{}; }
 
@@ -77,6 +100,8 @@ private:
     UnplugRule unplugRule_;
     std::array<StatusRule, kCodes> statusRules_{};
     int setFeatureFailures_ = 0;
+    RequestFault requestFault_ = RequestFault::Refuse;
+    int requestsToFault_ = 0;
     int getFeatureFailures_ = 0;
     FlashWriteFault flashFault_ = FlashWriteFault::None;
     int flashWriteFaults_ = 0;

@@ -146,6 +146,11 @@ bool VirtualFrame::setFeature(int collection, uint64_t connection, const uint8_t
         requestLog_.pop_front();
     Report& logged = requestLog_.emplace_back();
     std::memcpy(logged.data(), report, kReportSize);
+    ++requestCount_;
+    if (const auto fault = state_.faults.takeRequestFault()) {
+        applyRequestFault(*fault, report);
+        return true;
+    }
     handleRequest(report);
     if (state_.faults.takeUnplugTrigger(report[1] & 0x3F))
         leaveBusLocked();
@@ -172,6 +177,41 @@ void VirtualFrame::handleRequest(const uint8_t* report)
     if (answer.status != kStatusDone)
         answer.data.clear();
     reply_.answer(echo, answer.status, std::move(answer.data), busy);
+}
+
+void VirtualFrame::applyRequestFault(RequestFault fault, const uint8_t* report)
+{
+    const uint8_t echo = report[1] & 0x3F;
+    switch (fault) {
+    case RequestFault::Unplug:
+        leaveBusLocked();
+        return;
+    case RequestFault::Refuse:
+        reply_.answer(echo, kStatusRefused, {}, 0);
+        return;
+    case RequestFault::OtherStatus:
+        reply_.answer(echo, 0x5A, {}, 0);
+        return;
+    case RequestFault::NeverAnswer:
+        reply_.answer(echo, 0, {}, ReplyChannel::kForever);
+        return;
+    case RequestFault::Garble:
+        handleRequest(report);
+        reply_.answer(echo ^ 0x01, kStatusDone, {}, 0);
+        return;
+    }
+}
+
+uint64_t VirtualFrame::requestCount()
+{
+    std::lock_guard lock(mutex_);
+    return requestCount_;
+}
+
+void VirtualFrame::faultAtRequest(int n, RequestFault fault)
+{
+    std::lock_guard lock(mutex_);
+    state_.faults.faultAtRequest(n, fault);
 }
 
 // --- Identity and collections --------------------------------------------------

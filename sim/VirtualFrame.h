@@ -137,6 +137,10 @@ public:
     void failSetFeatures(int count);
     void failGetFeatures(int count);
     void failFlashWrites(FlashWriteFault fault, int times = kAlways);
+    // The n-th request from now on meets fault (RequestFault in FaultPlan.h); requests
+    // counted since power-on, to find how many a workflow makes.
+    void faultAtRequest(int n, RequestFault fault);
+    uint64_t requestCount();
     // Back to a well-behaved frame that answers at the first poll (plugging is separate).
     // Optical faults are cleared too.
     void clearFaults();
@@ -264,6 +268,7 @@ private:
     void plugLocked();
     void leaveBusLocked();
     void handleRequest(const uint8_t* report);
+    void applyRequestFault(RequestFault fault, const uint8_t* report);
     void powerOnLocked();
 
     mutable std::mutex mutex_;
@@ -287,6 +292,7 @@ private:
     uint64_t connection_ = 1;
     std::array<uint8_t, 2> keyState_{};
     std::deque<Report> requestLog_;
+    uint64_t requestCount_ = 0;
 };
 
 } // namespace sim
