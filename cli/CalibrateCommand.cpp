@@ -167,7 +167,10 @@ int runCalibrate(const CliContext& context)
                                                         : QLatin1String(codeText(ending));
         return fail(kExitFailed, QStringLiteral("calibration failed: %1").arg(why));
     }
-    std::printf("stored.\n");
     calibration_cli::printRecord(worker->record(), o.width, o.height);
-    return session.finish(kExitOk, QStringLiteral("calibration stored"));
+    // Done only once the frame touches again: "stored." says the whole workflow ended.
+    const int exit = session.finish(kExitOk, QStringLiteral("calibration stored"));
+    if (exit == kExitOk)
+        std::printf("stored.\n");
+    return exit;
 }

@@ -7,6 +7,8 @@
 #include "transport/FrameLock.h"
 #include "transport/TransportFactory.h"
 
+#include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -32,6 +34,10 @@ std::optional<uint32_t> parseNumber(const QString& text, uint32_t min, uint32_t 
 int fail(int code, const QString& message)
 {
     std::fprintf(stderr, "vireto-cli: %s\n", message.toLocal8Bit().constData());
+    // The trail of a command that reached the frame names what went wrong.
+    LogWriter& log = appContext().log;
+    if (!log.logPath().isEmpty())
+        log.logf("vireto-cli: %s\n", message.toLocal8Bit().constData());
     return code;
 }
 
@@ -89,17 +95,22 @@ void startTrail(const CliContext& context)
         return;
     runtime_home::prepare();
     log.setRoot(runtime_home::logFolder());
+    // The day's folder, as the window makes it at start: without it nothing is written.
+    QDir().mkpath(runtime_home::logFolder() + QLatin1Char('/') +
+                  LogWriter::dayFolderName(QDate::currentDate()));
     log.log("Vireto log start!\n", true);
     log.logf("vireto-cli %s (device %s)\n",
              context.args.join(QLatin1Char(' ')).toLocal8Bit().constData(),
              context.deviceSpec.toLocal8Bit().constData());
 }
 
-void endTrail()
+void endTrail(int exitCode)
 {
     LogWriter& log = appContext().log;
-    if (!log.logPath().isEmpty())
-        log.log("Vireto log end!\n");
+    if (log.logPath().isEmpty())
+        return;
+    log.logf("vireto-cli exit %d\n", exitCode);
+    log.log("Vireto log end!\n");
 }
 
 VirtualScene* frameScene()

@@ -55,7 +55,7 @@ Device* openFrame(const CliContext& context, uint16_t* productId = nullptr);
 // The trail of the frame work: the same daily log as the windows', started when a
 // frame is opened (with the command line as its first line) and ended at exit.
 void startTrail(const CliContext& context);
-void endTrail();
+void endTrail(int exitCode);
 
 // The scene of the frame openFrame opened when it is the virtual frame (a desktop, an
 // operator, printed keys); nullptr for any other frame.

@@ -174,14 +174,16 @@ int runLevel(const CliContext& context)
         // A frame without sensor information may accept the request and store nothing.
         if (!frameStored(*device))
             return fail(kExitFailed, QStringLiteral("the frame did not store the new values"));
-        if (!context.json)
-            std::printf("saved\n");
     }
+    // "saved" only once the frame is back in work mode: the whole workflow ended.
+    const bool ended = session.end(save ? QStringLiteral("optical values saved") : QString());
     if (context.json) {
-        json.insert("saved", save);
+        json.insert("saved", save && ended);
         printJson(json);
+    } else if (save && ended) {
+        std::printf("saved\n");
     }
-    if (!session.end(save ? QStringLiteral("optical values saved") : QString()))
+    if (!ended)
         return kExitFailed;
     return qualified ? kExitOk : kExitFailed;
 }

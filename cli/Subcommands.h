@@ -2,6 +2,13 @@
 
 #include "cli/CliSupport.h"
 
+#include <string>
+#include <vector>
+
+// The subcommands by their word, and one run by its word (exit 2 for an unknown one).
+std::vector<std::string> subcommandNames();
+int runSubcommand(const std::string& name, const CliContext& context);
+
 // The subcommands of vireto-cli. Each returns the process exit code.
 int runStatus(const CliContext& context);
 int runMode(const CliContext& context);

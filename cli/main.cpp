@@ -11,8 +11,6 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <functional>
-#include <map>
 
 namespace {
 
@@ -49,24 +47,6 @@ constexpr const char* kUsage =
     "Options take their value as --opt=VALUE or --opt VALUE.\n"
     "SUBCOMMAND --help explains each one. Exit status: 0 done, 1 the frame failed,\n"
     "2 bad arguments, 3 no frame, 130/143 stopped by SIGINT/SIGTERM.\n";
-
-using Runner = std::function<int(const CliContext&)>;
-
-const std::map<std::string, Runner>& subcommands()
-{
-    static const std::map<std::string, Runner> table = {
-        {"status", runStatus},       {"mode", runMode},
-        {"flash", runFlash},         {"reg", runRegister},
-        {"monitor", runMonitor},     {"config", runConfig},
-        {"devinfo", runDevInfo},     {"firmware", runFirmware},
-        {"level", runLevel},         {"find-column", runFindColumn},
-        {"image", runImage},         {"test", runTest},
-        {"calibrate", runCalibrate}, {"calib", runCalib},
-        {"keys", runKeys},           {"fpga", runFpga},
-        {"script", runScript},
-    };
-    return table;
-}
 
 // The subcommands read "--opt VALUE"; "--opt=VALUE" is the same option.
 QStringList splitOptionValues(const std::vector<std::string>& raw)
@@ -108,8 +88,8 @@ int main(int argc, char* argv[])
     cli.add_option("--record", record);
     cli.add_flag("--json", json);
     cli.require_subcommand(0, 1);
-    for (const auto& entry : subcommands()) {
-        CLI::App* sub = cli.add_subcommand(entry.first);
+    for (const std::string& name : subcommandNames()) {
+        CLI::App* sub = cli.add_subcommand(name);
         sub->set_help_flag(); // SUBCOMMAND --help is the subcommand's own
         sub->prefix_command();
     }
@@ -144,7 +124,8 @@ int main(int argc, char* argv[])
     context.json = json || context.args.removeAll(QStringLiteral("--json")) > 0;
 
     interruption::install();
-    const int exit = subcommands().at(chosen.front()->get_name())(context);
-    endTrail();
-    return finishStandardOutput(interruption::requested() ? interruption::exitCode() : exit);
+    int exit = runSubcommand(chosen.front()->get_name(), context);
+    exit = finishStandardOutput(interruption::requested() ? interruption::exitCode() : exit);
+    endTrail(exit);
+    return exit;
 }

@@ -15,6 +15,8 @@ namespace {
 using flash_map::kFlashSize;
 using flash_map::kSectorSize;
 using Step = flash_area::Failure::Step;
+// The piece of a sector that holds a record's flag, written after the rest of the sector.
+constexpr uint32_t kFirstPiece = 32;
 
 QString hex5(uint32_t address)
 {
@@ -83,8 +85,12 @@ Outcome programAll(Device& device, const QByteArray& image, Side eraseSide,
         const uint32_t sector = s * kSectorSize;
         if (flash_area::eraseSectors(device, sector, 1, {}, eraseSide))
             return failed(device, QStringLiteral("erase of the sector"), sector);
-        const flash_area::Failure f =
-            flash_area::writeVerified(device, sector, bytes + sector, kSectorSize);
+        // Every record starts a sector with its flag: the sector's first piece goes in last,
+        // so that a write cut short leaves the record unflagged, never flagged and partial.
+        flash_area::Failure f = flash_area::writeVerified(
+            device, sector + kFirstPiece, bytes + sector + kFirstPiece, kSectorSize - kFirstPiece);
+        if (!f)
+            f = flash_area::writeVerified(device, sector, bytes + sector, kFirstPiece);
         if (f.step == Step::Differs)
             return {false, QStringLiteral("the flash at %1 reads 0x%2 after writing 0x%3")
                                .arg(hex5(f.address))

@@ -103,7 +103,7 @@ TEST_F(FlashToolsTest, AFailedWriteStillReturnsTheFrameToWorkMode)
     auto write = runTool(FlashToolThread::Operation::Write, {},
                          QByteArray(reinterpret_cast<const char*>(flash.data()), kFlash));
     EXPECT_FALSE(write->outcome().ok);
-    EXPECT_TRUE(write->outcome().failure.startsWith("write at 0x00000 failed"))
+    EXPECT_TRUE(write->outcome().failure.startsWith("write at 0x00020 failed"))
         << write->outcome().failure.toStdString();
     EXPECT_TRUE(write->workModeRestored());
     EXPECT_EQ(frame->mode(), WorkMode);
