@@ -38,8 +38,8 @@ constexpr const char* kUsage =
     "  keys test [--seconds N]     print each shortcut key as it is pressed\n"
     "\n"
     "WHERE: hid (default; or VIRETO_DEVICE), sim, sim:PATH, unix:DIR.\n"
-    "SUBCOMMAND --help explains each one. Exit status: 0 done, 1 the frame failed,\n"
-    "2 bad arguments, 3 no frame.";
+    "SUBCOMMAND --help explains each one; --version prints the version.\n"
+    "Exit status: 0 done, 1 the frame failed, 2 bad arguments, 3 no frame.";
 
 } // namespace
 
@@ -55,6 +55,10 @@ int main(int argc, char* argv[])
                        [](const QString& a) { return a.startsWith(QLatin1String("--device=")); }),
         args.end());
 
+    if (!args.isEmpty() && args.first() == QLatin1String("--version")) {
+        std::printf("vireto-cli %s\n", kToolVersion);
+        return kExitOk;
+    }
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
         args.first() == QLatin1String("-h")) {
         std::puts(kUsage);
