@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -199,6 +200,50 @@ void BM_StallClose(benchmark::State& state)
     state.counters["longest_stall_ms"] = worst;
 }
 BENCHMARK(BM_StallClose)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// Building and showing the engineering window is one stretch on the GUI thread before
+// its event loop runs; the language change re-captions every panel.
+void BM_StallOpenWindow(benchmark::State& state)
+{
+    WindowWorld world;
+    double worst = 0;
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        auto w = std::make_unique<Vireto>(*world.device);
+        w->show();
+        QApplication::processEvents();
+        worst = std::max(worst, t.nsecsElapsed() / 1e6);
+        state.PauseTiming();
+        w->monitor()->stop();
+        w.reset();
+        state.ResumeTiming();
+    }
+    state.counters["longest_stall_ms"] = worst;
+}
+BENCHMARK(BM_StallOpenWindow)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_StallLanguageChange(benchmark::State& state)
+{
+    WindowWorld world;
+    QFile::copy(QStringLiteral(VIRETO_BIN_DIR "/Vireto_language.lrp"),
+                world.home.path() + "/Vireto_language.lrp");
+    auto w = world.openWindow();
+    StallWatch watch;
+    double worst = 0;
+    int language = 0;
+    for (auto _ : state) {
+        watch.start();
+        language = language == 3 ? 2 : 3;
+        QTimer::singleShot(0, w.get(), [&] { w->LanguageCBoxSlot(language); });
+        WindowWorld::waitFor([&] { return appContext().languageIndex == language; });
+        QApplication::processEvents();
+        worst = std::max(worst, watch.longestMs());
+        watch.stop();
+    }
+    state.counters["longest_stall_ms"] = worst;
+}
+BENCHMARK(BM_StallLanguageChange)->Iterations(4)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
