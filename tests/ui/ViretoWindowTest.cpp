@@ -5,6 +5,7 @@
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
 #include "ui/widgets/CaptionFit.h"
+#include "ui/widgets/EngineeringPanel.h"
 #include "ui/widgets/Button.h"
 #include "ui/widgets/MyMessageBox.h"
 
@@ -271,6 +272,16 @@ TEST_F(ViretoWindowTest, EveryCaptionFitsInEveryShippedLanguageAndSkin)
                 << b->captionArea().height();
         }
         EXPECT_GT(checked, 0) << where;
+        // The engineering panels' labels stay on one line beside their fields.
+        for (EngineeringPanel* panel : window.findChildren<EngineeringPanel*>()) {
+            for (QLabel* l : panel->findChildren<QLabel*>()) {
+                if (l->text().isEmpty() || l->wordWrap())
+                    continue;
+                EXPECT_TRUE(caption_fit::fits(l->font(), l->contentsRect(), l->text(),
+                                              caption_fit::kLabelFlags))
+                    << where << ": label \"" << l->text().toStdString() << "\"";
+            }
+        }
     };
     for (int language = 0; language < 6; ++language) {
         SCOPED_TRACE(testing::Message() << "language " << language);

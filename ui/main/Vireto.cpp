@@ -38,7 +38,7 @@
 #include "ui/widgets/TouchScreen.h"
 
 #include <QCloseEvent>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QPainter>
@@ -57,6 +57,8 @@ constexpr int kPanelWidth = 1344;
 constexpr int kPanelHeight = 900;
 // The engineering layout's title band, by which it is dragged.
 constexpr int kTitleBand = 90;
+// Pixels kept free around a window on its desktop.
+constexpr int kScreenMargin = 16;
 
 using skinned_parts::kLabelStyle;
 const char* const kStatusStyle = "color:rgb(255,255,255)";
@@ -95,12 +97,17 @@ Vireto::Vireto(Device& device, std::shared_ptr<VirtualScene> scene, QWidget* par
     const bool panels = toolMode_ == 2;
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
-    const WindowFit fit =
-        fitWindow(app.skin,
-                  QSize(panels ? kPanelWidth : kDesignWidth, panels ? kPanelHeight : kDesignHeight),
-                  available.size());
-    if (fit.skin.path != app.skin.path)
+    // A margin, so that the window does not fill the desktop edge to edge.
+    const QSize room = available.size() - QSize(2 * kScreenMargin, 2 * kScreenMargin);
+    const WindowFit fit = fitWindow(
+        app.skin, QSize(panels ? kPanelWidth : kDesignWidth, panels ? kPanelHeight : kDesignHeight),
+        room);
+    if (fit.skin.path != app.skin.path) {
         app.useSkin(fit.skin);
+        // The fields and boxes follow the skin (the window's own font was taken before).
+        QApplication::setFont(app.skin.text.font());
+        setFont(app.skin.text.font());
+    }
     background_ = QPixmap(app.skinDirectory + QStringLiteral("back_pixmap.png"));
     scale_ = (background_.isNull() ? 1.0 : background_.width() / double(kDesignWidth)) *
              fit.extraScale;
@@ -213,9 +220,9 @@ void Vireto::buildCommon()
     // menu (beside the panels in layout 2).
     const int rowButtons = keyTestEnabled_ ? 4 : 3;
     const int rowY = panels ? 244 : 450;
-    const int rowX = panels ? right - 24 - rowButtons * 136 : (right - rowButtons * 184 + 24) / 2;
-    const int w = panels ? 120 : 160;
-    const int step = panels ? 136 : 184;
+    const int rowX = panels ? right - 24 - rowButtons * 162 : (right - rowButtons * 184 + 24) / 2;
+    const int w = panels ? 150 : 160;
+    const int step = panels ? 162 : 184;
     const int h = panels ? 40 : 48;
     int x = rowX;
     auto next = [&](int text) {

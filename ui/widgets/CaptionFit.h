@@ -12,13 +12,14 @@ namespace caption_fit {
 // even here is drawn at this size (and counts as not fitting).
 constexpr double kSmallestPointSize = 7.0;
 
-// Flags the captions are drawn with.
+// Flags the button captions are drawn with; labels stay on one line.
 constexpr int kFlags = Qt::AlignCenter | Qt::TextWordWrap;
+constexpr int kLabelFlags = Qt::AlignLeft | Qt::AlignVCenter;
 
-// Whether text, drawn with font and word wrap, fits inside area.
-bool fits(const QFont& font, const QRect& area, const QString& text);
+// Whether text, drawn with font and flags, fits inside area.
+bool fits(const QFont& font, const QRect& area, const QString& text, int flags = kFlags);
 // font itself when the text fits, else the largest smaller size that fits (never
 // below kSmallestPointSize).
-QFont fitted(const QFont& font, const QRect& area, const QString& text);
+QFont fitted(const QFont& font, const QRect& area, const QString& text, int flags = kFlags);
 
 } // namespace caption_fit
