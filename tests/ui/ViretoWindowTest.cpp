@@ -90,6 +90,15 @@ TEST_F(ViretoWindowTest, TabWrapsAndReturnWithoutSelectionDoesNothing)
     QTest::keyClick(w.get(), Qt::Key_Tab);
     EXPECT_EQ(w->selectedButton(), 1) << "from the last button back to the first";
     EXPECT_FALSE(w->menuButtons()[4]->isHighlighted());
+
+    // Grey tiles cannot be pressed: Tab passes over them, and with none live selects none.
+    w->menuButtons()[1]->setButtonEnabled(false);
+    QTest::keyClick(w.get(), Qt::Key_Tab);
+    EXPECT_EQ(w->selectedButton(), 3);
+    for (Button* b : w->menuButtons())
+        b->setButtonEnabled(false);
+    QTest::keyClick(w.get(), Qt::Key_Tab);
+    EXPECT_EQ(w->selectedButton(), 0);
 }
 
 TEST_F(ViretoWindowTest, ReturnPressesTheSelectedVersionsButton)
