@@ -11,6 +11,8 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QProgressBar>
 #include <QTest>
 #include <QTextEdit>
@@ -337,6 +339,34 @@ TEST_F(ViretoWindowTest, GreyAndLitCaptionsStandOutFromTheirFaces)
         tile->setHighlighted(highlighted);
         EXPECT_GE(renderedContrast(w, caption(tile)), 4.5) << "tile, highlighted " << highlighted;
     }
+}
+
+// The engineering layout on the test screen (smaller than its own skin wants): wholly on
+// the screen, close button included, and dragged by its title band only.
+TEST_F(ViretoWindowTest, TheEngineeringLayoutFitsTheScreenAndDragsByItsTitleBand)
+{
+    auto w = open(2);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(w->frameGeometry())) << w->width() << "x" << w->height();
+    auto* quit = qobject_cast<Button*>(w->childAt(w->width() - 12, 20));
+    ASSERT_NE(quit, nullptr) << "the quit button in the corner";
+    EXPECT_TRUE(screen.contains(QRect(quit->mapToGlobal(QPoint(0, 0)), quit->size())));
+
+    auto moveTo = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &move);
+    };
+    const QPoint start = w->pos();
+    QTest::mousePress(w.get(), Qt::LeftButton, {}, QPoint(w->width() / 2, 10));
+    moveTo(QPoint(w->width() / 2 + 30, 30));
+    EXPECT_EQ(w->pos(), start + QPoint(30, 20));
+    QTest::mouseRelease(w.get(), Qt::LeftButton, {}, QPoint(w->width() / 2 + 30, 30));
+    const QPoint moved = w->pos();
+    QTest::mousePress(w.get(), Qt::LeftButton, {}, QPoint(w->width() / 2, w->height() - 20));
+    moveTo(QPoint(w->width() / 2 + 30, w->height() - 10));
+    EXPECT_EQ(w->pos(), moved) << "a press below the title band does not drag";
+    QTest::mouseRelease(w.get(), Qt::LeftButton, {}, QPoint(w->width() / 2, w->height() - 20));
 }
 
 } // namespace
