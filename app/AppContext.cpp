@@ -27,6 +27,18 @@ int AppContext::loadSkinOnly(int desktopWidth, int desktopHeight)
     return desktopWidth;
 }
 
+void AppContext::useSkin(const SkinChoice& choice)
+{
+    const QString folder = choice.path.section(QLatin1Char('/'), -2, -2); // "1440"
+    QString directory = skinDirectory;
+    if (directory.endsWith(QLatin1Char('/')))
+        directory.chop(1);
+    const int cut = directory.lastIndexOf(QLatin1Char('/'));
+    skinDirectory = cut >= 0 ? directory.left(cut + 1) + folder + QLatin1Char('/')
+                             : runtime_home::resourceFolder() + choice.path.mid(1);
+    skin = choice;
+}
+
 void AppContext::reloadLanguage()
 {
     texts = LanguageTable::load(SettingsFile::languagePack(), languageIndex);

@@ -2,6 +2,7 @@
 
 #include "app/LogWriter.h"
 #include "app/SkinChoice.h"
+#include "app/ToolVersion.h"
 
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,9 @@ struct AppContext {
     // language. Returns the desktop width.
     int loadLookAndLanguage(int desktopWidth, int desktopHeight);
     int loadSkinOnly(int desktopWidth, int desktopHeight);
+    // Another skin of the same set (a window too large for the desktop's own skin):
+    // its folder beside the current one, and its fonts.
+    void useSkin(const SkinChoice& choice);
     void reloadLanguage();
 
     Edition edition() const;
@@ -43,4 +47,4 @@ AppContext& appContext();
 
 // The version shown everywhere: "4.2.5", or "4.2.5-<n>" with a sub-version.
 QString toolVersionText(int subVersion);
-constexpr const char* kToolVersion = "4.2.5";
+constexpr const char* kToolVersion = VIRETO_TOOL_VERSION;

@@ -3,6 +3,7 @@
 #include "app/AppContext.h"
 #include "app/CommandLine.h"
 #include "app/ProgramFolder.h"
+#include "app/ProgramUsage.h"
 #include "app/RuntimeHome.h"
 #include "app/SingleInstance.h"
 #include "app/StartupWarning.h"
@@ -19,6 +20,9 @@
 
 int main(int argc, char* argv[])
 {
+    // Answered without a display, a window or a frame.
+    if (program_usage::answerInfoRequest(argc, argv))
+        return 0;
     QApplication::setDesktopSettingsAware(false);
     QApplication application(argc, argv);
     // Settings, log, samples and the skins have their folders (runtime_home); the

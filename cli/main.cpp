@@ -2,7 +2,7 @@
 // stdout, messages and progress to stderr; the exit status says how it ended.
 #include "app/AppContext.h"
 #include "app/CommandLine.h"
-#include "app/Version.h"
+#include "app/ToolVersion.h"
 #include "cli/Interruption.h"
 #include "cli/Subcommands.h"
 #include "transport/TransportFactory.h"
@@ -83,7 +83,7 @@ int main(int argc, char* argv[])
     std::string record;
     bool json = false;
     cli.add_flag("-h,--help", help);
-    cli.set_version_flag("--version", std::string("vireto-cli ") + viretoVersion());
+    cli.set_version_flag("--version", std::string("vireto-cli ") + VIRETO_TOOL_VERSION);
     cli.add_option("--device", device);
     cli.add_option("--record", record);
     cli.add_flag("--json", json);

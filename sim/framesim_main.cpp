@@ -2,7 +2,7 @@
 // tool (--device=unix:DIR), the command-line tool and outside test harnesses can all
 // reach the same frame. Signals plug and unplug it while it runs.
 
-#include "app/Version.h"
+#include "app/ToolVersion.h"
 #include "sim/FrameServer.h"
 #include "sim/SimBus.h"
 #include "sim/VirtualFrame.h"
@@ -71,7 +71,7 @@ int main(int argc, char** argv)
     cli.set_help_flag();
     bool help = false;
     cli.add_flag("-h,--help", help);
-    cli.set_version_flag("--version", std::string(kProgram) + " " + viretoVersion());
+    cli.set_version_flag("--version", std::string(kProgram) + " " + VIRETO_TOOL_VERSION);
     cli.add_option("--dir", options.dir)->check([](const std::string& v) {
         return v.empty() ? std::string("--dir needs a value") : std::string();
     });

@@ -14,10 +14,12 @@ struct Fill {
 Fill buttonFill(State s)
 {
     switch (s) {
+    // The faces stay dark enough for a white caption (contrast 4.5:1 or more at the
+    // top); focus shows as a bright rim and glow, not as a lighter face.
     case State::Normal:
-        return {QColor(44, 143, 194), QColor(22, 92, 138), QColor(10, 56, 88)};
+        return {QColor(28, 104, 150), QColor(16, 68, 108), QColor(10, 56, 88)};
     case State::Focus:
-        return {QColor(72, 196, 236), QColor(30, 132, 184), palette::cyanBright};
+        return {QColor(24, 116, 164), QColor(12, 78, 124), palette::cyanBright};
     case State::Press:
         return {QColor(16, 70, 104), QColor(28, 108, 150), QColor(8, 46, 72)};
     case State::Disabled:
@@ -54,7 +56,7 @@ void drawPushButton(Canvas& c, State s)
         topHighlight(c, face, radius, s == State::Disabled ? 90 : 120);
     }
 
-    const qreal borderWidth = s == State::Focus ? 1.5 * c.px : c.px;
+    const qreal borderWidth = s == State::Focus ? 2.5 * c.px : c.px;
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(fill.border, borderWidth));
     const qreal half = borderWidth / 2;

@@ -1,5 +1,6 @@
 // Starts the real program: the single-instance guard and the refused starts can only
 // be seen across processes.
+#include "app/ToolVersion.h"
 #include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
@@ -125,6 +126,27 @@ TEST_F(StartupProcessTest, AStoredLanguageBeyondThePackIsRewrittenAtStart)
     QProcess* p = start();
     ASSERT_TRUE(p->waitForFinished(15000));
     EXPECT_TRUE(home.read("Vireto.ini").contains("Language=0"));
+}
+
+// Asked for help or the version, the program answers on the terminal and starts nothing:
+// no second-copy check, no log, no window, even with other switches beside.
+TEST_F(StartupProcessTest, HelpAndVersionAnswerWithoutStarting)
+{
+    QProcess* first = start({"-MM"});
+    ASSERT_TRUE(waitForLogLine(") ChooseToolEnable = 1;0\n"));
+    const int logs = static_cast<int>(logFiles().size());
+    QProcess* help = start({"-DD", "--help"});
+    ASSERT_TRUE(help->waitForFinished(15000));
+    EXPECT_EQ(help->exitCode(), 0);
+    const QString usage = QString::fromUtf8(help->readAllStandardOutput());
+    for (const char* part : {"-DD", "-MM", "-UU", "-update", "-CHS", "--device=WHERE", "sim:PATH"})
+        EXPECT_TRUE(usage.contains(part)) << part;
+    QProcess* version = start({"--version"});
+    ASSERT_TRUE(version->waitForFinished(15000));
+    EXPECT_EQ(version->exitCode(), 0);
+    EXPECT_EQ(version->readAllStandardOutput(), QByteArray("vireto " VIRETO_TOOL_VERSION "\n"));
+    EXPECT_EQ(static_cast<int>(logFiles().size()), logs);
+    EXPECT_EQ(first->state(), QProcess::Running);
 }
 
 } // namespace

@@ -15,6 +15,10 @@ struct RecordingView : MainWindowView {
     int cleared = 0;
     int workerStarts = 0;
     int panelStops = 0;
+    std::vector<bool> busyShown;
+    // Held jobs run only when the test says so: the device work "takes its time".
+    bool holdJobs = false;
+    std::vector<std::pair<std::function<int()>, std::function<void(int)>>> held;
     void showStatusText(int t) override { texts.push_back(t); }
     void setMenuButtonsEnabled(bool e) override { menuEnabled = e; }
     void setUpdateButtonEnabled(bool e) override { updateEnabled = e; }
@@ -22,6 +26,21 @@ struct RecordingView : MainWindowView {
     void clearSelection() override { ++cleared; }
     void continueFirmwareUpdate() override { ++workerStarts; }
     void stopPanelWorkers() override { ++panelStops; }
+    void setBusy(bool busy) override { busyShown.push_back(busy); }
+    void runDeviceJob(std::function<int()> work, std::function<void(int)> done) override
+    {
+        if (holdJobs)
+            held.emplace_back(std::move(work), std::move(done));
+        else
+            MainWindowView::runDeviceJob(std::move(work), std::move(done));
+    }
+    void runHeld()
+    {
+        auto jobs = std::move(held);
+        held.clear();
+        for (auto& [work, done] : jobs)
+            done(work());
+    }
     int last() const { return texts.empty() ? -1 : texts.back(); }
 };
 
@@ -38,6 +57,15 @@ protected:
         const auto log = frame->requestLog();
         return static_cast<int>(std::count_if(
             log.begin(), log.end(), [command](const auto& r) { return r[1] == command; }));
+    }
+    // The mode bytes of the mode switches asked for since the log was cleared.
+    std::vector<int> switches() const
+    {
+        std::vector<int> modes;
+        for (const auto& r : frame->requestLog())
+            if (r[1] == 0x0E)
+                modes.push_back(r[2]);
+        return modes;
     }
 
     RecordingView view;
@@ -122,7 +150,9 @@ TEST_F(MainWindowLogicTest, BootLoaderDuringAnUpdateContinuesIt)
 TEST_F(MainWindowLogicTest, EquipmentTestPassesOnAHealthyFrame)
 {
     MainWindowLogic l = logic(1);
-    EXPECT_EQ(l.equipmentTest(), 31);
+    int result = 0;
+    EXPECT_TRUE(l.equipmentTest([&](int text) { result = text; }));
+    EXPECT_EQ(result, 31);
     EXPECT_EQ(view.texts, (std::vector<int>{24, 31}));
     EXPECT_EQ(frame->mode(), WorkMode) << "back to work mode";
     EXPECT_EQ(frame->fpgaRegister(Side::Slave, 0x35), 0x0F);
@@ -142,7 +172,7 @@ TEST_F(MainWindowLogicTest, EachProbeGroupReportsItsOwnFailure)
         frame->refuseCommand(c.refused);
         view.texts.clear();
         MainWindowLogic l = logic(1);
-        EXPECT_EQ(l.equipmentTest(), c.text) << std::hex << int(c.refused);
+        l.equipmentTest();
         EXPECT_EQ(view.last(), c.text);
     }
 }
@@ -152,7 +182,8 @@ TEST_F(MainWindowLogicTest, TheLaterFailureReplacesTheEarlierText)
     frame->refuseCommand(0x08); // left sensor
     frame->refuseCommand(0x17); // right FPGA writes
     MainWindowLogic l = logic(1);
-    EXPECT_EQ(l.equipmentTest(), 30);
+    l.equipmentTest();
+    EXPECT_EQ(view.last(), 30);
 }
 
 TEST_F(MainWindowLogicTest, AFailedLastStepIsNotShownAsSuccess)
@@ -160,26 +191,31 @@ TEST_F(MainWindowLogicTest, AFailedLastStepIsNotShownAsSuccess)
     // The frame does not return to work mode after a healthy test: touch stays off.
     frame->refuseCommand(0x0E, sim::VirtualFrame::kAlways, 1);
     MainWindowLogic l = logic(1);
-    EXPECT_EQ(l.equipmentTest(), 71);
+    l.equipmentTest();
     EXPECT_EQ(view.last(), 71);
     EXPECT_TRUE(logText().contains("Switch to work mode failed! g_isSwitchMode=0\n"));
     // Versions that cannot be read are not shown as 255.255.65535.
     frame->clearFaults();
     frame->refuseCommand(0x0A);
-    EXPECT_TRUE(l.aboutText().isEmpty());
+    bool shown = false;
+    l.about([&](const QString&) { shown = true; });
+    EXPECT_FALSE(shown);
     EXPECT_EQ(view.last(), 14);
+    EXPECT_EQ(frame->mode(), WorkMode) << "back to work mode all the same";
 }
 
 TEST_F(MainWindowLogicTest, ResetSucceedsOrFails)
 {
     MainWindowLogic l = logic(1);
-    EXPECT_EQ(l.reset(), 33);
+    EXPECT_TRUE(l.reset());
+    EXPECT_EQ(view.last(), 33);
     EXPECT_EQ(countRequests(0x0E), 1);
     frame->refuseCommand(0x0E);
-    EXPECT_EQ(l.reset(), 32);
+    l.reset();
+    EXPECT_EQ(view.last(), 32);
     EXPECT_TRUE(logText().contains("Switch to cc failed! g_isSwitchMode=0\n"));
     g_isDeviceCommunicate = 0;
-    EXPECT_EQ(l.reset(), 0);
+    EXPECT_FALSE(l.reset());
     EXPECT_EQ(view.last(), 14) << "the guard wants an answering frame";
 }
 
@@ -187,12 +223,17 @@ TEST_F(MainWindowLogicTest, AboutTextNamesToolFirmwareAndBootLoader)
 {
     appContext().subVersion = 3;
     MainWindowLogic l = logic(1);
-    EXPECT_EQ(l.aboutText(), "ToolID:4.2.5-3\n(M)FirmwareID: 1.3.2\nBootloaderID: 1.0.7");
+    QString text;
+    auto show = [&](const QString& t) { text = t; };
+    EXPECT_TRUE(l.about(show));
+    EXPECT_EQ(text, "ToolID:4.2.5-3\n(M)FirmwareID: 1.3.2\nBootloaderID: 1.0.7");
     EXPECT_TRUE(logText().contains("BootloaderID: V1.0.7\n"));
     EXPECT_EQ(frame->mode(), WorkMode);
     appContext().subVersion = 0;
     g_bDevExist = 0;
-    EXPECT_TRUE(l.aboutText().isEmpty());
+    text.clear();
+    EXPECT_FALSE(l.about(show));
+    EXPECT_TRUE(text.isEmpty());
     EXPECT_EQ(view.last(), 17);
 }
 
@@ -230,6 +271,95 @@ TEST_F(MainWindowLogicTest, TheGuardStopsThePanelWorkersInTheEngineeringLayout)
     MainWindowLogic production = logic(1);
     EXPECT_TRUE(production.guard(true));
     EXPECT_EQ(view.panelStops, 1);
+}
+
+TEST_F(MainWindowLogicTest, SecondaryWindowCodesSwitchTheFrameAndShowTheirTexts)
+{
+    MainWindowLogic l = logic(1);
+    frame->clearRequestLog();
+    l.handleStatusCode(1); // leveled: the frame stores its optical parameters
+    EXPECT_EQ(view.last(), 106);
+    l.handleStatusCode(2); // a window closed
+    l.handleStatusCode(5); // left in calibration mode ...
+    EXPECT_EQ(frame->mode(), CalibrationMode);
+    l.handleStatusCode(6); // ... or in work mode
+    EXPECT_EQ(switches(), (std::vector<int>{0xEE, 0x22, 0xFF, 0x22}));
+    EXPECT_EQ(frame->mode(), WorkMode);
+    l.handleStatusCode(7);
+    EXPECT_EQ(view.last(), 0);
+    updatePending = 1;
+    l.handleStatusCode(8);
+    EXPECT_EQ(view.last(), 19);
+    EXPECT_EQ(updatePending, 0);
+    frame->clearRequestLog();
+    l.handleStatusCode(4); // a window asks for a reset
+    EXPECT_EQ(switches(), (std::vector<int>{0xCC}));
+    EXPECT_EQ(view.last(), 33);
+    l.handleStatusCode(0);
+    l.handleStatusCode(16);
+    EXPECT_EQ(view.last(), 33) << "codes outside 1..15 are ignored";
+
+    // Without a frame the leaving codes send nothing.
+    g_bDevExist = 0;
+    frame->clearRequestLog();
+    l.handleStatusCode(5);
+    l.handleStatusCode(6);
+    EXPECT_TRUE(switches().empty());
+}
+
+TEST_F(MainWindowLogicTest, FailedSwitchesOfTheWindowCodesAreShownAndLogged)
+{
+    MainWindowLogic l = logic(1);
+    frame->refuseCommand(0x0E);
+    l.handleStatusCode(1);
+    EXPECT_EQ(view.last(), 14);
+    EXPECT_TRUE(logText().contains("Switch to work mode failed! g_isSwitchMode=0\n"));
+    l.handleStatusCode(2);
+    EXPECT_EQ(view.last(), 71);
+    view.texts.clear();
+    l.handleStatusCode(6);
+    EXPECT_EQ(view.last(), 71);
+    EXPECT_TRUE(logText().contains("Leveling exit:Switch to work mode failed! g_isSwitchMode=0\n"));
+}
+
+TEST_F(MainWindowLogicTest, ADeviceFunctionRunsAloneAndShowsItIsBusy)
+{
+    MainWindowLogic l = logic(2);
+    view.holdJobs = true;
+    EXPECT_TRUE(l.equipmentTest());
+    EXPECT_TRUE(l.busy());
+    EXPECT_EQ(view.busyShown, (std::vector<bool>{true}));
+    EXPECT_EQ(view.last(), 24) << "the wait is shown at once";
+    // Every other press is ignored until the frame has answered.
+    EXPECT_FALSE(l.equipmentTest());
+    EXPECT_FALSE(l.reset());
+    EXPECT_FALSE(l.about({}));
+    EXPECT_FALSE(l.requestStatus({}));
+    EXPECT_FALSE(l.guard(true));
+    EXPECT_EQ(view.held.size(), 1u);
+    EXPECT_EQ(view.last(), 24) << "a refused press shows nothing";
+    view.runHeld();
+    EXPECT_FALSE(l.busy());
+    EXPECT_EQ(view.busyShown, (std::vector<bool>{true, false}));
+    EXPECT_EQ(view.last(), 31);
+
+    // GetStatus and the close sequence go the same way.
+    frame->setErrorCode(0x12);
+    QString line;
+    EXPECT_TRUE(l.requestStatus([&](const QString& s) { line = s; }));
+    EXPECT_TRUE(line.isEmpty());
+    view.runHeld();
+    EXPECT_EQ(line, "GetStatus! g_ErrorCode = 0x12\n");
+    ASSERT_EQ(device->commands.switchMode(CalibrationMode), 1);
+    bool closed = false;
+    l.closeConfirmed("/images/last.bin", [&] { closed = true; });
+    EXPECT_TRUE(l.busy());
+    EXPECT_FALSE(closed);
+    view.runHeld();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(frame->mode(), WorkMode);
+    EXPECT_EQ(SettingsFile::vireto().readText("ImagePath", "imagePath"), "/images/last.bin");
+    EXPECT_TRUE(logText().endsWith(") Vireto log end!\n"));
 }
 
 } // namespace

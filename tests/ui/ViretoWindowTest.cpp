@@ -1,11 +1,19 @@
 #include "ui/main/Vireto.h"
 
+#include "RenderedContrast.h"
 #include "UiTestSupport.h"
 #include "app/SettingsFile.h"
+#include "app/TextIds.h"
 #include "ui/widgets/Button.h"
+#include "ui/widgets/CaptionFit.h"
+#include "ui/widgets/EngineeringPanel.h"
 #include "ui/widgets/MyMessageBox.h"
 
 #include <QComboBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProgressBar>
+#include <QScreen>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -22,14 +30,23 @@ protected:
         EXPECT_TRUE(waitUntil([&] { return w->statusText() == "Devices check completed."; }));
         return w;
     }
-    // Answers the next modal box with a key.
-    void answerNextBox(Qt::Key key)
+    // Answers the next modal box with keys, once it shows (it may wait for the frame).
+    void answerNextBox(std::vector<Qt::Key> keys)
     {
-        QTimer::singleShot(0, [key] {
-            if (QWidget* box = QApplication::activeModalWidget())
-                QTest::keyClick(box, key);
+        auto* poll = new QTimer(qApp);
+        auto tries = std::make_shared<int>(0);
+        QObject::connect(poll, &QTimer::timeout, poll, [poll, tries, keys] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (!box && ++*tries < 500)
+                return;
+            poll->deleteLater();
+            for (Qt::Key key : keys)
+                if (box)
+                    QTest::keyClick(box, key);
         });
+        poll->start(10);
     }
+    void answerNextBox(Qt::Key key) { answerNextBox(std::vector<Qt::Key>{key}); }
 };
 
 TEST_F(ViretoWindowTest, FindsTheFrameAndEnablesEveryTile)
@@ -75,6 +92,15 @@ TEST_F(ViretoWindowTest, TabWrapsAndReturnWithoutSelectionDoesNothing)
     QTest::keyClick(w.get(), Qt::Key_Tab);
     EXPECT_EQ(w->selectedButton(), 1) << "from the last button back to the first";
     EXPECT_FALSE(w->menuButtons()[4]->isHighlighted());
+
+    // Grey tiles cannot be pressed: Tab passes over them, and with none live selects none.
+    w->menuButtons()[1]->setButtonEnabled(false);
+    QTest::keyClick(w.get(), Qt::Key_Tab);
+    EXPECT_EQ(w->selectedButton(), 3);
+    for (Button* b : w->menuButtons())
+        b->setButtonEnabled(false);
+    QTest::keyClick(w.get(), Qt::Key_Tab);
+    EXPECT_EQ(w->selectedButton(), 0);
 }
 
 TEST_F(ViretoWindowTest, ReturnPressesTheSelectedVersionsButton)
@@ -84,6 +110,7 @@ TEST_F(ViretoWindowTest, ReturnPressesTheSelectedVersionsButton)
         QTest::keyClick(w.get(), Qt::Key_Tab);
     answerNextBox(Qt::Key_Escape);
     QTest::keyClick(w.get(), Qt::Key_Return);
+    EXPECT_TRUE(waitUntil([&] { return !w->lastAboutText().isEmpty(); }));
     EXPECT_EQ(w->lastAboutText(), "ToolID:4.2.5\n(M)FirmwareID: 1.3.2\nBootloaderID: 1.0.7");
 }
 
@@ -115,10 +142,20 @@ TEST_F(ViretoWindowTest, HoveringAMenuButtonSelectsItAndLeavingClearsIt)
 TEST_F(ViretoWindowTest, EquipmentTestAndResetFromTheirButtons)
 {
     auto w = open(1);
+    w->monitor()->stop();
     QTest::mouseClick(w->testButton(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(w->statusText(), "Equipment testing succeed, can work normally!");
+    // The window answers at once: the wait shows, the frame is asked off this thread.
+    EXPECT_EQ(w->statusText(), "Are testing equipment function, please wait...");
+    EXPECT_TRUE(w->logic().busy());
+    EXPECT_EQ(w->cursor().shape(), Qt::BusyCursor);
+    EXPECT_TRUE(w->progressBar()->isVisibleTo(w.get()));
     QTest::mouseClick(w->resetButton(), Qt::LeftButton, {}, QPoint(5, 5));
-    EXPECT_EQ(w->statusText(), "Reset success!");
+    EXPECT_TRUE(waitUntil([&] { return !w->logic().busy(); }));
+    EXPECT_EQ(w->statusText(), "Equipment testing succeed, can work normally!")
+        << "the reset pressed meanwhile was ignored";
+    EXPECT_NE(w->cursor().shape(), Qt::BusyCursor);
+    QTest::mouseClick(w->resetButton(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(waitUntil([&] { return w->statusText() == "Reset success!"; }));
 }
 
 TEST_F(ViretoWindowTest, UnpluggingShowsNotDetectedAndDisablesTheMenu)
@@ -171,13 +208,10 @@ TEST_F(ViretoWindowTest, ConfirmedExitReturnsTheFrameToWorkModeAndLogsTheEnd)
 {
     auto w = open(1);
     ASSERT_EQ(device->commands.switchMode(CalibrationMode), 1);
-    QTimer::singleShot(0, [] {
-        QWidget* box = QApplication::activeModalWidget();
-        QTest::keyClick(box, Qt::Key_Tab);
-        QTest::keyClick(box, Qt::Key_Return);
-    });
+    answerNextBox({Qt::Key_Tab, Qt::Key_Return});
     w->close();
-    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(w->closing());
+    EXPECT_TRUE(waitUntil([&] { return !w->isVisible(); })) << "the window goes once it is done";
     EXPECT_EQ(frame->mode(), WorkMode);
     EXPECT_FALSE(w->monitor()->isRunning());
     EXPECT_TRUE(logText().endsWith(") Vireto log end!\n"));
@@ -224,6 +258,114 @@ TEST_F(ViretoWindowTest, TheVersionLabelCarriesTheSubVersion)
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->text(), "V4.2.5-5");
     appContext().subVersion = 0;
+}
+
+// Every tile and button caption of the menus, the engineering panels and the exit box,
+// in every shipped language and skin, fits its place at a legible size (the caption
+// font shrinks where needed; it never runs over the edge).
+TEST_F(ViretoWindowTest, EveryCaptionFitsInEveryShippedLanguageAndSkin)
+{
+    ASSERT_TRUE(QFile::copy(QString(VIRETO_BIN_DIR) + "/Vireto_language.lrp",
+                            home().file("Vireto_language.lrp")));
+    SettingsFile::vireto().write("Shortcut_keys", "Shortcuts_en", 1);
+    SettingsFile::vireto().write("Shortcut_keys", "Shortcuts_test", 1);
+    AppContext& app = appContext();
+    auto checkButtons = [](QWidget& window, const char* where) {
+        int checked = 0;
+        for (Button* b : window.findChildren<Button*>()) {
+            if (b->caption().isEmpty())
+                continue;
+            ++checked;
+            const QFont drawn = b->drawnCaptionFont();
+            EXPECT_TRUE(caption_fit::fits(drawn, b->captionArea(), b->caption()))
+                << where << ": \"" << b->caption().toStdString() << "\" at " << drawn.pointSizeF()
+                << " pt in " << b->captionArea().width() << "x" << b->captionArea().height();
+        }
+        EXPECT_GT(checked, 0) << where;
+        // The engineering panels' labels stay on one line beside their fields.
+        for (EngineeringPanel* panel : window.findChildren<EngineeringPanel*>()) {
+            for (QLabel* l : panel->findChildren<QLabel*>()) {
+                if (l->text().isEmpty() || l->wordWrap())
+                    continue;
+                EXPECT_TRUE(caption_fit::fits(l->font(), l->contentsRect(), l->text(),
+                                              caption_fit::kLabelFlags))
+                    << where << ": label \"" << l->text().toStdString() << "\"";
+            }
+        }
+    };
+    for (int language = 0; language < 6; ++language) {
+        SCOPED_TRACE(testing::Message() << "language " << language);
+        for (int size : {1024, 1440, 1920}) {
+            SCOPED_TRACE(size);
+            app.languageIndex = language;
+            app.loadLookAndLanguage(size, 600);
+            app.skinDirectory = QString(VIRETO_BIN_DIR) + "/skin/" + QString::number(size) + "/";
+            for (int toolMode : {0, 1, 2}) {
+                if (toolMode == 2 && size != 1024)
+                    continue; // the test screen holds the engineering layout in the 1024 skin
+                app.toolMode = toolMode;
+                Vireto w(*device);
+                checkButtons(w, toolMode == 2 ? "engineering" : "menu");
+            }
+            MyMessageBox box(
+                nullptr, app.text(kTextExitTitle), app.text(kTextConfirmExit), 3,
+                {app.text(kTextChooseAgain), app.text(kTextExitTitle), app.text(kTextCancel)});
+            checkButtons(box, "exit box");
+        }
+    }
+    app.languageIndex = 0;
+    app.loadLookAndLanguage(1024, 768);
+    app.skinDirectory = QString(VIRETO_BIN_DIR) + "/skin/1024/";
+}
+
+// Before the frame is checked the tiles are grey; their captions stay readable, as do
+// a grey push button's and a lit tile's.
+TEST_F(ViretoWindowTest, GreyAndLitCaptionsStandOutFromTheirFaces)
+{
+    appContext().toolMode = 1;
+    Vireto w(*device);
+    Button* tile = w.menuButtons()[0];
+    ASSERT_FALSE(tile->isButtonEnabled());
+    auto caption = [](Button* b) {
+        const QString text = b->caption();
+        return [b, text](bool on) { b->setCaption(on ? text : QString()); };
+    };
+    EXPECT_GE(renderedContrast(w, caption(tile)), 4.5) << "grey tile";
+    w.testButton()->setButtonEnabled(false);
+    EXPECT_GE(renderedContrast(w, caption(w.testButton())), 4.5) << "grey push button";
+    tile->setButtonEnabled(true);
+    for (bool highlighted : {false, true}) {
+        tile->setHighlighted(highlighted);
+        EXPECT_GE(renderedContrast(w, caption(tile)), 4.5) << "tile, highlighted " << highlighted;
+    }
+}
+
+// The engineering layout on the test screen (smaller than its own skin wants): wholly on
+// the screen, close button included, and dragged by its title band only.
+TEST_F(ViretoWindowTest, TheEngineeringLayoutFitsTheScreenAndDragsByItsTitleBand)
+{
+    auto w = open(2);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(w->frameGeometry())) << w->width() << "x" << w->height();
+    auto* quit = qobject_cast<Button*>(w->childAt(w->width() - 12, 20));
+    ASSERT_NE(quit, nullptr) << "the quit button in the corner";
+    EXPECT_TRUE(screen.contains(QRect(quit->mapToGlobal(QPoint(0, 0)), quit->size())));
+
+    auto moveTo = [&](QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(w.get(), &move);
+    };
+    const QPoint start = w->pos();
+    QTest::mousePress(w.get(), Qt::LeftButton, {}, QPoint(w->width() / 2, 10));
+    moveTo(QPoint(w->width() / 2 + 30, 30));
+    EXPECT_EQ(w->pos(), start + QPoint(30, 20));
+    QTest::mouseRelease(w.get(), Qt::LeftButton, {}, QPoint(w->width() / 2 + 30, 30));
+    const QPoint moved = w->pos();
+    QTest::mousePress(w.get(), Qt::LeftButton, {}, QPoint(w->width() / 2, w->height() - 20));
+    moveTo(QPoint(w->width() / 2 + 30, w->height() - 10));
+    EXPECT_EQ(w->pos(), moved) << "a press below the title band does not drag";
+    QTest::mouseRelease(w.get(), Qt::LeftButton, {}, QPoint(w->width() / 2, w->height() - 20));
 }
 
 } // namespace

@@ -1,8 +1,10 @@
 #include "ui/widgets/Button.h"
 #include "ui/widgets/MyMessageBox.h"
 
+#include "RenderedContrast.h"
 #include "UiTestSupport.h"
 
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -138,6 +140,48 @@ TEST_F(WidgetsTest, OnlyTheTopBandDragsTheBox)
     EXPECT_NE(box.dragOffset(), QPoint(-1, -1));
     QTest::mouseRelease(&box, Qt::LeftButton, {}, QPoint(10, band - 1));
     EXPECT_EQ(box.dragOffset(), QPoint(-1, -1));
+}
+
+TEST_F(WidgetsTest, MessageBoxTextsStandOutFromTheirBackgroundInEverySkin)
+{
+    AppContext& app = appContext();
+    const QString skins = QString(VIRETO_BIN_DIR) + "/skin/";
+    for (int size : {1024, 1440, 1920}) {
+        SCOPED_TRACE(size);
+        app.skin = SkinChoice::forDesktop(size, 768);
+        app.skinDirectory = skins + QString::number(size) + "/";
+        MyMessageBox box(nullptr, "Versions", "Are you sure you exit?", 2, {"Exit", "Cancel"});
+        QLabel* title = nullptr;
+        QLabel* message = nullptr;
+        for (QLabel* l : box.findChildren<QLabel*>()) {
+            if (l->text() == "Versions")
+                title = l;
+            if (l->text() == "Are you sure you exit?")
+                message = l;
+        }
+        ASSERT_TRUE(title && message);
+        auto labelText = [](QLabel* l, const QString& t) {
+            return [l, t](bool on) { l->setText(on ? t : QString()); };
+        };
+        EXPECT_GE(renderedContrast(box, labelText(title, "Versions")), 4.5) << "title";
+        EXPECT_GE(renderedContrast(box, labelText(message, "Are you sure you exit?")), 4.5)
+            << "message";
+        for (int i = 1; i <= 2; ++i) {
+            Button* b = box.button(i);
+            const QString caption = b->caption();
+            for (bool highlighted : {false, true}) {
+                b->setHighlighted(highlighted);
+                EXPECT_GE(
+                    renderedContrast(
+                        box, [b, caption](bool on) { b->setCaption(on ? caption : QString()); }),
+                    4.5)
+                    << "button " << i << (highlighted ? " highlighted" : "");
+            }
+            b->setHighlighted(false);
+        }
+    }
+    app.loadLookAndLanguage(1024, 768);
+    app.skinDirectory = skins + "1024/";
 }
 
 } // namespace

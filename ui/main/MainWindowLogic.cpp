@@ -68,11 +68,6 @@ void MainWindowLogic::deviceNotDetected()
     handleStatusCode(kShowNoFrame);
 }
 
-int MainWindowLogic::switchMode(uint8_t mode)
-{
-    return SwitchMode(device_, mode, this);
-}
-
 void MainWindowLogic::switchModeInBackground(uint8_t mode, std::function<void(int)> then)
 {
     auto recorded = std::make_shared<RecordedSwitch>();
@@ -86,8 +81,22 @@ void MainWindowLogic::switchModeInBackground(uint8_t mode, std::function<void(in
         });
 }
 
+void MainWindowLogic::runBusy(std::function<int()> work, std::function<void(int)> done)
+{
+    busy_ = true;
+    view_.setBusy(true);
+    view_.runDeviceJob(std::move(work), [this, done = std::move(done)](int result) {
+        busy_ = false;
+        view_.setBusy(false);
+        if (done)
+            done(result);
+    });
+}
+
 bool MainWindowLogic::frameUsable(bool requiresCommunication)
 {
+    if (busy_)
+        return false;
     if (requiresCommunication && !g_isDeviceCommunicate) {
         showText(kTextCheckConnection);
         return false;
@@ -192,11 +201,13 @@ void MainWindowLogic::handleStatusCode(int code)
 void MainWindowLogic::onLeveled(int)
 {
     showText(kTextLeveled);
-    if (!switchMode(SaveMode)) {
-        showText(kTextCheckConnection);
-        appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
-                              g_isSwitchMode.load());
-    }
+    switchModeInBackground(SaveMode, [this](int ok) {
+        if (!ok) {
+            showText(kTextCheckConnection);
+            appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
+                                  g_isSwitchMode.load());
+        }
+    });
 }
 
 void MainWindowLogic::onWindowClosed(int)
@@ -215,9 +226,16 @@ void MainWindowLogic::onWindowClosed(int)
 void MainWindowLogic::onAbsentDuringUpdate(int)
 {
     if (!g_bDevExist) {
-        delay::wait(200.0);
-        checkState = FIRST_OPEN_TOOL;
-        frameGone(false);
+        // The pause lets the frame's going settle; it is not spent on the GUI thread.
+        view_.runDeviceJob(
+            [] {
+                delay::wait(200.0);
+                return 0;
+            },
+            [this](int) {
+                checkState = FIRST_OPEN_TOOL;
+                frameGone(false);
+            });
     }
 }
 
@@ -282,18 +300,19 @@ void MainWindowLogic::onNoFrame(int)
     }
 }
 
-int MainWindowLogic::equipmentTest()
+namespace {
+
+// The equipment test's device side, on the job thread: returns the end text, 0 when
+// the frame did not switch to calibration mode (the switch's own text says why).
+int runEquipmentTest(Device& device, ModeSwitchObserver& observer)
 {
-    if (!guard(false))
+    if (!SwitchMode(device, CalibrationMode, &observer))
         return 0;
-    if (!switchMode(CalibrationMode))
-        return 0;
-    showText(kTextTesting);
     int result = kTextTestPassed;
     const int texts[2][2] = {{kTextLeftSensorBad, kTextLeftFpgaBad},
                              {kTextRightSensorBad, kTextRightFpgaBad}};
     for (Side side : {Side::Master, Side::Slave}) {
-        FrameCommands& c = device_.commands;
+        FrameCommands& c = device.commands;
         uint8_t v = 0;
         // Every step runs, so that the FPGA register is written back even after a failure.
         const int sensor[] = {c.I2C_Read(side, 0x0A, v), c.I2CWrite(side, 0x19, 0x3A),
@@ -305,54 +324,109 @@ int MainWindowLogic::equipmentTest()
         if (std::find(std::begin(fpga), std::end(fpga), 0) != std::end(fpga))
             result = texts[static_cast<int>(side)][1];
     }
-    if (device_.link.lastCallLostTheFrame())
+    if (device.link.lastCallLostTheFrame())
         markDeviceLost();
     // A frame left out of work mode has touch off: the test has not ended well.
-    if (!switchMode(WorkMode)) {
+    if (!SwitchMode(device, WorkMode, &observer)) {
         appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
                               g_isSwitchMode.load());
         result = kTextEnvironmentFailure;
     }
-    showText(result);
     return result;
 }
 
-int MainWindowLogic::reset()
+} // namespace
+
+bool MainWindowLogic::equipmentTest(std::function<void(int)> done)
 {
-    if (!guard(true))
-        return 0;
-    const int text = switchMode(ResetMode) ? kTextResetDone : kTextResetFailed;
-    showText(text);
-    return text;
+    if (!guard(false))
+        return false;
+    // The wait is what the operator sees until the frame has answered.
+    showText(kTextTesting);
+    auto recorded = std::make_shared<RecordedSwitch>();
+    Device* device = &device_;
+    runBusy([device, recorded] { return runEquipmentTest(*device, *recorded); },
+            [this, recorded, done](int result) {
+                recorded->replay(*this);
+                if (result)
+                    showText(result);
+                if (done)
+                    done(result);
+            });
+    return true;
 }
 
-QString MainWindowLogic::aboutText()
+bool MainWindowLogic::reset(std::function<void(int)> done)
 {
-    if (!guard(false) || !switchMode(CalibrationMode))
-        return QString();
-    ModuleVersions v;
-    // Unreadable versions are not shown as 255.255.65535.
-    if (!device_.blocks.readVersions(Side::Master, v)) {
-        showText(kTextCheckConnection);
-        switchMode(WorkMode);
-        return QString();
-    }
-    appContext().log.logf("BootloaderID: V%d.%d.%d\n", v.bootLoader >> 24,
-                          (v.bootLoader >> 16) & 0xFF, v.bootLoader & 0xFFFF);
+    if (!guard(true))
+        return false;
+    auto recorded = std::make_shared<RecordedSwitch>();
+    Device* device = &device_;
+    runBusy([device, recorded] { return SwitchMode(*device, ResetMode, recorded.get()); },
+            [this, recorded, done](int ok) {
+                recorded->replay(*this);
+                const int text = ok ? kTextResetDone : kTextResetFailed;
+                showText(text);
+                if (done)
+                    done(text);
+            });
+    return true;
+}
+
+QString MainWindowLogic::composeAbout(uint32_t image, uint32_t bootLoader) const
+{
     const AppContext& app = appContext();
     auto fill = [](const QString& t, uint32_t word) {
         return QString(t).arg(word >> 24).arg((word >> 16) & 0xFF).arg(word & 0xFFFF);
     };
-    const QString text = app.text(kTextToolId) + toolVersionText(app.subVersion) +
-                         QStringLiteral("\n") + QStringLiteral("(M)") +
-                         fill(app.text(kTextFirmwareId), v.image) +
-                         fill(app.text(kTextBootLoaderId), v.bootLoader);
-    if (!switchMode(WorkMode)) {
-        appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
-                              g_isSwitchMode.load());
-        showText(kTextEnvironmentFailure);
-    }
-    return text;
+    return app.text(kTextToolId) + toolVersionText(app.subVersion) + QStringLiteral("\n") +
+           QStringLiteral("(M)") + fill(app.text(kTextFirmwareId), image) +
+           fill(app.text(kTextBootLoaderId), bootLoader);
+}
+
+bool MainWindowLogic::about(std::function<void(const QString&)> show)
+{
+    if (!guard(false))
+        return false;
+    enum { kSwitchFailed = 0, kShown = 1, kUnreadable = 2, kShownNotInWorkMode = 3 };
+    auto recorded = std::make_shared<RecordedSwitch>();
+    auto versions = std::make_shared<ModuleVersions>();
+    Device* device = &device_;
+    // The frame goes back to work mode before the box opens, so that its touch works
+    // while the operator reads it.
+    runBusy(
+        [device, recorded, versions] {
+            if (!SwitchMode(*device, CalibrationMode, recorded.get()))
+                return int(kSwitchFailed);
+            // Unreadable versions are not shown as 255.255.65535.
+            const bool read = device->blocks.readVersions(Side::Master, *versions);
+            if (read)
+                appContext().log.logf("BootloaderID: V%d.%d.%d\n", versions->bootLoader >> 24,
+                                      (versions->bootLoader >> 16) & 0xFF,
+                                      versions->bootLoader & 0xFFFF);
+            if (!SwitchMode(*device, WorkMode)) {
+                if (!read)
+                    return int(kUnreadable);
+                appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
+                                      g_isSwitchMode.load());
+                return int(kShownNotInWorkMode);
+            }
+            return read ? int(kShown) : int(kUnreadable);
+        },
+        [this, recorded, versions, show](int outcome) {
+            recorded->replay(*this);
+            if (outcome == kSwitchFailed)
+                return;
+            if (outcome == kUnreadable) {
+                showText(kTextCheckConnection);
+                return;
+            }
+            if (outcome == kShownNotInWorkMode)
+                showText(kTextEnvironmentFailure);
+            if (show)
+                show(composeAbout(versions->image, versions->bootLoader));
+        });
+    return true;
 }
 
 QString MainWindowLogic::statusLine(Device& device)
@@ -362,6 +436,24 @@ QString MainWindowLogic::statusLine(Device& device)
                             QByteArray::number(g_ErrorCode.load(), 16) + "\n";
     appContext().log.log(line.constData());
     return QString::fromLatin1(line);
+}
+
+bool MainWindowLogic::requestStatus(std::function<void(const QString&)> show)
+{
+    if (!guard(true))
+        return false;
+    auto line = std::make_shared<QString>();
+    Device* device = &device_;
+    runBusy(
+        [device, line] {
+            *line = statusLine(*device);
+            return 1;
+        },
+        [line, show](int) {
+            if (show)
+                show(*line);
+        });
+    return true;
 }
 
 MainWindowLogic::CloseStep MainWindowLogic::closeStep() const
@@ -378,12 +470,19 @@ void MainWindowLogic::closeWithoutFrame()
     appContext().log.log("Vireto log end!\n");
 }
 
-void MainWindowLogic::closeConfirmed(const QString& lastImagePath)
+void MainWindowLogic::closeConfirmed(const QString& lastImagePath, std::function<void()> done)
 {
-    if (!switchMode(WorkMode))
-        appContext().log.logf("closeEvent :Switch to work mode failed! g_isSwitchMode=%d\n",
-                              g_isSwitchMode.load());
-    SettingsFile::vireto().write(QStringLiteral("ImagePath"), QStringLiteral("imagePath"),
-                                 lastImagePath);
-    appContext().log.log("Vireto log end!\n");
+    Device* device = &device_;
+    runBusy([device] { return SwitchMode(*device, WorkMode); },
+            [lastImagePath, done](int ok) {
+                if (!ok)
+                    appContext().log.logf(
+                        "closeEvent :Switch to work mode failed! g_isSwitchMode=%d\n",
+                        g_isSwitchMode.load());
+                SettingsFile::vireto().write(QStringLiteral("ImagePath"),
+                                             QStringLiteral("imagePath"), lastImagePath);
+                appContext().log.log("Vireto log end!\n");
+                if (done)
+                    done();
+            });
 }

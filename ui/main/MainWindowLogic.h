@@ -50,6 +50,8 @@ public:
     virtual void continueFirmwareUpdate() = 0;
     // Stops the engineering panels' workers (preview, FPGA download, script).
     virtual void stopPanelWorkers() = 0;
+    // A device function the operator started runs (the window shows it is busy).
+    virtual void setBusy(bool) {}
     // Runs device work off the GUI thread (the window's job queue) and hands its result
     // to done on the GUI thread. Without a queue (headless users) it runs at once.
     virtual void runDeviceJob(std::function<int()> work, std::function<void(int)> done)
@@ -77,23 +79,30 @@ public:
     // recvShowData(int) of the engineering window.
     void handleStatusCode(int code);
 
-    // TestButSlot(): both probe groups per side; returns the text shown at the end.
-    int equipmentTest();
-    // ResetButSlot(): returns the text shown (33 or 32), 0 when the guard refused.
-    int reset();
-    // AboutButSlot(): the about text, empty when the guard or the switch refused.
-    QString aboutText();
-    // FingerIntoButSlot() (GetStatus): the guard, then statusLine() off the GUI thread.
-    // Asks the frame for its status (this takes seconds) and returns the line for the
-    // log area, also written to the log.
+    // The operator's device functions (test, reset, versions, GetStatus, leaving) run
+    // off the GUI thread, one at a time: while one runs the window shows it is busy and
+    // every other device function is refused silently (repeated presses do nothing).
+    bool busy() const { return busy_; }
+
+    // TestButSlot(): both probe groups per side. False when refused; the end text is
+    // shown when the frame has answered and also handed to done.
+    bool equipmentTest(std::function<void(int)> done = {});
+    // ResetButSlot(): shows 33 or 32 when done. False when refused.
+    bool reset(std::function<void(int)> done = {});
+    // AboutButSlot(): the versions are read, the frame is back in work mode, then show
+    // gets the about text (not called when the guard, the switch or the read failed).
+    bool about(std::function<void(const QString&)> show);
+    // FingerIntoButSlot() (GetStatus): the frame is given seconds to answer its status;
+    // show gets the line for the log area (also written to the log).
+    bool requestStatus(std::function<void(const QString&)> show);
     static QString statusLine(Device& device);
 
     enum class CloseStep { CloseNow, RefuseUpdating, Ask };
     // What closeEvent does first.
     CloseStep closeStep() const;
-    // After the operator confirmed: work mode, image path, end line. The window stops
-    // its workers before.
-    void closeConfirmed(const QString& lastImagePath);
+    // After the operator confirmed, with the window's workers stopped: work mode, image
+    // path, end line, off the GUI thread; then done runs.
+    void closeConfirmed(const QString& lastImagePath, std::function<void()> done);
     // Closing without a usable frame: only the end line.
     void closeWithoutFrame();
 
@@ -107,10 +116,13 @@ public:
     void showText(int textIndex) override;
 
 private:
-    int switchMode(uint8_t mode);
     // The same switch as a device job; its messages are shown once it is done, then
     // then(result) runs.
     void switchModeInBackground(uint8_t mode, std::function<void(int)> then);
+    // A device function of the operator: busy until done has run.
+    void runBusy(std::function<int()> work, std::function<void(int)> done);
+    // The composed about text from the versions read.
+    QString composeAbout(uint32_t image, uint32_t bootLoader) const;
     void frameGone(bool logOpenFailure);
     void frameReady();
     void storeCalibrationType();
@@ -132,5 +144,6 @@ private:
     MainWindowView& view_;
     int toolMode_;
     int currentText_ = 0;
+    bool busy_ = false;
     std::function<int()> fastMode_ = [] { return 0; };
 };

@@ -37,6 +37,7 @@
 #include "ui/widgets/SkinnedParts.h"
 #include "ui/widgets/TouchScreen.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
@@ -54,13 +55,19 @@ constexpr int kDesignWidth = 960;
 constexpr int kDesignHeight = 600;
 constexpr int kPanelWidth = 1344;
 constexpr int kPanelHeight = 900;
+// The engineering layout's title band, by which it is dragged.
+constexpr int kTitleBand = 90;
+// Pixels kept free around a window on its desktop.
+constexpr int kScreenMargin = 16;
 
 using skinned_parts::kLabelStyle;
 const char* const kStatusStyle = "color:rgb(255,255,255)";
 const char* const kPanelStyle =
     "QLineEdit, QTextEdit, QComboBox { background: rgba(255,255,255,225); color: rgb(0,38,102);"
     " border: 1px solid rgb(120,160,200); border-radius: 4px; padding: 2px 6px; }"
+    " QLineEdit:focus, QTextEdit:focus, QComboBox:focus { border: 2px solid rgb(255,196,64); }"
     " QCheckBox { color: rgb(225,236,248); }"
+    " QCheckBox:focus { color: rgb(255,214,110); }"
     " QLineEdit:disabled, QComboBox:disabled { background: rgba(255,255,255,120); color: "
     "rgb(90,100,110); }"
     " QProgressBar { background: rgba(255,255,255,60); border: 1px solid rgb(120,160,200);"
@@ -85,11 +92,28 @@ Vireto::Vireto(Device& device, std::shared_ptr<VirtualScene> scene, QWidget* par
         ini.readText(QStringLiteral("ImagePath"), QStringLiteral("imagePath"), QStringLiteral("0"));
     readWaitFrameCount(ini);
 
-    background_ = QPixmap(app.skinDirectory + QStringLiteral("back_pixmap.png"));
-    scale_ = background_.isNull() ? 1.0 : background_.width() / double(kDesignWidth);
+    // The whole window on the desktop, its close button included: a layout too large
+    // for the desktop's own skin takes a smaller one (and shrinks further if need be).
     const bool panels = toolMode_ == 2;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    // A margin, so that the window does not fill the desktop edge to edge.
+    const QSize room = available.size() - QSize(2 * kScreenMargin, 2 * kScreenMargin);
+    const WindowFit fit = fitWindow(
+        app.skin, QSize(panels ? kPanelWidth : kDesignWidth, panels ? kPanelHeight : kDesignHeight),
+        room);
+    if (fit.skin.path != app.skin.path) {
+        app.useSkin(fit.skin);
+        // The fields and boxes follow the skin (the window's own font was taken before).
+        QApplication::setFont(app.skin.text.font());
+        setFont(app.skin.text.font());
+    }
+    background_ = QPixmap(app.skinDirectory + QStringLiteral("back_pixmap.png"));
+    scale_ =
+        (background_.isNull() ? 1.0 : background_.width() / double(kDesignWidth)) * fit.extraScale;
     resize(scaled(0, 0, panels ? kPanelWidth : kDesignWidth, panels ? kPanelHeight : kDesignHeight)
                .size());
+    move(available.center() - QPoint(width() / 2, height() / 2));
     setWindowIcon(QIcon(app.skinDirectory + QStringLiteral("Vireto.png")));
     setWindowTitle(QStringLiteral("Vireto"));
     setAttribute(Qt::WA_TranslucentBackground); // the skin's rounded corners
@@ -196,9 +220,9 @@ void Vireto::buildCommon()
     // menu (beside the panels in layout 2).
     const int rowButtons = keyTestEnabled_ ? 4 : 3;
     const int rowY = panels ? 244 : 450;
-    const int rowX = panels ? right - 24 - rowButtons * 136 : (right - rowButtons * 184 + 24) / 2;
-    const int w = panels ? 120 : 160;
-    const int step = panels ? 136 : 184;
+    const int rowX = panels ? right - 24 - rowButtons * 162 : (right - rowButtons * 184 + 24) / 2;
+    const int w = panels ? 150 : 160;
+    const int step = panels ? 162 : 184;
     const int h = panels ? 40 : 48;
     int x = rowX;
     auto next = [&](int text) {
@@ -297,7 +321,8 @@ void Vireto::buildMenu(const std::vector<MenuEntry>& entries, const QRect& area)
         auto* b = new Button(this);
         b->setSkin(QString::fromLatin1(e.images[0]), QString::fromLatin1(e.images[1]),
                    QString::fromLatin1(e.images[2]), QString::fromLatin1(e.images[3]));
-        b->setColors(255, 255, 255, 255, 255, 255, 230, 240, 250, 150, 150, 150);
+        // A grey tile keeps a dark caption, readable on its light face.
+        b->setColors(255, 255, 255, 255, 255, 255, 230, 240, 250, 38, 44, 54);
         b->setGeometry(area.x() + gap + i * (tile + gap), area.y() + (area.height() - tile) / 2,
                        tile, tile);
         b->setAlignmentValue(1);
@@ -433,7 +458,7 @@ void Vireto::showStatusText(int textIndex)
 void Vireto::setMenuButtonsEnabled(bool enabled)
 {
     for (size_t i = 0; i < menu_.size(); ++i)
-        menu_[i]->setButtonEnabled(enabled && menuAvailable_[i] && !toolsLocked());
+        menu_[i]->setButtonEnabled(enabled && menuAvailable_[i] && !toolsLocked() && !closing_);
 }
 
 void Vireto::setUpdateButtonEnabled(bool enabled)
@@ -521,13 +546,27 @@ void Vireto::runDeviceJob(std::function<int()> work, std::function<void(int)> do
     jobs_->enqueue(this, std::move(work), std::move(done));
 }
 
+void Vireto::setBusy(bool busy)
+{
+    // A busy cursor over the window and a running bar where the progress shows.
+    if (busy) {
+        setCursor(Qt::BusyCursor);
+        progress_->setRange(0, 0);
+        progress_->show();
+    } else {
+        unsetCursor();
+        progress_->hide();
+        progress_->setRange(0, 100);
+    }
+}
+
 void Vireto::openAfter(std::function<int()> steps, std::function<void(int)> open)
 {
     opening_ = true;
-    setCursor(Qt::BusyCursor);
+    setBusy(true);
     jobs_->enqueue(this, std::move(steps), [this, open](int result) {
         opening_ = false;
-        unsetCursor();
+        setBusy(false);
         if (!closing_)
             open(result);
     });
@@ -710,26 +749,32 @@ void Vireto::KeyTestButSlot()
 
 void Vireto::AboutButSlot()
 {
-    if (toolsLocked())
+    if (!devicePressesTaken())
         return;
-    const QString text = logic_.aboutText();
-    if (text.isEmpty())
-        return;
-    lastAbout_ = text;
-    MyMessageBox box(this, appContext().text(kTextVersions), text, 1, {QStringLiteral("OK")});
-    box.run();
+    logic_.about([this](const QString& text) {
+        if (closing_)
+            return;
+        lastAbout_ = text;
+        MyMessageBox box(this, appContext().text(kTextVersions), text, 1, {QStringLiteral("OK")});
+        box.run();
+    });
 }
 
 void Vireto::TestButSlot()
 {
-    if (!toolsLocked())
+    if (devicePressesTaken())
         logic_.equipmentTest();
 }
 
 void Vireto::ResetButSlot()
 {
-    if (!toolsLocked())
+    if (devicePressesTaken())
         logic_.reset();
+}
+
+bool Vireto::devicePressesTaken() const
+{
+    return !toolsLocked() && !opening_ && !preparing_ && !closing_;
 }
 
 void Vireto::QuitButSlot()
@@ -751,23 +796,12 @@ void Vireto::ClearButSlot()
 void Vireto::FingerIntoButSlot()
 {
     // The frame is given seconds to answer: the window goes on meanwhile.
-    if (statusRunning_ || !toolGuard())
+    if (!devicePressesTaken())
         return;
-    statusRunning_ = true;
-    Device* device = &device_;
-    auto line = std::make_shared<QString>();
-    auto* job = new DeviceJob(
-        [device, line] {
-            *line = MainWindowLogic::statusLine(*device);
-            return 1;
-        },
-        this);
-    connect(job, &DeviceJob::sendData, this, [this, line](int) {
-        statusRunning_ = false;
+    logic_.requestStatus([this](const QString& line) {
         if (logPanel_)
-            logPanel_->append(*line);
+            logPanel_->append(line);
     });
-    job->startJob();
 }
 
 bool Vireto::toolGuard()
@@ -968,8 +1002,16 @@ void Vireto::keyPressEvent(QKeyEvent* event)
         close();
         return;
     case Qt::Key_Tab:
-        if ((toolMode_ == 0 || toolMode_ == 1) && n > 0)
-            select(selected_ % n + 1);
+        // The next tile that can be pressed; grey tiles are passed over.
+        if (toolMode_ == 0 || toolMode_ == 1) {
+            int next = 0;
+            for (int step = 1; step <= n && next == 0; ++step) {
+                const int candidate = (selected_ + step - 1) % n + 1;
+                if (menu_[static_cast<size_t>(candidate - 1)]->isButtonEnabled())
+                    next = candidate;
+            }
+            select(next);
+        }
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -985,7 +1027,9 @@ void Vireto::keyPressEvent(QKeyEvent* event)
 
 void Vireto::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && toolMode_ != 2)
+    // The engineering layout is full of fields and lists: it is dragged by its title band.
+    const bool band = event->position().y() < scaled(0, 0, 0, kTitleBand).height();
+    if (event->button() == Qt::LeftButton && (toolMode_ != 2 || band))
         dragOffset_ = event->globalPosition().toPoint() - frameGeometry().topLeft();
 }
 
@@ -1006,11 +1050,15 @@ void Vireto::mouseMoveEvent(QMouseEvent* event)
 {
     if (toolMode_ != 2)
         moveOutsideMenu(event->globalPosition().toPoint());
+    else if (dragOffset_ != QPoint(-1, -1))
+        move(event->globalPosition().toPoint() - dragOffset_);
 }
 
 bool Vireto::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::MouseMove && toolMode_ != 2) {
+    if (event->type() == QEvent::MouseMove && toolMode_ == 2 && dragOffset_ != QPoint(-1, -1))
+        move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - dragOffset_);
+    else if (event->type() == QEvent::MouseMove && toolMode_ != 2) {
         const auto it = std::find(menu_.begin(), menu_.end(), watched);
         if (it != menu_.end())
             select(static_cast<int>(it - menu_.begin()) + 1);
@@ -1031,11 +1079,24 @@ void Vireto::paintEvent(QPaintEvent*)
 
 void Vireto::closeEvent(QCloseEvent* event)
 {
+    // The leaving steps have run: the window goes.
+    if (leaving_) {
+        event->accept();
+        return;
+    }
+    // Leaving is under way: the window stays until its steps are done.
+    if (closing_) {
+        event->ignore();
+        return;
+    }
     switch (logic_.closeStep()) {
     case MainWindowLogic::CloseStep::CloseNow:
-        monitor_->stop();
-        logic_.closeWithoutFrame();
-        event->accept();
+        event->ignore();
+        beginLeaving();
+        stopThen(*monitor_, this, [this] {
+            logic_.closeWithoutFrame();
+            leaveNow();
+        });
         return;
     case MainWindowLogic::CloseStep::RefuseUpdating:
         showStatusText(kTextUpdating);
@@ -1047,16 +1108,45 @@ void Vireto::closeEvent(QCloseEvent* event)
     const AppContext& app = appContext();
     MyMessageBox box(this, app.text(kTextExitTitle), app.text(kTextConfirmExit), 2,
                      {app.text(kTextExitTitle), app.text(kTextCancel)});
-    if (box.run() != MyMessageBox::kOk) {
+    if (box.run() != MyMessageBox::kOk || closing_) {
         event->ignore();
         return;
     }
-    monitor_->stop();
-    stopPanelWorkers();
-    firmware_->stop();
-    // What the windows asked of the frame is done before it goes back to work mode.
+    // The monitor may be in the middle of a check that takes seconds: the window waits
+    // for it without blocking, then for the device work already asked for (the job
+    // queue keeps the order), then the frame goes back to work mode.
+    event->ignore();
+    beginLeaving();
+    stopThen(*monitor_, this, [this] {
+        stopPanelWorkers();
+        firmware_->stop();
+        logic_.closeConfirmed(imagePath_, [this] { leaveNow(); });
+    });
+}
+
+void Vireto::beginLeaving()
+{
     closing_ = true;
-    jobs_->drain();
-    logic_.closeConfirmed(imagePath_);
-    event->accept();
+    setBusy(true);
+    // Nothing new starts while the window goes.
+    setMenuButtonsEnabled(false);
+    testButton_->setButtonEnabled(false);
+    resetButton_->setButtonEnabled(false);
+    setUpdateButtonEnabled(false);
+    for (EngineeringPanel* panel : panels_)
+        if (panel != logPanel_ && panel != languagePanel_)
+            panel->setToolsEnabled(false);
+}
+
+void Vireto::leaveNow()
+{
+    // Not from inside closeEvent: a close there is not taken.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            leaving_ = true;
+            setBusy(false);
+            close();
+        },
+        Qt::QueuedConnection);
 }

@@ -67,6 +67,8 @@ public:
     KeyTestWin* keyTestWin() const;
     // A device operation to open a window is under way.
     bool opening() const { return opening_; }
+    // The close sequence runs (the window has not gone yet).
+    bool closing() const { return closing_; }
     QString statusText() const;
     int selectedButton() const { return selected_; }
     QPoint dragOffset() const { return dragOffset_; }
@@ -156,6 +158,11 @@ private:
     void continueFirmwareUpdate() override;
     void stopPanelWorkers() override;
     void runDeviceJob(std::function<int()> work, std::function<void(int)> done) override;
+    void setBusy(bool busy) override;
+    // No other device work runs or is being prepared: a device button may act.
+    bool devicePressesTaken() const;
+    void beginLeaving();
+    void leaveNow();
 
     // Runs the device steps before a window opens (off the GUI thread), then opens it:
     // presses meanwhile are ignored.
@@ -223,7 +230,6 @@ private:
     QString chosenImage_; // the firmware image of FirmwareUpdate()
     bool updateLock_ = false;
     bool flashLock_ = false;
-    bool statusRunning_ = false; // GetStatus asks the frame
     QPointer<AdjustScreenWin> adjustScreen_;
     bool preparing_ = false; // a device job for a window is under way
     int selected_ = 0;
@@ -235,6 +241,7 @@ private:
     std::unique_ptr<DeviceJobQueue> jobs_;
     bool opening_ = false;
     bool closing_ = false; // the window goes: nothing opens any more
+    bool leaving_ = false; // its leaving steps have run: the next close is accepted
     QPointer<CalibrationWin> calibrationWin_;
     QPointer<CalibrationCheckWin> checkWin_;
     QPointer<SettingsDialog> setWin_;

@@ -8,8 +8,8 @@
 FirmwarePanel::FirmwarePanel(QWidget* parent, const QRect& designRect, double scale)
     : EngineeringPanel(parent, designRect, scale)
 {
-    addLabel(kTextImage, QRect(0, 2, 80, 36));
-    field_ = addField(QRect(80, 2, 256, 36), true);
+    addLabel(kTextImage, QRect(0, 2, 110, 36));
+    field_ = addField(QRect(112, 2, 224, 36), true);
     field_->setReadOnly(true);
     Button* browse = addButton(-1, QRect(342, 0, 48, 40));
     browse->setCaption(QStringLiteral("..."));

@@ -10,12 +10,13 @@ PathActionPanel::PathActionPanel(QWidget* parent, const QRect& designRect, doubl
     : EngineeringPanel(parent, designRect, scale), filter_(std::move(filter))
 {
     addLabel(label, QRect(0, 2, 170, 36));
-    field_ = addField(QRect(176, 2, 256, 36), true);
+    field_ = addField(QRect(176, 2, 216, 36), true);
     field_->setReadOnly(true);
-    Button* browseButton = addButton(-1, QRect(438, 0, 48, 40));
+    Button* browseButton = addButton(-1, QRect(398, 0, 48, 40));
     browseButton->setCaption(QStringLiteral("..."));
     connect(browseButton, &Button::clicked, this, &PathActionPanel::browseRequested);
-    action_ = addButton(action, QRect(492, 0, 120, 40));
+    // Wide enough for "Run Script" in the longer languages.
+    action_ = addButton(action, QRect(452, 0, 160, 40));
     connect(action_, &Button::clicked, this, &PathActionPanel::actionRequested);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/widgets/Button.h"
 
 #include "app/AppContext.h"
+#include "ui/widgets/CaptionFit.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -142,10 +143,22 @@ void Button::paintEvent(QPaintEvent* event)
     if (caption_.isEmpty())
         return;
     QPainter painter(this);
-    painter.setFont(captionFont_);
+    const QRect area = captionArea();
+    painter.setFont(caption_fit::fitted(captionFont_, area, caption_));
     painter.setPen(colors_[static_cast<int>(look_)]);
-    QRect area = rect();
+    painter.drawText(area, caption_fit::kFlags, caption_);
+}
+
+QRect Button::captionArea() const
+{
+    // A little room at the sides, so that a caption never touches the tile's edge.
+    QRect area = rect().adjusted(width() / 20, 0, -width() / 20, 0);
     if (alignmentValue_ != 0)
         area.adjust(0, height() * 3 / 5, 0, -height() / 20);
-    painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, caption_);
+    return area;
+}
+
+QFont Button::drawnCaptionFont() const
+{
+    return caption_fit::fitted(captionFont_, captionArea(), caption_);
 }

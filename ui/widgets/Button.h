@@ -35,6 +35,10 @@ public:
     // 0: caption centred; any other value: caption in the lower part (menu tiles with an
     // icon above).
     void setAlignmentValue(int value);
+    // Where the caption is drawn, and the font it is drawn with there (the caption
+    // font, smaller where the text would not fit otherwise).
+    QRect captionArea() const;
+    QFont drawnCaptionFont() const;
 
     // What the button shows now (for tests and drawing).
     enum class Look { Normal, Focus, Pressed, Disabled };

@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "ui/widgets/Button.h"
+#include "ui/widgets/CaptionFit.h"
 #include "ui/widgets/SkinnedParts.h"
 
 #include <QLabel>
@@ -72,6 +73,10 @@ void EngineeringPanel::refreshTexts()
     const AppContext& app = appContext();
     for (auto& [button, text] : captioned_)
         button->setCaption(app.text(text));
-    for (auto& [label, text] : labels_)
+    // A label too long in a language is set smaller rather than run into its field.
+    for (auto& [label, text] : labels_) {
         label->setText(app.text(text));
+        label->setFont(caption_fit::fitted(app.skin.text.font(), label->contentsRect(),
+                                           label->text(), caption_fit::kLabelFlags));
+    }
 }

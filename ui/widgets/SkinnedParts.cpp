@@ -20,7 +20,8 @@ Button* pushButton(QWidget* parent, const QRect& geometry, bool small)
     else
         b->setSkin(QStringLiteral("button_Normal.png"), QStringLiteral("button_Focus.png"),
                    QStringLiteral("button_Press.png"), QStringLiteral("button_Enabled.png"));
-    b->setColors(255, 255, 255, 255, 255, 255, 220, 232, 245, 120, 120, 120);
+    // Dark captions on the light grey of a disabled button: readable, plainly not live.
+    b->setColors(255, 255, 255, 255, 255, 255, 220, 232, 245, 52, 60, 72);
     b->setCaptionFont(appContext().skin.text.font());
     return b;
 }

@@ -1,6 +1,0 @@
-#include "app/Version.h"
-
-const char* viretoVersion()
-{
-    return VIRETO_VERSION;
-}
