@@ -52,6 +52,17 @@ private:
 
 } // namespace
 
+QString aboutTextOf(const ModuleVersions& v)
+{
+    const AppContext& app = appContext();
+    auto fill = [](const QString& t, uint32_t word) {
+        return QString(t).arg(word >> 24).arg((word >> 16) & 0xFF).arg(word & 0xFFFF);
+    };
+    return app.text(kTextToolId) + toolVersionText(app.subVersion) + QStringLiteral("\n") +
+           QStringLiteral("(M)") + fill(app.text(kTextFirmwareId), v.image) +
+           fill(app.text(kTextBootLoaderId), v.bootLoader);
+}
+
 MainWindowLogic::MainWindowLogic(Device& device, MainWindowView& view, int toolMode)
     : device_(device), view_(view), toolMode_(toolMode)
 {
@@ -339,14 +350,7 @@ QString MainWindowLogic::aboutText()
     }
     appContext().log.logf("BootloaderID: V%d.%d.%d\n", v.bootLoader >> 24,
                           (v.bootLoader >> 16) & 0xFF, v.bootLoader & 0xFFFF);
-    const AppContext& app = appContext();
-    auto fill = [](const QString& t, uint32_t word) {
-        return QString(t).arg(word >> 24).arg((word >> 16) & 0xFF).arg(word & 0xFFFF);
-    };
-    const QString text = app.text(kTextToolId) + toolVersionText(app.subVersion) +
-                         QStringLiteral("\n") + QStringLiteral("(M)") +
-                         fill(app.text(kTextFirmwareId), v.image) +
-                         fill(app.text(kTextBootLoaderId), v.bootLoader);
+    const QString text = aboutTextOf(v);
     if (!switchMode(WorkMode)) {
         appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
                               g_isSwitchMode.load());

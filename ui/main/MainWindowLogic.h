@@ -33,6 +33,9 @@ enum MainWindowCode {
     kShowNoFrame = kCodeNoFrame,
 };
 
+// The about box's text for the Master module's versions: tool, firmware, boot loader.
+QString aboutTextOf(const ModuleVersions& versions);
+
 // What a main window shows and enables; the window implements it and stays thin.
 class MainWindowView {
 public:
