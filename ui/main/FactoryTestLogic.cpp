@@ -5,6 +5,7 @@
 #include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
 #include "imaging/SearchState.h"
+#include "imaging/StoredOptics.h"
 
 namespace factory_texts {
 const char* const kStart = "开始测试";
@@ -75,10 +76,14 @@ FlashTestOptions FactoryTestLogic::flashOptions(const FactoryTestChoice& choice)
     // The bounds the last leveling set, and the end columns a column search found.
     o.searchLow = g_StartLineSearchLow;
     o.searchHigh = g_StartLineSearchHigh;
-    auto endColumn = [](uint16_t found) {
-        return found > FlashTestRun::kExposureStartColumn && found <= 639 ? found : uint16_t(639);
-    };
-    o.endColumns = {endColumn(Left_End), endColumn(Right_End)};
+    // The end columns a column search of this run found; without one, those the frame
+    // keeps (the frame measures its exposure over them and stores what it measured).
+    const uint16_t above = FlashTestRun::kExposureStartColumn;
+    auto found = [above](uint16_t column) { return column > above && column <= 639; };
+    if (found(Left_End) && found(Right_End))
+        o.endColumns = {Left_End.load(), Right_End.load()};
+    else
+        o.endColumnsSource = [above](Device& device) { return storedEndColumns(device, above); };
     o.dumpPrefix = appContext().log.runPrefix();
     o.firstWaitMs = firstWaitMs_;
     o.cycleWaitMs = cycleWaitMs_;

@@ -79,6 +79,21 @@ SingleVireto::~SingleVireto()
     monitor_->stop();
 }
 
+KeyCalibrationWin* SingleVireto::keyCalibrationWin() const
+{
+    return keyCalibrationWin_.data();
+}
+
+SettingsDialog* SingleVireto::setWin() const
+{
+    return setWin_.data();
+}
+
+AdjustScreenWin* SingleVireto::adjustScreenWindow() const
+{
+    return adjustScreen_.data();
+}
+
 // --- MainWindowView / SingleEditionView -----------------------------------------------
 
 void SingleVireto::showStatusText(int textIndex)

@@ -30,9 +30,9 @@ public:
     // For tests and screenshots.
     Button* functionButton() const { return function_; }
     DeviceMonitorThread* monitor() const { return monitor_.get(); }
-    KeyCalibrationWin* keyCalibrationWin() const { return keyCalibrationWin_.data(); }
-    SettingsDialog* setWin() const { return setWin_.data(); }
-    AdjustScreenWin* adjustScreenWindow() const { return adjustScreen_.data(); }
+    KeyCalibrationWin* keyCalibrationWin() const;
+    SettingsDialog* setWin() const;
+    AdjustScreenWin* adjustScreenWindow() const;
     const QString& lastAboutText() const { return lastAbout_; }
     // The texts of the boxes shown so far (firmware mismatch, no shortcut keys).
     const QStringList& warnings() const { return warnings_; }

@@ -28,6 +28,8 @@ public:
     QRadioButton* testChoice(FactoryTestChoice::Test test) const;
     QRadioButton* skipPartsChoice() const { return skipParts_; }
     QCheckBox* exposurePart() const { return exposure_; }
+    QCheckBox* columnsPart() const { return columns_; }
+    QCheckBox* linesPart() const { return lines_; }
     DeviceMonitorThread* monitor() const { return monitor_.get(); }
     FactoryTestChoice choice() const;
 

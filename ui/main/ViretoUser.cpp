@@ -128,7 +128,7 @@ QString ViretoUser::versionText() const
 void ViretoUser::showStatus(const QString& text, StatusTone tone)
 {
     status_->setText(text);
-    status_->setStyleSheet(QString::fromLatin1(styleOfTone(tone)) +
+    status_->setStyleSheet(QString::fromLatin1(styleOfTone(tone)) + QStringLiteral("; ") +
                            QString::fromLatin1(kStatusPanel));
 }
 
