@@ -97,6 +97,7 @@ void UserEditionLogic::frameChecked()
         return;
     }
     status(kTextInitialising);
+    runStarted_ = false;
     view_.repaintTargets();
     if (leaving_)
         return;
@@ -146,6 +147,7 @@ void UserEditionLogic::prepared(const edition_steps::UserPreparation& p)
         return;
     }
     // A run of either type that still goes (a frame found again) ends first.
+    runStarted_ = true;
     run_.stopWorkers([this] {
         if (!leaving_)
             run_.start();

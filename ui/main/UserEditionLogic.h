@@ -83,6 +83,8 @@ public:
     bool leaving() const { return leaving_; }
     // A preparation for a run is under way (code 13 arrived, the device steps run).
     bool preparing() const { return preparing_; }
+    // A run was started for the frame as it is now: its targets are worth drawing.
+    bool runStarted() const { return runStarted_; }
 
 private:
     void frameChecked();
@@ -118,6 +120,7 @@ private:
     MainWindowLogic main_;
     CalibrationRunLogic run_;
     bool preparing_ = false;
+    bool runStarted_ = false;
     bool leaving_ = false;
     int checks_ = 0; // code 13s seen: a preparation answers only the latest
 };

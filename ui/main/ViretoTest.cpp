@@ -13,6 +13,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QRadioButton>
 
@@ -30,14 +31,18 @@ ViretoTest::ViretoTest(Device& device, QWidget* parent)
       jobs_(std::make_unique<DeviceJobQueue>())
 {
     AppContext& app = appContext();
-    const int indicator = qRound(22 * scale());
-    setStyleSheet(QStringLiteral("QRadioButton, QCheckBox { color: rgb(225,236,248); spacing: %1px; }"
-                                 " QRadioButton:disabled, QCheckBox:disabled { color: "
-                                 "rgb(130,145,165); }"
-                                 " QRadioButton::indicator, QCheckBox::indicator { width: %2px; "
-                                 "height: %2px; }")
-                      .arg(qRound(8 * scale()))
-                      .arg(indicator));
+    // The skin's radio pictures, as large as the text.
+    const int mark = QFontMetrics(app.skin.text.font()).height();
+    setStyleSheet(
+        QStringLiteral("QRadioButton, QCheckBox { color: rgb(225,236,248); spacing: %1px; }"
+                       " QRadioButton:disabled, QCheckBox:disabled { color: rgb(130,145,165); }"
+                       " QRadioButton::indicator, QCheckBox::indicator { width: %2px; height: "
+                       "%2px; }"
+                       " QRadioButton::indicator:checked { image: url(%3set/radio_on.png); }"
+                       " QRadioButton::indicator:unchecked { image: url(%3set/radio_off.png); }")
+            .arg(mark / 2)
+            .arg(mark)
+            .arg(app.skinDirectory));
 
     auto radio = [this, &app](const char* caption, const QRect& at) {
         auto* r = new QRadioButton(text(caption), this);

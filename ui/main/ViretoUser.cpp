@@ -239,6 +239,6 @@ void ViretoUser::paintEvent(QPaintEvent*)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     paintDarkBackground(painter);
-    if (logic_) // built once the window has its size
+    if (logic_ && logic_->runStarted()) // the logic is built once the window has its size
         painter_.paint(painter, size(), logic_->run(), repaints_, resetButton_->geometry().top());
 }
