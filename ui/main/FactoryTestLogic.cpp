@@ -73,17 +73,17 @@ FlashTestOptions FactoryTestLogic::flashOptions(const FactoryTestChoice& choice)
     o.skipExposure = choice.skipExposure;
     o.skipColumns = choice.skipColumns;
     o.skipLines = choice.skipLines;
-    // The bounds the last leveling set, and the end columns a column search found.
+    // The bounds the last leveling set.
     o.searchLow = g_StartLineSearchLow;
     o.searchHigh = g_StartLineSearchHigh;
     // The end columns a column search of this run found; without one, those the frame
     // keeps (the frame measures its exposure over them and stores what it measured).
-    const uint16_t above = FlashTestRun::kExposureStartColumn;
-    auto found = [above](uint16_t column) { return column > above && column <= 639; };
+    constexpr uint16_t kAbove = FlashTestRun::kExposureStartColumn;
+    auto found = [](uint16_t column) { return column > kAbove && column <= 639; };
     if (found(Left_End) && found(Right_End))
         o.endColumns = {Left_End.load(), Right_End.load()};
     else
-        o.endColumnsSource = [above](Device& device) { return storedEndColumns(device, above); };
+        o.endColumnsSource = [](Device& device) { return storedEndColumns(device, kAbove); };
     o.dumpPrefix = appContext().log.runPrefix();
     o.firstWaitMs = firstWaitMs_;
     o.cycleWaitMs = cycleWaitMs_;
