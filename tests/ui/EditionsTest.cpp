@@ -59,20 +59,7 @@ protected:
         const double scale = delay::timeScale();
         openFrameDirectly();
         ASSERT_EQ(device->commands.switchMode(CalibrationMode), 1);
-        scene->placeOperator(screen.width(), screen.height(), 0, 0.5);
-        calibrationRunState().fastMode = 0;
-        CalibrationThread worker(*device);
-        CalibrationSetup setup;
-        setup.width = screen.width();
-        setup.height = screen.height();
-        int last = -1;
-        ASSERT_TRUE(runWorker(
-            worker, &CalibrationWorker::sendData, [&] { return worker.begin(setup); },
-            [&](int code) {
-                last = code;
-                return code != kCalProcessFailed;
-            }));
-        ASSERT_EQ(last, kCalStored);
+        ASSERT_TRUE(storeCalibrationHeadless(*device, *scene, screen));
         delay::setTimeScale(scale);
     }
     // Firmware 1.1.0: older than the editions accept (only bits are cleared).

@@ -47,6 +47,24 @@ std::vector<QPoint> CalibrationRunPainter::targets(const CalibrationRunLogic& lo
     return points;
 }
 
+CalibrationRunPainter::Panel CalibrationRunPainter::panel(const QSize& area) const
+{
+    const int w = area.width();
+    const int h = area.height();
+    const QSize button(qRound(160 * scale_), qRound(48 * scale_));
+    const int gap = qRound(24 * scale_);
+    const int rowWidth = 3 * button.width() + 2 * gap;
+    const int buttonsY = h * 59 / 100 - button.height();
+    Panel p;
+    int x = (w - rowWidth) / 2;
+    for (QRect& b : p.buttons) {
+        b = QRect(QPoint(x, buttonsY), button);
+        x += button.width() + gap;
+    }
+    p.message = QRect(w / 5, h * 41 / 100, w * 3 / 5, buttonsY - h * 41 / 100 - 3 * gap / 2);
+    return p;
+}
+
 void CalibrationRunPainter::drawCentred(QPainter& painter, const QPixmap& pixmap,
                                         const QPoint& at) const
 {

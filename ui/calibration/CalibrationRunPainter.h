@@ -2,6 +2,7 @@
 
 #include <QPixmap>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 
 #include <array>
@@ -19,9 +20,17 @@ public:
     // The skin's size against the 1920 skin's.
     double scale() const { return scale_; }
     // barBottom: the progress bar sits just above this line.
-    void paint(QPainter& painter, const QSize& area, const CalibrationRunLogic& logic,
-               int repaints, int barBottom) const;
+    void paint(QPainter& painter, const QSize& area, const CalibrationRunLogic& logic, int repaints,
+               int barBottom) const;
     static std::vector<QPoint> targets(const CalibrationRunLogic& logic);
+
+    // The panel in the middle of a run's window, between the rows of targets: three
+    // buttons in a row and the message area above them.
+    struct Panel {
+        std::array<QRect, 3> buttons;
+        QRect message;
+    };
+    Panel panel(const QSize& area) const;
 
 private:
     void drawCentred(QPainter& painter, const QPixmap& pixmap, const QPoint& at) const;

@@ -13,7 +13,6 @@
 #include <QPainter>
 #include <QTimer>
 
-
 namespace {
 
 // The virtual operator touches within half a pixel of each target.
@@ -30,7 +29,6 @@ CalibrationWin::CalibrationWin(Device& device, const CalibrationRunSetup& setup,
       scene_(scene)
 {
     const AppContext& app = appContext();
-    scale_ = painter_.scale();
 
     message_ = addMessageLabel(true, skinned_parts::kLabelStyle);
     typeButton_ = skinned_parts::pushButton(this, QRect(), false);
@@ -67,19 +65,11 @@ QString CalibrationWin::messageText() const
 
 void CalibrationWin::layOut()
 {
-    // A panel in the middle of the screen, between the rows of targets.
-    const int w = width();
-    const int h = height();
-    const QSize button(qRound(160 * scale_), qRound(48 * scale_));
-    const int gap = qRound(24 * scale_);
-    const int rowWidth = 3 * button.width() + 2 * gap;
-    const int buttonsY = h * 59 / 100 - button.height();
-    int x = (w - rowWidth) / 2;
-    for (Button* b : {typeButton_, stepBackButton_, exitButton_}) {
-        b->setGeometry(QRect(QPoint(x, buttonsY), button));
-        x += button.width() + gap;
-    }
-    message_->setGeometry(w / 5, h * 41 / 100, w * 3 / 5, buttonsY - h * 41 / 100 - 3 * gap / 2);
+    const CalibrationRunPainter::Panel panel = painter_.panel(size());
+    typeButton_->setGeometry(panel.buttons[0]);
+    stepBackButton_->setGeometry(panel.buttons[1]);
+    exitButton_->setGeometry(panel.buttons[2]);
+    message_->setGeometry(panel.message);
 }
 
 // --- CalibrationRunView --------------------------------------------------------------

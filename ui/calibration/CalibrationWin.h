@@ -58,7 +58,6 @@ private:
 
     CalibrationRunLogic logic_;
     VirtualScene* scene_;
-    double scale_ = 1.0;
     Button* typeButton_ = nullptr;
     Button* stepBackButton_ = nullptr;
     Button* exitButton_ = nullptr;

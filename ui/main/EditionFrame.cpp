@@ -9,8 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-EditionFrame::EditionFrame(QWidget* parent)
-    : QDialog(parent, Qt::FramelessWindowHint | Qt::Window)
+EditionFrame::EditionFrame(QWidget* parent) : QDialog(parent, Qt::FramelessWindowHint | Qt::Window)
 {
     const AppContext& app = appContext();
     background_ = QPixmap(app.skinDirectory + QStringLiteral("back_pixmap.png"));

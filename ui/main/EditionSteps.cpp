@@ -4,9 +4,11 @@
 #include "app/TextIds.h"
 #include "calibration/StoredRecord.h"
 #include "codec/ConfigRecord.h"
+#include "codec/FlashMap.h"
 #include "device/ConfigRecordStore.h"
 #include "device/DeviceState.h"
 #include "device/ModeSwitch.h"
+#include "imaging/LevelingConfig.h"
 
 namespace edition_steps {
 
@@ -73,6 +75,46 @@ int checkSingleFirmware(Device& device)
         appContext().log.logf("CheckFWVersion :Switch to work mode failed! g_isSwitchMode=%d\n",
                               g_isSwitchMode.load());
     return mismatch;
+}
+
+int prepareImageAdjusting(Device& device, LevelingConfig& config)
+{
+    if (!SwitchMode(device, CalibrationMode))
+        return kImageAdjustingSwitchFailed;
+    return prepareLeveling(device, config) ? kImageAdjustingReady : kImageAdjustingRecordFailed;
+}
+
+int imageAdjustingText(int outcome)
+{
+    if (outcome == kImageAdjustingSwitchFailed)
+        appContext().log.logf("Leveling :Switch to calibration mode failed! g_isSwitchMode=%d\n",
+                              g_isSwitchMode.load());
+    return outcome == kImageAdjustingReady ? 0 : kTextCheckConnection;
+}
+
+void prepareKeyCalibration(Device& device)
+{
+    if (!SwitchMode(device, CalibrationMode))
+        appContext().log.logf(
+            "Key Calibration :Switch to calibration mode failed! g_isSwitchMode=%d\n",
+            g_isSwitchMode.load());
+}
+
+int storeCalibrationType(Device& device, int fastMode)
+{
+    ConfigRecord record;
+    if (!ReadConfigRecord(device, record))
+        return 0;
+    record.fourPointCalibEn = static_cast<uint8_t>(fastMode);
+    record.ALGConfigInfoFlag = flash_map::ALGConfigInfoFlag;
+    return WriteConfigRecord(device, record);
+}
+
+void switchToWorkOnClose(Device& device)
+{
+    if (!SwitchMode(device, WorkMode))
+        appContext().log.logf("closeEvent :Switch to work mode failed! g_isSwitchMode=%d\n",
+                              g_isSwitchMode.load());
 }
 
 } // namespace edition_steps

@@ -6,8 +6,11 @@
 
 #include <cstdint>
 
-// The device steps the smaller editions take once their monitor has found a frame.
-// They run off the GUI thread (in a device job) and return what the window shows.
+struct LevelingConfig;
+
+// The device steps the editions take before a function opens, after a calibration and
+// when they close. They run off the GUI thread (in a device job) and return what the
+// window shows.
 namespace edition_steps {
 
 // The oldest firmware these editions work with (1.2.0): older images lack the
@@ -37,5 +40,27 @@ UserPreparation prepareUserCalibration(Device& device, int subFunction);
 // the requirement, work mode again. Returns 0 or the mismatch text (137); a failed
 // switch or read is logged and does not stop the function from opening.
 int checkSingleFirmware(Device& device);
+
+// Before the image-adjusting window: calibration mode, the search bounds and the
+// configuration record. Returns the outcome, which imageAdjustingText() turns into the
+// text to show (0: open) on the GUI thread, logging a refused switch there.
+enum ImageAdjustingOutcome {
+    kImageAdjustingReady = 0,
+    kImageAdjustingSwitchFailed = 1,
+    kImageAdjustingRecordFailed = 2
+};
+int prepareImageAdjusting(Device& device, LevelingConfig& config);
+int imageAdjustingText(int outcome);
+
+// Before the key calibration window: calibration mode; a refusal is logged and the
+// window opens all the same.
+void prepareKeyCalibration(Device& device);
+
+// After a stored calibration: the configuration record remembers its type (1 = 4-point;
+// the caller stores the same as Vireto_Config/FourCalib_en). 1 when it was written.
+int storeCalibrationType(Device& device, int fastMode);
+
+// Closing: back to work mode, logged when refused.
+void switchToWorkOnClose(Device& device);
 
 } // namespace edition_steps

@@ -12,20 +12,20 @@
 // The factory test station's own texts: they are not in the language table, and read
 // the same in every language.
 namespace factory_texts {
-extern const char* const kStart;        // start test
-extern const char* const kStop;         // stop test
-extern const char* const kFlashTest;    // flash read/write test
-extern const char* const kImageTest;    // image test
-extern const char* const kSensorTest;   // sensor test
-extern const char* const kCompareAll;   // compare the whole flash
-extern const char* const kSkipParts;    // skip part of the flash
-extern const char* const kExposure;     // the exposure part
-extern const char* const kColumns;      // the start and end columns part
-extern const char* const kLines;        // the line-joining part
-extern const char* const kRunning;      // "%1_..." with the run number
-extern const char* const kFinished;     // test finished
-extern const char* const kSwitchFailed; // mode switch failed
-extern const char* const kFailed;       // test failed
+extern const char* const kStart;         // start test
+extern const char* const kStop;          // stop test
+extern const char* const kFlashTest;     // flash read/write test
+extern const char* const kImageTest;     // image test
+extern const char* const kSensorTest;    // sensor test
+extern const char* const kCompareAll;    // compare the whole flash
+extern const char* const kSkipParts;     // skip part of the flash
+extern const char* const kExposure;      // the exposure part
+extern const char* const kColumns;       // the start and end columns part
+extern const char* const kLines;         // the line-joining part
+extern const char* const kRunning;       // "%1_..." with the run number
+extern const char* const kFinished;      // test finished
+extern const char* const kSwitchFailed;  // mode switch failed
+extern const char* const kFailed;        // test failed
 extern const char* const kMasterDiffers; // "... 0x%1" with the address
 extern const char* const kSlaveDiffers;
 extern const char* const kReadFailed;   // reading the flash failed

@@ -3,12 +3,11 @@
 #include "app/AppContext.h"
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
-#include "codec/ConfigRecord.h"
-#include "device/ConfigRecordStore.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
 #include "device/StatusCheck.h"
+#include "ui/main/EditionSteps.h"
 
 #include <algorithm>
 #include <map>
@@ -160,14 +159,7 @@ void MainWindowLogic::storeCalibrationType()
     const int fastMode = fastMode_();
     Device* device = &device_;
     view_.runDeviceJob(
-        [device, fastMode] {
-            ConfigRecord record;
-            if (!ReadConfigRecord(*device, record))
-                return 0;
-            record.fourPointCalibEn = static_cast<uint8_t>(fastMode);
-            record.ALGConfigInfoFlag = flash_map::ALGConfigInfoFlag;
-            return WriteConfigRecord(*device, record);
-        },
+        [device, fastMode] { return edition_steps::storeCalibrationType(*device, fastMode); },
         [this, fastMode](int stored) {
             if (!stored) {
                 showText(kTextCheckConnection);

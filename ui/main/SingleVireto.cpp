@@ -11,6 +11,7 @@
 #include "transport/VirtualScene.h"
 #include "ui/calibration/KeyCalibrationWin.h"
 #include "ui/leveling/AdjustScreenWin.h"
+#include "ui/main/EditionSteps.h"
 #include "ui/settings/SingleSetWin.h"
 #include "ui/widgets/Button.h"
 #include "ui/widgets/MyMessageBox.h"
@@ -30,8 +31,7 @@ bool shortcutsEnabled()
 const char* const kTileImages[][4] = {
     {"keyCalibration.png", "keyCalibration1.png", "keyCalibration2.png", "keyCalibration3.png"},
     {"MP1_set.png", "MP1_set1.png", "MP1_set2.png", "MP1_set3.png"},
-    {"MP_adjustScreen.png", "MP_adjustScreen1.png", "MP_adjustScreen2.png",
-     "MP_adjustScreen3.png"},
+    {"MP_adjustScreen.png", "MP_adjustScreen1.png", "MP_adjustScreen2.png", "MP_adjustScreen3.png"},
     {"about.png", "about1.png", "about2.png", "about3.png"},
 };
 
@@ -44,15 +44,14 @@ SingleVireto::SingleVireto(Device& device, std::shared_ptr<VirtualScene> scene, 
 {
     AppContext& app = appContext();
     // The one tile of the function, in the middle of the window.
-    const int tileSet = single_.subFunction() == SingleEditionLogic::kKeys           ? 0
-                        : single_.subFunction() == SingleEditionLogic::kPenSettings  ? 1
+    const int tileSet = single_.subFunction() == SingleEditionLogic::kKeys             ? 0
+                        : single_.subFunction() == SingleEditionLogic::kPenSettings    ? 1
                         : single_.subFunction() == SingleEditionLogic::kImageAdjusting ? 2
                                                                                        : 3;
     function_ = new Button(this);
-    function_->setSkin(QString::fromLatin1(kTileImages[tileSet][0]),
-                       QString::fromLatin1(kTileImages[tileSet][1]),
-                       QString::fromLatin1(kTileImages[tileSet][2]),
-                       QString::fromLatin1(kTileImages[tileSet][3]));
+    function_->setSkin(
+        QString::fromLatin1(kTileImages[tileSet][0]), QString::fromLatin1(kTileImages[tileSet][1]),
+        QString::fromLatin1(kTileImages[tileSet][2]), QString::fromLatin1(kTileImages[tileSet][3]));
     function_->setColors(255, 255, 255, 255, 255, 255, 230, 240, 250, 150, 150, 150);
     function_->setGeometry(scaled((kDesignWidth - 210) / 2, 130, 210, 210));
     function_->setAlignmentValue(1);
@@ -64,8 +63,8 @@ SingleVireto::SingleVireto(Device& device, std::shared_ptr<VirtualScene> scene, 
 
     app.log.startRun(app.toolMode, app.subFunction);
     monitor_ = std::make_unique<GetDeviceConfigThreadSingle>(device_);
-    connect(monitor_.get(), &DeviceMonitorThread::sendShowData, this,
-            &SingleVireto::recvShowData, Qt::QueuedConnection);
+    connect(monitor_.get(), &DeviceMonitorThread::sendShowData, this, &SingleVireto::recvShowData,
+            Qt::QueuedConnection);
     arrival_ = new DeviceArrivalWatcher(this);
     connect(arrival_, &DeviceArrivalWatcher::deviceChanged, this, &SingleVireto::FindHidDevice);
     monitor_->startMonitor();
@@ -181,16 +180,13 @@ void SingleVireto::KeyCalibrationButSlot()
     Device* device = &device_;
     openAfter(
         [device] {
-            if (!SwitchMode(*device, CalibrationMode))
-                appContext().log.logf(
-                    "Key Calibration :Switch to calibration mode failed! g_isSwitchMode=%d\n",
-                    g_isSwitchMode.load());
+            edition_steps::prepareKeyCalibration(*device);
             return 1;
         },
         [this](int) {
             delete keyCalibrationWin_.data();
-            keyCalibrationWin_ = new KeyCalibrationWin(device_, *jobs_, scene_.get(),
-                                                       touch_screen::chosen(), this);
+            keyCalibrationWin_ =
+                new KeyCalibrationWin(device_, *jobs_, scene_.get(), touch_screen::chosen(), this);
             connect(keyCalibrationWin_.data(), &KeyCalibrationWin::sendShowData, this,
                     &SingleVireto::recvShowData);
         });
@@ -212,28 +208,18 @@ void SingleVireto::AdjustScreenButSlot()
         return;
     auto config = std::make_shared<LevelingConfig>();
     Device* device = &device_;
-    enum { kReady = 0, kSwitchFailed = 1, kRecordFailed = 2 };
-    openAfter(
-        [device, config] {
-            if (!SwitchMode(*device, CalibrationMode))
-                return int(kSwitchFailed);
-            return prepareLeveling(*device, *config) ? int(kReady) : int(kRecordFailed);
-        },
-        [this, config](int outcome) {
-            if (outcome == kSwitchFailed)
-                appContext().log.logf(
-                    "Leveling :Switch to calibration mode failed! g_isSwitchMode=%d\n",
-                    g_isSwitchMode.load());
-            if (outcome != kReady) {
-                main_.showText(kTextCheckConnection);
-                return;
-            }
-            delete adjustScreen_.data();
-            adjustScreen_ = new AdjustScreenWin(device_, *config, scene_, this);
-            connect(adjustScreen_.data(), &AdjustScreenWin::sendShowData, this,
-                    &SingleVireto::recvShowData);
-            adjustScreen_->show();
-        });
+    openAfter([device, config] { return edition_steps::prepareImageAdjusting(*device, *config); },
+              [this, config](int outcome) {
+                  if (const int failureText = edition_steps::imageAdjustingText(outcome)) {
+                      main_.showText(failureText);
+                      return;
+                  }
+                  delete adjustScreen_.data();
+                  adjustScreen_ = new AdjustScreenWin(device_, *config, scene_, this);
+                  connect(adjustScreen_.data(), &AdjustScreenWin::sendShowData, this,
+                          &SingleVireto::recvShowData);
+                  adjustScreen_->show();
+              });
 }
 
 void SingleVireto::AboutButSlot()
@@ -246,8 +232,7 @@ void SingleVireto::AboutButSlot()
         if (text.isEmpty() || closing_)
             return;
         lastAbout_ = text;
-        MyMessageBox box(this, appContext().text(kTextVersions), text, 1,
-                         {QStringLiteral("OK")});
+        MyMessageBox box(this, appContext().text(kTextVersions), text, 1, {QStringLiteral("OK")});
         box.run();
     });
 }
@@ -286,9 +271,7 @@ void SingleVireto::closeEvent(QCloseEvent* event)
     if (g_bDevExist && g_isDeviceCommunicate) {
         Device* device = &device_;
         jobs_->enqueue(this, [device] {
-            if (!SwitchMode(*device, WorkMode))
-                appContext().log.logf("closeEvent :Switch to work mode failed! g_isSwitchMode=%d\n",
-                                      g_isSwitchMode.load());
+            edition_steps::switchToWorkOnClose(*device);
             return 1;
         });
     }

@@ -3,9 +3,6 @@
 #include "app/AppContext.h"
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
-#include "codec/ConfigRecord.h"
-#include "codec/FlashMap.h"
-#include "device/ConfigRecordStore.h"
 #include "device/DeviceState.h"
 #include "device/ModeSwitch.h"
 #include "device/PresenceMonitor.h"
@@ -123,9 +120,9 @@ void UserEditionLogic::prepared(const edition_steps::UserPreparation& p)
 {
     if (p.imageVersion != 0) {
         const AppContext& app = appContext();
-        view_.setVersionText(QStringLiteral(" %1     %2")
-                                 .arg(toolVersionText(app.subVersion),
-                                      edition_steps::firmwareText(p.imageVersion)));
+        view_.setVersionText(
+            QStringLiteral(" %1     %2")
+                .arg(toolVersionText(app.subVersion), edition_steps::firmwareText(p.imageVersion)));
     }
     if (p.failureText) {
         status(p.failureText);
@@ -215,14 +212,7 @@ void UserEditionLogic::storeCalibrationType()
     const int fastMode = calibrationRunState().fastMode;
     Device* device = &device_;
     view_.runDeviceJob(
-        [device, fastMode] {
-            ConfigRecord record;
-            if (!ReadConfigRecord(*device, record))
-                return 0;
-            record.fourPointCalibEn = static_cast<uint8_t>(fastMode);
-            record.ALGConfigInfoFlag = flash_map::ALGConfigInfoFlag;
-            return WriteConfigRecord(*device, record);
-        },
+        [device, fastMode] { return edition_steps::storeCalibrationType(*device, fastMode); },
         [this, fastMode](int stored) {
             if (!stored) {
                 status(kTextCheckConnection);

@@ -51,9 +51,9 @@ public:
 // The codes the calibration workers send to the user edition's recvData(int), beyond
 // those of CalibrationCode.
 enum UserCalibrationCode {
-    kUserCalInvalidData = 5,  // the frame restored its earlier calibration
-    kUserCalStoreOptics = 7,  // the frame is to store its optical parameters
-    kUserCalNotPlane = 8,     // the modules are not level with each other
+    kUserCalInvalidData = 5, // the frame restored its earlier calibration
+    kUserCalStoreOptics = 7, // the frame is to store its optical parameters
+    kUserCalNotPlane = 8,    // the modules are not level with each other
 };
 
 // The user edition's side: the device-check codes it handles, the preparation at code
@@ -64,8 +64,7 @@ class UserEditionLogic : public QObject, private CalibrationRunView, private Mai
 public:
     // width, height: the screen being calibrated. subFunction: 0 "-UU", 1 "-4cal",
     // 2 "-16cal".
-    UserEditionLogic(Device& device, UserEditionView& view, int width, int height,
-                     int subFunction);
+    UserEditionLogic(Device& device, UserEditionView& view, int width, int height, int subFunction);
     ~UserEditionLogic() override;
 
     // recvShowData(int): codes 7, 13, 14 and 15 of the device-check worker.

@@ -7,6 +7,7 @@
 #include "device/DeviceState.h"
 #include "device/ModeSwitch.h"
 #include "device/PresenceMonitor.h"
+#include "ui/main/EditionSteps.h"
 #include "ui/widgets/Button.h"
 #include "ui/widgets/SkinnedParts.h"
 
@@ -210,9 +211,7 @@ void ViretoTest::closeEvent(QCloseEvent* event)
     if (g_bDevExist && g_isDeviceCommunicate) {
         Device* device = &device_;
         jobs_->enqueue(this, [device] {
-            if (!SwitchMode(*device, WorkMode))
-                appContext().log.logf("closeEvent :Switch to work mode failed! g_isSwitchMode=%d\n",
-                                      g_isSwitchMode.load());
+            edition_steps::switchToWorkOnClose(*device);
             return 1;
         });
         jobs_->drain();

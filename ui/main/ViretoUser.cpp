@@ -90,22 +90,16 @@ ViretoUser::~ViretoUser()
 
 void ViretoUser::layOut()
 {
-    // As the calibration window: a panel in the middle, between the rows of targets.
+    // As the calibration window, with the title and the versions above the panel.
+    const CalibrationRunPainter::Panel panel = painter_.panel(size());
+    typeButton_->setGeometry(panel.buttons[0]);
+    resetButton_->setGeometry(panel.buttons[1]);
+    returnButton_->setGeometry(panel.buttons[2]);
+    status_->setGeometry(panel.message);
     const int w = width();
-    const int h = height();
-    const QSize button(qRound(160 * scale_), qRound(48 * scale_));
-    const int gap = qRound(24 * scale_);
-    const int rowWidth = 3 * button.width() + 2 * gap;
-    const int buttonsY = h * 59 / 100 - button.height();
-    int x = (w - rowWidth) / 2;
-    for (Button* b : {typeButton_, resetButton_, returnButton_}) {
-        b->setGeometry(QRect(QPoint(x, buttonsY), button));
-        x += button.width() + gap;
-    }
-    status_->setGeometry(w / 5, h * 41 / 100, w * 3 / 5, buttonsY - h * 41 / 100 - 3 * gap);
-    title_->setGeometry(w / 5, h * 24 / 100, w * 3 / 5, qRound(48 * scale_));
-    version_->setGeometry(w / 5, h * 24 / 100 + qRound(48 * scale_), w * 3 / 5,
-                          qRound(32 * scale_));
+    const int top = height() * 24 / 100;
+    title_->setGeometry(w / 5, top, w * 3 / 5, qRound(48 * scale_));
+    version_->setGeometry(w / 5, top + qRound(48 * scale_), w * 3 / 5, qRound(32 * scale_));
 }
 
 QString ViretoUser::statusText() const
