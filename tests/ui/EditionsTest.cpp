@@ -9,6 +9,7 @@
 #include "device/CommandCodes.h"
 #include "device/WorkerDriver.h"
 #include "transport/SimScene.h"
+#include "ui/calibration/KeyCalibrationWin.h"
 #include "ui/leveling/AdjustScreenWin.h"
 #include "ui/main/SingleVireto.h"
 #include "ui/main/ViretoTest.h"
@@ -221,8 +222,11 @@ TEST_F(Editions, FactoryStopsATestFollowsTheFrameAndClosesToWorkMode)
     ASSERT_TRUE(waitUntil([&] { return station.statusText() == text(kTextReady); }));
     EXPECT_TRUE(station.startButton()->isButtonEnabled());
 
-    ASSERT_EQ(device->commands.switchMode(CalibrationMode), 1);
+    // Closing stops a running test first.
+    station.StartTestSlot();
+    ASSERT_TRUE(waitUntil([&] { return station.logic().runNumber() >= 1; }));
     station.close();
+    EXPECT_FALSE(station.logic().testRunning());
     EXPECT_FALSE(station.monitor()->isRunning());
     EXPECT_EQ(frame->mode(), WorkMode);
     EXPECT_TRUE(logText().endsWith(") Vireto log end!\n"));
@@ -248,6 +252,14 @@ TEST_F(Editions, SingleOpensItsFunctionOnceTheFrameIsChecked)
         SingleVireto single(*device, scene);
         single.show();
         ASSERT_TRUE(waitUntil([&] { return single.setWin() && single.setWin()->isVisible(); }));
+    }
+    SettingsFile::vireto().write("Shortcut_keys", "Shortcuts_en", 1);
+    edition(1, 3);
+    {
+        SingleVireto single(*device, scene);
+        single.show();
+        ASSERT_TRUE(waitUntil(
+            [&] { return single.keyCalibrationWin() && single.keyCalibrationWin()->isVisible(); }));
     }
     edition(1, 5);
     SingleVireto single(*device, scene);
