@@ -195,11 +195,15 @@ void MainWindowLogic::handleStatusCode(int code)
 void MainWindowLogic::onLeveled(int)
 {
     showText(kTextLeveled);
-    if (!switchMode(SaveMode)) {
-        showText(kTextCheckConnection);
-        appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
-                              g_isSwitchMode.load());
-    }
+    // The frame stores its optical parameters off the GUI thread, before the switch
+    // to work mode that the window's closing (code 2) queues behind it.
+    switchModeInBackground(SaveMode, [this](int ok) {
+        if (!ok) {
+            showText(kTextCheckConnection);
+            appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
+                                  g_isSwitchMode.load());
+        }
+    });
 }
 
 void MainWindowLogic::onWindowClosed(int)
