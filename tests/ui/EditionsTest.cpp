@@ -246,6 +246,14 @@ TEST_F(Editions, SingleOpensItsFunctionOnceTheFrameIsChecked)
         EXPECT_TRUE(single.functionButton()->isButtonEnabled());
         EXPECT_EQ(single.functionButton()->caption(), "Versions");
         EXPECT_TRUE(waitUntil([&] { return frame->mode() == WorkMode; }));
+        // Return alone does nothing; Tab selects the tile and Return opens it again.
+        const int boxesBefore = static_cast<int>(boxTexts.size());
+        QTest::keyClick(&single, Qt::Key_Return);
+        QTest::qWait(50);
+        EXPECT_EQ(boxTexts.size(), boxesBefore);
+        QTest::keyClick(&single, Qt::Key_Tab);
+        QTest::keyClick(&single, Qt::Key_Return);
+        EXPECT_TRUE(waitUntil([&] { return boxTexts.size() > boxesBefore; }));
     }
     edition(1, 4);
     {

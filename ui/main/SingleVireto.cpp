@@ -105,6 +105,11 @@ void SingleVireto::setMenuButtonsEnabled(bool enabled)
     function_->setButtonEnabled(enabled);
 }
 
+void SingleVireto::clearSelection()
+{
+    function_->setHighlighted(false);
+}
+
 void SingleVireto::runDeviceJob(std::function<int()> work, std::function<void(int)> done)
 {
     jobs_->enqueue(this, std::move(work), std::move(done));
@@ -245,10 +250,13 @@ void SingleVireto::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Escape:
         close();
         return;
+    case Qt::Key_Tab: // the one tile: Tab selects it, as the menus' Tab does
+        function_->setHighlighted(true);
+        return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
     case Qt::Key_Space:
-        if (function_->isButtonEnabled())
+        if (function_->isHighlighted() && function_->isButtonEnabled())
             openFunction(single_.subFunction());
         return;
     default:

@@ -57,7 +57,7 @@ private:
     void setMenuButtonsEnabled(bool enabled) override;
     void setUpdateButtonEnabled(bool) override {}
     void hideProgress() override {}
-    void clearSelection() override {}
+    void clearSelection() override;
     void continueFirmwareUpdate() override {}
     void stopPanelWorkers() override {}
     void runDeviceJob(std::function<int()> work, std::function<void(int)> done) override;
