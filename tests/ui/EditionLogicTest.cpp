@@ -157,4 +157,27 @@ TEST_F(EditionLogic, UserWorkerCodesBeyondTheCalibrationWindows)
     g_getStatusError = 0;
 }
 
+TEST_F(EditionLogic, UserLeavesWithoutTouchingAFrameInItsBootLoader)
+{
+    UserView view;
+    UserEditionLogic logic(*device, view, 1920, 1080, 0);
+    ASSERT_EQ(device->commands.switchMode(CalibrationMode), 1);
+    bootLoaderSeen = 1;
+    frame->clearRequestLog();
+    logic.leave();
+    logic.leave(); // a second Escape while leaving changes nothing
+    EXPECT_EQ(view.closed, 1);
+    EXPECT_TRUE(frame->requestLog().empty()) << "no mode switch for a boot loader";
+    EXPECT_EQ(frame->mode(), CalibrationMode);
+    EXPECT_EQ(logText().count("Vireto log end!\n"), 1);
+    EXPECT_EQ(view.typeEnabled, 0);
+    bootLoaderSeen = 0;
+
+    // With the frame answering, the way out switches it back to work mode.
+    UserEditionLogic again(*device, view, 1920, 1080, 0);
+    again.leave();
+    EXPECT_EQ(view.closed, 2);
+    EXPECT_EQ(frame->mode(), WorkMode);
+}
+
 } // namespace
