@@ -206,9 +206,9 @@ TEST_F(Editions, FactoryStopsATestFollowsTheFrameAndClosesToWorkMode)
     ASSERT_TRUE(waitUntil([&] { return station.statusText() == text(kTextReady); }));
     station.testChoice(FactoryTestChoice::Sensor)->setChecked(true);
     EXPECT_FALSE(station.skipPartsChoice()->isEnabled()) << "flash options only for the flash test";
-    station.StartTestSlot();
+    QTest::keyClick(&station, Qt::Key_Return); // starts ...
     ASSERT_TRUE(waitUntil([&] { return station.logic().runNumber() >= 2; }));
-    station.CloseTestSlot();
+    QTest::keyClick(&station, Qt::Key_Return); // ... and stops
     ASSERT_TRUE(waitUntil([&] { return station.statusText() == QString::fromUtf8("测试完毕"); }));
     EXPECT_FALSE(station.logic().testRunning());
     EXPECT_TRUE(station.startButton()->isButtonEnabled());

@@ -39,6 +39,7 @@ ViretoTest::ViretoTest(Device& device, QWidget* parent)
                        " QRadioButton:disabled, QCheckBox:disabled { color: rgb(130,145,165); }"
                        " QRadioButton::indicator, QCheckBox::indicator { width: %2px; height: "
                        "%2px; }"
+                       " QRadioButton:focus, QCheckBox:focus { text-decoration: underline; }"
                        " QRadioButton::indicator:checked { image: url(%3set/radio_on.png); }"
                        " QRadioButton::indicator:unchecked { image: url(%3set/radio_off.png); }")
             .arg(mark / 2)
@@ -197,10 +198,20 @@ void ViretoTest::FindHidDevice()
 
 void ViretoTest::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape)
+    switch (event->key()) {
+    case Qt::Key_Escape:
         close();
-    else
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: // Tab and Space choose the test, Return starts or stops it
+        if (start_->isButtonEnabled())
+            StartTestSlot();
+        else
+            CloseTestSlot();
+        return;
+    default:
         EditionFrame::keyPressEvent(event);
+    }
 }
 
 void ViretoTest::closeEvent(QCloseEvent* event)
