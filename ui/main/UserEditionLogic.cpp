@@ -125,6 +125,7 @@ void UserEditionLogic::prepared(const edition_steps::UserPreparation& p)
                 .arg(toolVersionText(app.subVersion), edition_steps::firmwareText(p.imageVersion)));
     }
     if (p.failureText) {
+        run_.stopWorkers([] {}); // a run from before the frame went does not go on
         status(p.failureText);
         return;
     }
