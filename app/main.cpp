@@ -11,8 +11,10 @@
 #include "device/Device.h"
 #include "transport/FrameLock.h"
 #include "transport/TransportFactory.h"
-#include "ui/main/EditionPlaceholder.h"
+#include "ui/main/SingleVireto.h"
 #include "ui/main/Vireto.h"
+#include "ui/main/ViretoTest.h"
+#include "ui/main/ViretoUser.h"
 
 #include <QApplication>
 #include <QDir>
@@ -74,11 +76,22 @@ int main(int argc, char* argv[])
     setCurrentDevice(std::make_unique<Device>(std::move(frame.transport)));
 
     std::unique_ptr<QWidget> window;
-    if (app.edition() == Edition::Engineering)
+    switch (app.edition()) {
+    case Edition::User: // full screen from the start
+        window = std::make_unique<ViretoUser>(currentDevice(), frame.scene);
+        break;
+    case Edition::FactoryTest:
+        window = std::make_unique<ViretoTest>(currentDevice());
+        break;
+    case Edition::SingleFunction:
+        window = std::make_unique<SingleVireto>(currentDevice(), frame.scene);
+        break;
+    case Edition::Engineering:
         window = std::make_unique<Vireto>(currentDevice(), frame.scene);
-    else // the other editions' windows replace this stand-in as they are built
-        window = std::make_unique<EditionPlaceholder>();
-    window->show();
+        break;
+    }
+    if (!window->isVisible())
+        window->show();
     const int result = application.exec();
     window.reset();
     setCurrentDevice(nullptr);

@@ -23,23 +23,6 @@ constexpr const char* kUsage =
     "PREFIX flash-test_, n = 0 for the reference). SECONDS between cycles (default 30).\n"
     "Exit 1 on a difference or a failed step.";
 
-// The modules' end columns as the frame keeps them (its current ones); 639 when its
-// sensor information block holds none.
-std::array<uint16_t, 2> storedEndColumns(Device& device)
-{
-    std::array<uint16_t, 2> columns{639, 639};
-    SensorBlock block{};
-    if (!device.blocks.ReadCalibInfo(block) || le::u32(block.data()) != flash_map::SENSORInfoFlag)
-        return columns;
-    const uint16_t left = le::u16(block.data() + stored_optics::kLeftEndColumn);
-    const uint16_t right = le::u16(block.data() + stored_optics::kRightEndColumn);
-    if (left > FlashTestRun::kExposureStartColumn && left <= 639)
-        columns[0] = left;
-    if (right > FlashTestRun::kExposureStartColumn && right <= 639)
-        columns[1] = right;
-    return columns;
-}
-
 bool parseSkip(const QString& list, FlashTestOptions& options)
 {
     options.skipRanges = true;
@@ -98,7 +81,7 @@ int runFlashTest(const CliContext& context, QStringList args)
     Device* device = openFrame(context);
     if (!device)
         return kExitNoFrame;
-    options.endColumns = storedEndColumns(*device);
+    options.endColumns = storedEndColumns(*device, FlashTestRun::kExposureStartColumn);
     RWFlashTestThread worker(*device, options);
     const FlashTestState& state = worker.state();
     int exit = kExitOk;

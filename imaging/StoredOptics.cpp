@@ -1,6 +1,7 @@
 #include "imaging/StoredOptics.h"
 
 #include "codec/ByteOrder.h"
+#include "codec/FlashMap.h"
 #include "imaging/OpticalParams.h"
 
 using namespace stored_optics;
@@ -64,4 +65,19 @@ void loadStoredOptics(const SensorBlock& block, const StoredOpticsRules& rules)
     slave.startColumn = le::u16(b + kRightStartColumn);
     slave.endColumn = le::u16(b + kRightEndColumn);
     slave.setOptimumLines(decodeOptimumLines(b + kSlaveOptimumLines));
+}
+
+std::array<uint16_t, 2> storedEndColumns(Device& device, uint16_t above)
+{
+    std::array<uint16_t, 2> columns{639, 639};
+    SensorBlock block{};
+    if (!device.blocks.ReadCalibInfo(block) || le::u32(block.data()) != flash_map::SENSORInfoFlag)
+        return columns;
+    const uint16_t left = le::u16(block.data() + stored_optics::kLeftEndColumn);
+    const uint16_t right = le::u16(block.data() + stored_optics::kRightEndColumn);
+    if (left > above && left <= 639)
+        columns[0] = left;
+    if (right > above && right <= 639)
+        columns[1] = right;
+    return columns;
 }

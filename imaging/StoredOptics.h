@@ -1,8 +1,10 @@
 #pragma once
 
+#include "device/Device.h"
 #include "device/FlashBlocks.h"
 #include "imaging/OpticalParams.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -25,6 +27,11 @@ constexpr uint16_t kLargestTableStart = 255;
 constexpr uint32_t kDefaultStartLine = 236;
 constexpr uint32_t kDefaultEndColumn = 639;
 } // namespace stored_optics
+
+// The modules' end columns as the frame keeps them in its sensor information block,
+// Master then Slave; 639 for a side whose stored column is not above `above` (or when
+// the block holds none).
+std::array<uint16_t, 2> storedEndColumns(Device& device, uint16_t above);
 
 // Both sides back to the working defaults: start lines 236, columns 0..639.
 void setDefaultOptics();

@@ -168,6 +168,8 @@ bool FlashTestRun::cycle()
 void FlashTestRun::run()
 {
     state_.runCounter = 0;
+    if (options_.endColumnsSource)
+        options_.endColumns = options_.endColumnsSource(device_);
     if (!takeReference())
         return;
     while (!stop_ && frameUsable()) {

@@ -31,6 +31,9 @@ struct FlashTestOptions {
     uint16_t searchLow = 200;
     uint16_t searchHigh = 300;
     std::array<uint16_t, 2> endColumns{639, 639};
+    // When set, gives the end columns at the start of the run (on the worker's thread),
+    // in place of endColumns.
+    std::function<std::array<uint16_t, 2>(Device&)> endColumnsSource;
     // Dumps go to dumpPrefix + n + "_Flash_Master.bin" / "_Flash_Slave.bin".
     QString dumpPrefix;
     double firstWaitMs = 1000;

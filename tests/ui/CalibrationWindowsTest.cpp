@@ -48,23 +48,7 @@ protected:
         return s;
     }
     // A 16-point record for this screen, stored headless.
-    void storeCalibration()
-    {
-        scene->placeOperator(screen.width(), screen.height(), 0, 0.5);
-        calibrationRunState().fastMode = 0;
-        CalibrationThread worker(*device);
-        CalibrationSetup setup;
-        setup.width = screen.width();
-        setup.height = screen.height();
-        int last = -1;
-        ASSERT_TRUE(runWorker(
-            worker, &CalibrationWorker::sendData, [&] { return worker.begin(setup); },
-            [&](int code) {
-                last = code;
-                return code != kCalProcessFailed;
-            }));
-        ASSERT_EQ(last, kCalStored);
-    }
+    void storeCalibration() { ASSERT_TRUE(storeCalibrationHeadless(*device, *scene, screen)); }
     SensorBlock block() const
     {
         SensorBlock b{};
@@ -211,7 +195,7 @@ TEST_F(CalibrationWindows, CheckOnScreenComesCloseToTheSensorRoundingFloor)
 TEST_F(CalibrationWindows, KeysAreCalibratedThenTheTestLightsThePressedKey)
 {
     home().write("Vireto.ini", "[Left_Key]\nGroupCnt=1\nGroup1_Num=3\n[Right_Key]\nGroupCnt=1\n"
-                             "Group1_Num=2\n");
+                               "Group1_Num=2\n");
     home().write("Vireto_Key.ini", "[Key_Value]\nKeyCnt=2\nKey_1=1A04\nKey_2=20\n");
     openFrame();
     storeCalibration();

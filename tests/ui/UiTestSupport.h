@@ -1,13 +1,16 @@
 #pragma once
 
 #include "app/AppContext.h"
+#include "calibration/CalibrationWorker.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
+#include "device/WorkerDriver.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
 #include "tests/support/FrameHarness.h"
 #include "tests/support/TempDir.h"
+#include "transport/VirtualScene.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -31,6 +34,26 @@ public:
     std::atomic<bool> watching{false};
     std::atomic<int> fromGuiThread{0};
 };
+
+// A 16-point record for a screen of this size, run headless with the virtual operator
+// on a frame in calibration mode: true when it was stored.
+inline bool storeCalibrationHeadless(Device& device, VirtualScene& scene, const QSize& screen)
+{
+    scene.placeOperator(screen.width(), screen.height(), 0, 0.5);
+    calibrationRunState().fastMode = 0;
+    CalibrationThread worker(device);
+    CalibrationSetup setup;
+    setup.width = screen.width();
+    setup.height = screen.height();
+    int last = -1;
+    const bool ended = runWorker(
+        worker, &CalibrationWorker::sendData, [&] { return worker.begin(setup); },
+        [&](int code) {
+            last = code;
+            return code != kCalProcessFailed;
+        });
+    return ended && last == kCalStored;
+}
 
 // Windows on the offscreen platform with the real skin, the frame harness's scratch
 // program folder as the current folder, and a virtual frame (not yet opened: the

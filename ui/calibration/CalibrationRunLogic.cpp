@@ -14,8 +14,15 @@ CalibrationRunLogic::CalibrationRunLogic(Device& device, CalibrationRunView& vie
 {
     for (CalibrationWorker* w : {static_cast<CalibrationWorker*>(full_.get()),
                                  static_cast<CalibrationWorker*>(fast_.get())})
-        connect(w, &CalibrationWorker::sendData, this, &CalibrationRunLogic::handleCode,
-                Qt::QueuedConnection);
+        connect(
+            w, &CalibrationWorker::sendData, this,
+            [this](int code) {
+                if (route_)
+                    route_(code);
+                else
+                    handleCode(code);
+            },
+            Qt::QueuedConnection);
 }
 
 CalibrationRunLogic::~CalibrationRunLogic()

@@ -50,6 +50,12 @@ public:
 
     // Opening: clears the success flags and starts the worker of the current type.
     void start();
+    // An owner that learns the frame's facts only later (the user edition) sets them
+    // before start().
+    void setSetup(const CalibrationRunSetup& setup) { setup_ = setup; }
+    // The workers' codes go to route instead of handleCode(): for an owner that handles
+    // some codes itself and passes the others on.
+    void routeWorkerCodes(std::function<void(int)> route) { route_ = std::move(route); }
     // recvData(int).
     void handleCode(int code);
     // CalTypeSlot().
@@ -81,6 +87,7 @@ private:
     CalibrationRunState& state_;
     std::unique_ptr<CalibrationThread> full_;
     std::unique_ptr<FastCalibrationThread> fast_;
+    std::function<void(int)> route_;
     int storedReports_ = 0;
     int returnReports_ = 0;
 };

@@ -1,11 +1,8 @@
 #pragma once
 
 #include "ui/calibration/CalibrationRunLogic.h"
+#include "ui/calibration/CalibrationRunPainter.h"
 #include "ui/widgets/FullScreenWindow.h"
-
-#include <QPixmap>
-
-#include <array>
 
 class Button;
 class QLabel;
@@ -57,15 +54,10 @@ private:
     void warn(const QString& title, const QString& text) override;
 
     void layOut();
-    std::vector<QPoint> targets() const;
-    void drawCentred(QPainter& painter, const QPixmap& pixmap, const QPoint& at);
-    void drawProgress(QPainter& painter);
-    void drawStatusLines(QPainter& painter);
     void pause(double ms, const std::function<void()>& then);
 
     CalibrationRunLogic logic_;
     VirtualScene* scene_;
-    double scale_ = 1.0;
     Button* typeButton_ = nullptr;
     Button* stepBackButton_ = nullptr;
     Button* exitButton_ = nullptr;
@@ -73,7 +65,5 @@ private:
     QTimer* animation_ = nullptr;
     int repaints_ = 0;
     bool leaving_ = false;
-    QPixmap done_;
-    std::array<QPixmap, 5> waiting_;
-    std::array<QPixmap, 5> holding_;
+    CalibrationRunPainter painter_;
 };

@@ -3,12 +3,11 @@
 #include "app/AppContext.h"
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
-#include "codec/ConfigRecord.h"
-#include "device/ConfigRecordStore.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
 #include "device/StatusCheck.h"
+#include "ui/main/EditionSteps.h"
 
 #include <algorithm>
 #include <map>
@@ -51,6 +50,17 @@ private:
 };
 
 } // namespace
+
+QString aboutTextOf(const ModuleVersions& v)
+{
+    const AppContext& app = appContext();
+    auto fill = [](const QString& t, uint32_t word) {
+        return QString(t).arg(word >> 24).arg((word >> 16) & 0xFF).arg(word & 0xFFFF);
+    };
+    return app.text(kTextToolId) + toolVersionText(app.subVersion) + QStringLiteral("\n") +
+           QStringLiteral("(M)") + fill(app.text(kTextFirmwareId), v.image) +
+           fill(app.text(kTextBootLoaderId), v.bootLoader);
+}
 
 MainWindowLogic::MainWindowLogic(Device& device, MainWindowView& view, int toolMode)
     : device_(device), view_(view), toolMode_(toolMode)
@@ -158,14 +168,7 @@ void MainWindowLogic::storeCalibrationType()
     const int fastMode = fastMode_();
     Device* device = &device_;
     view_.runDeviceJob(
-        [device, fastMode] {
-            ConfigRecord record;
-            if (!ReadConfigRecord(*device, record))
-                return 0;
-            record.fourPointCalibEn = static_cast<uint8_t>(fastMode);
-            record.ALGConfigInfoFlag = flash_map::ALGConfigInfoFlag;
-            return WriteConfigRecord(*device, record);
-        },
+        [device, fastMode] { return edition_steps::storeCalibrationType(*device, fastMode); },
         [this, fastMode](int stored) {
             if (!stored) {
                 showText(kTextCheckConnection);
@@ -201,6 +204,8 @@ void MainWindowLogic::handleStatusCode(int code)
 void MainWindowLogic::onLeveled(int)
 {
     showText(kTextLeveled);
+    // The frame stores its optical parameters off the GUI thread, before the switch
+    // to work mode that the window's closing (code 2) queues behind it.
     switchModeInBackground(SaveMode, [this](int ok) {
         if (!ok) {
             showText(kTextCheckConnection);
@@ -373,17 +378,6 @@ bool MainWindowLogic::reset(std::function<void(int)> done)
     return true;
 }
 
-QString MainWindowLogic::composeAbout(uint32_t image, uint32_t bootLoader) const
-{
-    const AppContext& app = appContext();
-    auto fill = [](const QString& t, uint32_t word) {
-        return QString(t).arg(word >> 24).arg((word >> 16) & 0xFF).arg(word & 0xFFFF);
-    };
-    return app.text(kTextToolId) + toolVersionText(app.subVersion) + QStringLiteral("\n") +
-           QStringLiteral("(M)") + fill(app.text(kTextFirmwareId), image) +
-           fill(app.text(kTextBootLoaderId), bootLoader);
-}
-
 bool MainWindowLogic::about(std::function<void(const QString&)> show)
 {
     if (!guard(false))
@@ -424,7 +418,7 @@ bool MainWindowLogic::about(std::function<void(const QString&)> show)
             if (outcome == kShownNotInWorkMode)
                 showText(kTextEnvironmentFailure);
             if (show)
-                show(composeAbout(versions->image, versions->bootLoader));
+                show(aboutTextOf(*versions));
         });
     return true;
 }

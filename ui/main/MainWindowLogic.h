@@ -33,6 +33,9 @@ enum MainWindowCode {
     kShowNoFrame = kCodeNoFrame,
 };
 
+// The about box's text for the Master module's versions: tool, firmware, boot loader.
+QString aboutTextOf(const ModuleVersions& versions);
+
 // What a main window shows and enables; the window implements it and stays thin.
 class MainWindowView {
 public:
@@ -122,7 +125,7 @@ private:
     // A device function of the operator: busy until done has run.
     void runBusy(std::function<int()> work, std::function<void(int)> done);
     // The composed about text from the versions read.
-    QString composeAbout(uint32_t image, uint32_t bootLoader) const;
+
     void frameGone(bool logOpenFailure);
     void frameReady();
     void storeCalibrationType();

@@ -21,6 +21,7 @@
 #include "ui/calibration/KeyTestWin.h"
 #include "ui/leveling/AdjustScreenWin.h"
 #include "ui/leveling/PreviewPanel.h"
+#include "ui/main/EditionSteps.h"
 #include "ui/main/LanguagePanel.h"
 #include "ui/main/LogPanel.h"
 #include "ui/maintenance/FirmwareFileChoice.h"
@@ -606,22 +607,12 @@ void Vireto::AdjustScreenButSlot()
     preparing_ = true;
     auto config = std::make_shared<LevelingConfig>();
     Device* device = &device_;
-    enum { kReady = 0, kSwitchFailed = 1, kRecordFailed = 2 };
     auto* job = new DeviceJob(
-        [device, config] {
-            if (!SwitchMode(*device, CalibrationMode))
-                return int(kSwitchFailed);
-            return prepareLeveling(*device, *config) ? int(kReady) : int(kRecordFailed);
-        },
-        this);
+        [device, config] { return edition_steps::prepareImageAdjusting(*device, *config); }, this);
     connect(job, &DeviceJob::sendData, this, [this, config](int outcome) {
         preparing_ = false;
-        if (outcome == kSwitchFailed)
-            appContext().log.logf(
-                "Leveling :Switch to calibration mode failed! g_isSwitchMode=%d\n",
-                g_isSwitchMode.load());
-        if (outcome != kReady) {
-            logic_.showText(kTextCheckConnection);
+        if (const int failureText = edition_steps::imageAdjustingText(outcome)) {
+            logic_.showText(failureText);
             return;
         }
         delete adjustScreen_.data();
@@ -728,10 +719,7 @@ void Vireto::KeyCalibrationButSlot()
     Device* device = &device_;
     openAfter(
         [device] {
-            if (!SwitchMode(*device, CalibrationMode))
-                appContext().log.logf(
-                    "Key Calibration :Switch to calibration mode failed! g_isSwitchMode=%d\n",
-                    g_isSwitchMode.load());
+            edition_steps::prepareKeyCalibration(*device);
             return 1;
         },
         [this](int) {
