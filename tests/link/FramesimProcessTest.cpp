@@ -192,7 +192,11 @@ TEST_F(FramesimProcessTest, OutOfDescriptorsItClosesNewConnectionsAndKeepsServin
     signal(SIGTERM);
     ASSERT_TRUE(process.waitForFinished(5000));
     const QString err = QString::fromUtf8(process.readAllStandardError());
-    EXPECT_EQ(err.count(QStringLiteral("out of file descriptors")), 1) << err.toStdString();
+    // One line per stretch of turning connections away: a slow machine may see the flood
+    // in more than one stretch, but never a line per connection.
+    const auto lines = err.count(QStringLiteral("out of file descriptors"));
+    EXPECT_GE(lines, 1) << err.toStdString();
+    EXPECT_LE(lines, 5) << err.toStdString();
 }
 
 TEST_F(FramesimProcessTest, InterruptEndsItCleanlyAndTheFlashStaysInItsFile)
