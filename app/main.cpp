@@ -7,6 +7,7 @@
 #include "app/RuntimeHome.h"
 #include "app/SingleInstance.h"
 #include "app/StartupWarning.h"
+#include "app/TerminationSignals.h"
 #include "app/TextIds.h"
 #include "device/Device.h"
 #include "transport/FrameLock.h"
@@ -92,8 +93,18 @@ int main(int argc, char* argv[])
     }
     if (!window->isVisible())
         window->show();
+    // A signal leaves as closing does, without the question: the frame goes back to
+    // work mode and the log is ended before the process exits.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::requested, window.get(),
+                     [w = window.get()] {
+                         if (auto* engineering = qobject_cast<Vireto*>(w))
+                             engineering->leaveOnSignal();
+                         else
+                             w->close();
+                     });
     const int result = application.exec();
     window.reset();
     setCurrentDevice(nullptr);
-    return result;
+    return termination.received() ? 128 + termination.received() : result;
 }

@@ -37,6 +37,11 @@ if ((${#missing[@]})); then
     "${sudo[@]}" apt-get install -y -qq "${missing[@]}" </dev/null
 fi
 
+# --packages-only: the packages, no build (the fuzz and sanitizer scripts build their own).
+if [ "${1:-}" = "--packages-only" ]; then
+    exit 0
+fi
+
 # VIRETO_CMAKE_ARGS: further settings for a folder configured for the first time.
 if [ ! -f "$build_dir/build.ninja" ]; then
     # shellcheck disable=SC2086

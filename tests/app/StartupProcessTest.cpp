@@ -1,6 +1,11 @@
 // Starts the real program: the single-instance guard and the refused starts can only
 // be seen across processes.
 #include "app/ToolVersion.h"
+#include "device/CommandCodes.h"
+#include "device/Delay.h"
+#include "sim/FrameState.h"
+#include "tests/support/BoundedWait.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
@@ -59,14 +64,22 @@ protected:
         QElapsedTimer t;
         t.start();
         while (t.elapsed() < 15000) {
-            for (const QString& name : logFiles()) {
-                QFile f(name);
-                if (f.open(QIODevice::ReadOnly) && f.readAll().contains(line))
-                    return true;
-            }
+            if (readLogs().contains(line))
+                return true;
             QThread::msleep(20);
         }
         return false;
+    }
+
+    QByteArray readLogs() const
+    {
+        QByteArray all;
+        for (const QString& name : logFiles()) {
+            QFile f(name);
+            if (f.open(QIODevice::ReadOnly))
+                all += f.readAll();
+        }
+        return all;
     }
 
     ScratchDir home;
@@ -147,6 +160,27 @@ TEST_F(StartupProcessTest, HelpAndVersionAnswerWithoutStarting)
     EXPECT_EQ(version->readAllStandardOutput(), QByteArray("vireto " VIRETO_TOOL_VERSION "\n"));
     EXPECT_EQ(static_cast<int>(logFiles().size()), logs);
     EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+TEST_F(StartupProcessTest, SigtermLeavesAsClosingDoesWithTheFrameBackInWorkMode)
+{
+    // The real skins, and a frame served by this test.
+    QDir(home.file("skin")).removeRecursively();
+    ASSERT_TRUE(QFile::link(QString(VIRETO_BIN_DIR) + "/skin", home.file("skin")));
+    delay::setTimeScale(0);
+    ServedFrame served(home.file("link"));
+    QProcess* window = start({"-DD", "--device=" + served.device()});
+    ASSERT_TRUE(waitForLogLine("Open hid device success!"))
+        << window->readAllStandardError().constData() << readLogs().constData();
+    // As a workflow under way leaves it: touch off.
+    served.frame->withFirmware([](sim::FrameState& state, auto&) { state.mode = CalibrationMode; });
+    window->terminate();
+    ASSERT_TRUE(window->waitForFinished(15000)) << "SIGTERM did not end the program";
+    EXPECT_EQ(window->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(window->exitCode(), 143);
+    EXPECT_EQ(served.frame->mode(), WorkMode);
+    EXPECT_TRUE(waitForLogLine("Vireto log end!"));
+    delay::setTimeScale(1);
 }
 
 } // namespace

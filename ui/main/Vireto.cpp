@@ -46,6 +46,7 @@
 #include <QProgressBar>
 #include <QScreen>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <memory>
 
@@ -1100,16 +1101,39 @@ void Vireto::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    event->ignore();
+    leaveConfirmed();
+}
+
+void Vireto::leaveConfirmed()
+{
     // The monitor may be in the middle of a check that takes seconds: the window waits
     // for it without blocking, then for the device work already asked for (the job
     // queue keeps the order), then the frame goes back to work mode.
-    event->ignore();
     beginLeaving();
     stopThen(*monitor_, this, [this] {
         stopPanelWorkers();
         firmware_->stop();
         logic_.closeConfirmed(imagePath_, [this] { leaveNow(); });
     });
+}
+
+void Vireto::leaveOnSignal()
+{
+    if (leaving_ || closing_)
+        return;
+    switch (logic_.closeStep()) {
+    case MainWindowLogic::CloseStep::CloseNow:
+        close();
+        return;
+    case MainWindowLogic::CloseStep::RefuseUpdating:
+        // A firmware update is not cut short: the window leaves once it has ended.
+        QTimer::singleShot(500, this, &Vireto::leaveOnSignal);
+        return;
+    case MainWindowLogic::CloseStep::Ask:
+        leaveConfirmed();
+        return;
+    }
 }
 
 void Vireto::beginLeaving()

@@ -45,6 +45,9 @@ class VirtualScene;
 class Vireto : public QDialog, private MainWindowView, private FirmwareUpdateView {
     Q_OBJECT
 public:
+    // SIGTERM or SIGINT: leaves as a confirmed close does, without the question (after a
+    // firmware update under way has ended).
+    void leaveOnSignal();
     // scene: the virtual frame's scene (the workflows that need an operator place one),
     // null for a real frame.
     explicit Vireto(Device& device, std::shared_ptr<VirtualScene> scene = {},
@@ -183,6 +186,7 @@ private:
     void flashFinished(int operation, bool ok, bool workMode);
     // The guard of the maintenance tools: nothing while another tool owns the frame.
     bool toolGuard();
+    void leaveConfirmed();
     void buildCommon();
     void buildMenu(const std::vector<MenuEntry>& entries, const QRect& area);
     void buildEngineeringPanels();
