@@ -27,7 +27,7 @@ cmake --build "$build" --target fuzz_all -- -j"$(nproc)"
 
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-    targets=(firmware_file records frame_link register_script)
+    targets=(firmware_file records frame_link register_script operator_files)
 fi
 status=0
 for t in "${targets[@]}"; do
