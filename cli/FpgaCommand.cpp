@@ -46,15 +46,7 @@ int runFpga(const CliContext& context)
         return kExitNoFrame;
     ReportedLines lines;
     BurnFPGAThread worker(*device, path, lines);
-    int last = -1;
-    runCliWorker(
-        worker, &BurnFPGAThread::sendData, [&] { return worker.startWorker(); },
-        [&](int code) {
-            last = code;
-            for (const QString& line : lines.take())
-                std::printf("%s\n", qPrintable(line));
-            return true;
-        });
+    const int last = runReportingWorker(worker, lines);
     // A failed download leaves the frame in calibration mode: the command puts it back.
     ToolSession session(*device);
     return session.finish(last == kFpgaDone ? kExitOk : kExitFailed);

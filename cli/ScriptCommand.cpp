@@ -42,15 +42,7 @@ int runScript(const CliContext& context)
         return kExitNoFrame;
     ReportedLines lines;
     RunScriptThread worker(*device, path, slave, lines);
-    int last = -1;
-    runCliWorker(
-        worker, &RunScriptThread::sendData, [&] { return worker.startWorker(); },
-        [&](int code) {
-            last = code;
-            for (const QString& line : lines.take())
-                std::printf("%s\n", qPrintable(line));
-            return true;
-        });
+    const int last = runReportingWorker(worker, lines);
     // A failed script leaves the frame in calibration mode: the command puts it back.
     ToolSession session(*device);
     return session.finish(last == kScriptDone ? kExitOk : kExitFailed);

@@ -7,6 +7,7 @@
 #include "device/Delay.h"
 #include "tests/support/BoundedWait.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/FirmwareFiles.h"
 #include "tests/support/TempDir.h"
 #include "transport/SimScene.h"
 
@@ -236,14 +237,7 @@ TEST_F(CliConventionsTest, SignalsStopFlashProgramBetweenSectorsAndLetAFirmwareU
 
     // A firmware update is not left half-way: it ends with the frame back in its
     // application, then the process reports the signal.
-    FirmwareHeader h;
-    h.entries[0] = {1, FirmwareHeader::kSize, 0x01010005, 300};
-    h.entries[1] = {1, 0, 0, 0};
-    h.entries[4] = {0, FirmwareHeader::kSize + 300, 0x01040009, 20000};
-    QByteArray file(FirmwareHeader::kSize, '\0');
-    h.encode(reinterpret_cast<uint8_t*>(file.data()));
-    file += QByteArray(20300, '\x5A');
-    dir.write("fw.bin", file);
+    dir.write("fw.bin", smallFirmwareFile(300, 20000));
     QProcess update;
     start(update, {"firmware", "update", dir.file("fw.bin")});
     interruptWhen(update, [&] { return served.frame->inBootLoader(); });

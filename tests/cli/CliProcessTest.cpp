@@ -11,6 +11,7 @@
 #include "sim/SimBus.h"
 #include "sim/VirtualFrame.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/FirmwareFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <QProcess>
@@ -258,13 +259,7 @@ TEST_F(CliFaultTest, AFaultAtTheLastRequestFailsEveryWorkflow)
     scene.keys = sim::printedKeysFor(keys, 1920, 1080);
     frame->setTouchScene(scene);
     dir.write("DeviceInfo.ini", "[DeviceInfo]\nDeviceID=0x10\nFactoryName=Plant7\n");
-    FirmwareHeader h;
-    h.entries[0] = {1, FirmwareHeader::kSize, 0x01010005, 100};
-    h.entries[1] = {1, 0, 0, 0};
-    h.entries[4] = {0, FirmwareHeader::kSize + 100, 0x01040009, 100};
-    QByteArray image(FirmwareHeader::kSize, '\0');
-    h.encode(reinterpret_cast<uint8_t*>(image.data()));
-    dir.write("fw.bin", image + QByteArray(200, '\x5A'));
+    dir.write("fw.bin", smallFirmwareFile(100, 100));
     dir.write("data.bin", QByteArray(100, '\x33'));
     const std::vector<uint8_t> flash = frame->readFlash(0, flash_map::kFlashSize);
 

@@ -7,6 +7,7 @@
 #include "tests/support/BoundedWait.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/FileFlags.h"
+#include "tests/support/FirmwareFiles.h"
 #include "tests/support/TempDir.h"
 
 #include <QElapsedTimer>
@@ -127,14 +128,7 @@ TEST_F(CliServicesTest, TwoDeviceInfoWritesGiveConsecutiveIdsAndTwoWorkbookRows)
 TEST_F(CliServicesTest, FirmwareUpdateBringsTheFrameBackWithTheNewVersion)
 {
     useBlankFrame();
-    FirmwareHeader h;
-    h.entries[0] = {1, FirmwareHeader::kSize, 0x01010005, 300};
-    h.entries[1] = {1, 0, 0, 0};
-    h.entries[4] = {0, FirmwareHeader::kSize + 300, 0x01040009, 500};
-    QByteArray file(FirmwareHeader::kSize, '\0');
-    h.encode(reinterpret_cast<uint8_t*>(file.data()));
-    file += QByteArray(800, '\x5A');
-    dir.write("fw.bin", file);
+    dir.write("fw.bin", smallFirmwareFile());
     const Result r = cli({"firmware", "update", dir.file("fw.bin")});
     EXPECT_EQ(r.exitCode, 0) << r.err.constData();
     EXPECT_TRUE(r.out.contains("updated: image version 1.4.9"));

@@ -16,6 +16,7 @@
 #include "maintenance/MaintenanceState.h"
 #include "tests/support/BoundedWait.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/FirmwareFiles.h"
 #include "tests/support/TempDir.h"
 #include "transport/SimScene.h"
 
@@ -201,14 +202,7 @@ protected:
 
     void writeInputs()
     {
-        FirmwareHeader h;
-        h.entries[0] = {1, FirmwareHeader::kSize, 0x01010005, 300};
-        h.entries[1] = {1, 0, 0, 0};
-        h.entries[4] = {0, FirmwareHeader::kSize + 300, 0x01040009, 500};
-        QByteArray file(FirmwareHeader::kSize, '\0');
-        h.encode(reinterpret_cast<uint8_t*>(file.data()));
-        file += QByteArray(800, '\x5A');
-        dir.write("fw.bin", file);
+        dir.write("fw.bin", smallFirmwareFile());
         dir.write("fpga.bin", QByteArray(5000, '\x3C'));
         dir.write("script.ini", "1 i2cwd 19 1 3a\n1 fpgawd 0120 1 07\n1 # 1\n1 fpgard 0120 1\n");
         restoreOperatorFiles();
