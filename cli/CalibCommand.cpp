@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ArgumentParser.h"
+
 #include <QJsonArray>
 
 #include "calibration/AccuracyCheck.h"
@@ -236,15 +238,11 @@ int runCalib(const CliContext& context)
     const QString what = a.first();
     int points = kDefaultVerifyPoints;
     if (what == QLatin1String("verify")) {
-        if (a.size() == 3 && a[1] == QLatin1String("--points")) {
-            const auto n = parseNumber(a[2], 1, kMaxVerifyPoints);
-            if (!n)
-                return fail(kExitUsage,
-                            QStringLiteral("--points takes 1..%1").arg(kMaxVerifyPoints));
-            points = static_cast<int>(*n);
-        } else if (a.size() != 1) {
-            return fail(kExitUsage, QStringLiteral("usage: calib verify [--points N]"));
-        }
+        CLI::App app{"calib verify"};
+        app.add_option("--points", points)->check(CLI::Range(1, int(kMaxVerifyPoints)));
+        QString error;
+        if (!parseArguments(app, a.mid(1), error))
+            return fail(kExitUsage, error + QStringLiteral(" (usage: calib verify [--points N])"));
     } else if (what == QLatin1String("restore")) {
         if (a.size() != 2)
             return fail(kExitUsage, QStringLiteral("usage: calib restore FILE"));

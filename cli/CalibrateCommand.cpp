@@ -1,5 +1,6 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ArgumentParser.h"
 #include "cli/ProgressLine.h"
 
 #include "app/AppContext.h"
@@ -41,20 +42,19 @@ struct Options {
     int height = 0;
 };
 
-bool parseOptions(const QStringList& args, Options& o)
+bool parseOptions(const QStringList& args, Options& o, QString& error)
 {
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--points") && i + 1 < args.size()) {
-            const QString n = args[++i];
-            if (n != QLatin1String("16") && n != QLatin1String("4"))
-                return false;
-            o.fast = n == QLatin1String("4");
-        } else if (args[i] == QLatin1String("--screen") && i + 1 < args.size()) {
-            if (!calibration_cli::parseScreen(args[++i], o.width, o.height))
-                return false;
-        } else {
-            return false;
-        }
+    CLI::App app{"calibrate"};
+    int points = 16;
+    std::string screen;
+    app.add_option("--points", points)->check(CLI::IsMember({16, 4}));
+    app.add_option("--screen", screen);
+    if (!parseArguments(app, args, error))
+        return false;
+    o.fast = points == 4;
+    if (!screen.empty() && !calibration_cli::parseScreen(fromArgument(screen), o.width, o.height)) {
+        error = QStringLiteral("--screen takes WxH, for example 1920x1080");
+        return false;
     }
     return true;
 }
@@ -82,8 +82,10 @@ int runCalibrate(const CliContext& context)
         return kExitOk;
     }
     Options o;
-    if (!parseOptions(context.args, o))
-        return fail(kExitUsage, QStringLiteral("usage: calibrate [--points 16|4] [--screen WxH]"));
+    QString error;
+    if (!parseOptions(context.args, o, error))
+        return fail(kExitUsage,
+                    error + QStringLiteral(" (usage: calibrate [--points 16|4] [--screen WxH])"));
     Device* device = openFrame(context);
     if (!device)
         return kExitNoFrame;

@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ArgumentParser.h"
+
 #include "app/SettingsFile.h"
 #include "calibration/CalibrationRunState.h"
 #include "calibration/FindColumnThread.h"
@@ -81,10 +83,14 @@ int runFindColumn(const CliContext& context)
     }
     int width = 0;
     int height = 0;
-    const QStringList& args = context.args;
-    if (!args.isEmpty() && (args.size() != 2 || args[0] != QLatin1String("--screen") ||
-                            !calibration_cli::parseScreen(args[1], width, height)))
-        return fail(kExitUsage, QStringLiteral("usage: find-column [--screen WxH]"));
+    CLI::App app{"find-column"};
+    std::string screen;
+    app.add_option("--screen", screen);
+    QString error;
+    if (!parseArguments(app, context.args, error) ||
+        (!screen.empty() && !calibration_cli::parseScreen(fromArgument(screen), width, height)))
+        return fail(kExitUsage, (error.isEmpty() ? QString() : error + QStringLiteral(" ")) +
+                                    QStringLiteral("(usage: find-column [--screen WxH])"));
 
     Device* device = openFrame(context);
     if (!device)

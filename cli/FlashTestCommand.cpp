@@ -1,5 +1,7 @@
 #include "cli/FlashTestCommand.h"
 
+#include "cli/ArgumentParser.h"
+
 #include "cli/CliWorker.h"
 #include "cli/ToolSession.h"
 #include "codec/ByteOrder.h"
@@ -52,32 +54,26 @@ int runFlashTest(const CliContext& context, QStringList args)
     options.dumpPrefix = QStringLiteral("flash-test_");
     options.searchLow = g_StartLineSearchLow;
     options.searchHigh = g_StartLineSearchHigh;
-    while (!args.isEmpty()) {
-        const QString option = args.takeFirst();
-        const QString value = args.isEmpty() ? QString() : args.takeFirst();
-        if (option == QLatin1String("--cycles")) {
-            const auto n = parseNumber(value, 1, 100000);
-            if (!n)
-                return fail(kExitUsage,
-                            QStringLiteral("bad cycle count \"%1\" (1..100000)").arg(value));
-            options.maxCycles = static_cast<int>(*n);
-        } else if (option == QLatin1String("--wait")) {
-            const auto s = parseNumber(value, 0, 3600);
-            if (!s)
-                return fail(kExitUsage,
-                            QStringLiteral("bad wait \"%1\" (0..3600 seconds)").arg(value));
-            options.cycleWaitMs = *s * 1000.0;
-        } else if (option == QLatin1String("--skip") && !value.isEmpty()) {
-            if (!parseSkip(value, options))
-                return fail(
-                    kExitUsage,
-                    QStringLiteral("bad parts \"%1\" (exposure, columns, lines)").arg(value));
-        } else if (option == QLatin1String("--dump") && !value.isEmpty()) {
-            options.dumpPrefix = value;
-        } else {
-            return fail(kExitUsage, QStringLiteral("unknown option \"%1\"").arg(option));
-        }
-    }
+    CLI::App app{"test flash"};
+    int seconds = 30;
+    std::string skip;
+    std::string dump;
+    app.add_option("--cycles", options.maxCycles)->check(CLI::Range(1, 100000));
+    app.add_option("--wait", seconds)->check(CLI::Range(0, 3600));
+    app.add_option("--skip", skip);
+    app.add_option("--dump", dump)->check([](const std::string& v) {
+        return v.empty() ? std::string("--dump needs a prefix") : std::string();
+    });
+    QString error;
+    if (!parseArguments(app, args, error))
+        return fail(kExitUsage, error + QStringLiteral(" (see test flash --help)"));
+    options.cycleWaitMs = seconds * 1000.0;
+    if (!dump.empty())
+        options.dumpPrefix = fromArgument(dump);
+    if (app.count("--skip") && !parseSkip(fromArgument(skip), options))
+        return fail(
+            kExitUsage,
+            QStringLiteral("bad parts \"%1\" (exposure, columns, lines)").arg(fromArgument(skip)));
     Device* device = openFrame(context);
     if (!device)
         return kExitNoFrame;

@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ArgumentParser.h"
+
 #include "cli/ToolSession.h"
 #include "device/Device.h"
 #include "imaging/LineImages.h"
@@ -47,18 +49,16 @@ int runImage(const CliContext& context)
                     QStringLiteral("unknown image operation \"%1\" (grab)").arg(args.first()));
     args.removeFirst();
     uint32_t lines = kDefaultLines;
-    const int at = args.indexOf(QStringLiteral("--lines"));
-    if (at >= 0) {
-        const auto n = parseNumber(args.value(at + 1), 1, frame_geometry::kBufferLines);
-        if (!n)
-            return fail(kExitUsage,
-                        QStringLiteral("bad line count \"%1\" (1..11)").arg(args.value(at + 1)));
-        lines = *n;
-        args.remove(at, 2);
-    }
-    if (args.size() != 1 || args.first().isEmpty())
-        return fail(kExitUsage, QStringLiteral("image grab needs one PREFIX"));
-    const QString prefix = args.first();
+    std::string prefixArgument;
+    CLI::App app{"image grab"};
+    app.add_option("--lines", lines)->check(CLI::Range(1u, uint32_t(frame_geometry::kBufferLines)));
+    app.add_option("PREFIX", prefixArgument)->required();
+    QString error;
+    if (!parseArguments(app, args, error) || prefixArgument.empty())
+        return fail(kExitUsage, error.isEmpty()
+                                    ? QStringLiteral("image grab needs one PREFIX")
+                                    : error + QStringLiteral(" (image grab [--lines N] PREFIX)"));
+    const QString prefix = fromArgument(prefixArgument);
 
     Device* device = openFrame(context);
     if (!device)

@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ArgumentParser.h"
+
 #include "app/AppContext.h"
 #include "app/SettingsFile.h"
 #include "calibration/CalibrationRunState.h"
@@ -223,13 +225,12 @@ int runKeys(const CliContext& context)
     int seconds = kDefaultTestSeconds;
     bool ok = (a.size() == 1 && (what == QLatin1String("calibrate") ||
                                  what == QLatin1String("show") || what == QLatin1String("test")));
-    if (!ok && what == QLatin1String("test") && a.size() == 3 &&
-        a[1] == QLatin1String("--seconds")) {
-        const auto n = parseNumber(a[2], 1, kLongestTestSeconds);
-        if (!n)
-            return fail(kExitUsage,
-                        QStringLiteral("--seconds takes 1..%1").arg(kLongestTestSeconds));
-        seconds = static_cast<int>(*n);
+    if (!ok && what == QLatin1String("test")) {
+        CLI::App app{"keys test"};
+        app.add_option("--seconds", seconds)->check(CLI::Range(1, int(kLongestTestSeconds)));
+        QString error;
+        if (!parseArguments(app, a.mid(1), error))
+            return fail(kExitUsage, error + QStringLiteral(" (keys test [--seconds N])"));
         ok = true;
     }
     if (wantsHelp(a) || !ok) {

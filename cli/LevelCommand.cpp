@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ArgumentParser.h"
+
 #include "cli/JsonOutput.h"
 #include <QJsonArray>
 
@@ -111,10 +113,12 @@ int runLevel(const CliContext& context)
         std::puts(kUsage);
         return kExitOk;
     }
-    const bool save = args.removeAll(QStringLiteral("--save")) > 0;
-    if (!args.isEmpty())
-        return fail(kExitUsage,
-                    QStringLiteral("level takes only --save (got \"%1\")").arg(args.first()));
+    bool save = false;
+    CLI::App app{"level"};
+    app.add_flag("--save", save);
+    QString error;
+    if (!parseArguments(app, args, error))
+        return fail(kExitUsage, error + QStringLiteral(" (level takes only --save)"));
 
     Device* device = openFrame(context);
     if (!device)

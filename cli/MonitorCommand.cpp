@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ArgumentParser.h"
+
 #include "cli/JsonOutput.h"
 #include <QJsonArray>
 
@@ -47,14 +49,11 @@ int runMonitor(const CliContext& context)
         return kExitOk;
     }
     int limit = 0;
-    if (args.size() == 2 && args[0] == QLatin1String("--codes")) {
-        const auto n = parseNumber(args[1], 1, 1000000);
-        if (!n)
-            return fail(kExitUsage, QStringLiteral("--codes takes a number from 1"));
-        limit = static_cast<int>(*n);
-    } else if (!args.isEmpty()) {
-        return fail(kExitUsage, QStringLiteral("monitor takes only --codes N (see --help)"));
-    }
+    CLI::App app{"monitor"};
+    app.add_option("--codes", limit)->check(CLI::Range(1, 1000000));
+    QString error;
+    if (!parseArguments(app, args, error))
+        return fail(kExitUsage, error + QStringLiteral(" (monitor [--codes N], see --help)"));
     std::unique_ptr<HidTransport> transport = openTransport(context);
     if (!transport)
         return kExitNoFrame;

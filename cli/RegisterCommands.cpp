@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ArgumentParser.h"
+
 #include "cli/ToolSession.h"
 #include "device/Device.h"
 
@@ -24,8 +26,19 @@ int runRegister(const CliContext& context)
     if (wantsHelp(args) || args.isEmpty()) {
         return usage(kUsage, !args.isEmpty());
     }
-    const bool slave = args.removeAll(QStringLiteral("--slave")) > 0;
-    const bool sensor = args.removeAll(QStringLiteral("--sensor")) > 0;
+    bool slave = false;
+    bool sensor = false;
+    std::vector<std::string> words;
+    CLI::App app{"reg"};
+    app.add_flag("--slave", slave);
+    app.add_flag("--sensor", sensor);
+    app.add_option("WORDS", words);
+    QString parseError;
+    if (!parseArguments(app, args, parseError))
+        return fail(kExitUsage, parseError + QStringLiteral(" (see reg --help)"));
+    args.clear();
+    for (const std::string& w : words)
+        args << fromArgument(w);
     const QString verb = args.value(0);
     const bool write = verb == QLatin1String("write");
     if (!write && verb != QLatin1String("read"))

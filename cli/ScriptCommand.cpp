@@ -1,5 +1,7 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ArgumentParser.h"
+
 #include "cli/CliWorker.h"
 #include "cli/ToolSession.h"
 #include "device/Device.h"
@@ -26,10 +28,15 @@ int runScript(const CliContext& context)
     if (wantsHelp(args) || args.isEmpty() || args.takeFirst() != QLatin1String("run")) {
         return usage(kUsage, wantsHelp(context.args));
     }
-    const bool slave = args.removeAll(QStringLiteral("--slave")) > 0;
-    if (args.size() != 1)
-        return fail(kExitUsage, QStringLiteral("script run [--slave] FILE: bad arguments"));
-    const QString path = args[0];
+    bool slave = false;
+    std::string file;
+    CLI::App app{"script run"};
+    app.add_flag("--slave", slave);
+    app.add_option("FILE", file)->required();
+    QString error;
+    if (!parseArguments(app, args, error))
+        return fail(kExitUsage, error + QStringLiteral(" (script run [--slave] FILE)"));
+    const QString path = fromArgument(file);
     const ScriptParse check = parseScriptFile(path);
     if (check.status == ScriptParse::Status::CannotOpen)
         return fail(kExitUsage, QStringLiteral("cannot read %1").arg(path));

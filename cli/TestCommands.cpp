@@ -1,5 +1,6 @@
 #include "cli/Subcommands.h"
 
+#include "cli/ArgumentParser.h"
 #include "cli/Interruption.h"
 #include "cli/ProgressLine.h"
 
@@ -219,23 +220,14 @@ int runTest(const CliContext& context)
             kExitUsage,
             QStringLiteral("unknown test \"%1\" (sensor-cable, image, sensor, flash)").arg(what));
     uint32_t passes = kDefaultPasses;
-    QString prefix = QStringLiteral("sensor-test_");
-    while (!args.isEmpty()) {
-        const QString option = args.takeFirst();
-        if (option == QLatin1String("--passes")) {
-            const auto n = parseNumber(args.value(0), 2, kMostPasses);
-            if (!n)
-                return fail(kExitUsage, QStringLiteral("bad pass count \"%1\" (2..%2)")
-                                            .arg(args.value(0))
-                                            .arg(kMostPasses));
-            passes = *n;
-            args.removeFirst();
-        } else if (option == QLatin1String("--dump") && !args.isEmpty() &&
-                   !args.first().isEmpty()) {
-            prefix = args.takeFirst();
-        } else {
-            return fail(kExitUsage, QStringLiteral("unknown option \"%1\"").arg(option));
-        }
-    }
-    return runEndurance(context, what == QLatin1String("image"), passes, prefix);
+    std::string prefix = "sensor-test_";
+    CLI::App app{"test"};
+    app.add_option("--passes", passes)->check(CLI::Range(2u, kMostPasses));
+    app.add_option("--dump", prefix)->check([](const std::string& v) {
+        return v.empty() ? std::string("--dump needs a prefix") : std::string();
+    });
+    QString error;
+    if (!parseArguments(app, args, error))
+        return fail(kExitUsage, error + QStringLiteral(" (see test --help)"));
+    return runEndurance(context, what == QLatin1String("image"), passes, fromArgument(prefix));
 }
