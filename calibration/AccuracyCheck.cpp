@@ -109,7 +109,8 @@ std::optional<Touch> Session::touch(uint8_t index, int x, int y, QString& error,
 
 std::optional<Figures> measure(Device& device, const CalibrationRecord& record,
                                const angle_table::Table& table, int width, int height, int points,
-                               uint32_t seed, const Truth& truth, QString& error)
+                               uint32_t seed, const Truth& truth, QString& error,
+                               const std::function<void(int)>& touched)
 {
     if (points <= 0) {
         error = QStringLiteral("no touches asked for");
@@ -131,6 +132,8 @@ std::optional<Figures> measure(Device& device, const CalibrationRecord& record,
             return std::nullopt;
         }
         touches.push_back(*t);
+        if (touched)
+            touched(i + 1);
     }
     return summarise(touches, true);
 }

@@ -77,9 +77,10 @@ private:
 };
 
 // The command line's check: points random touches, each measured from where the finger
-// was; needs the truth.
+// was; needs the truth. touched, when given, hears the count of touches measured.
 std::optional<Figures> measure(Device& device, const CalibrationRecord& record,
                                const angle_table::Table& table, int width, int height, int points,
-                               uint32_t seed, const Truth& truth, QString& error);
+                               uint32_t seed, const Truth& truth, QString& error,
+                               const std::function<void(int)>& touched = {});
 
 } // namespace accuracy_check

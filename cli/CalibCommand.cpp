@@ -10,6 +10,7 @@
 #include "calibration/StoredRecord.h"
 #include "cli/CalibrationCli.h"
 #include "cli/JsonOutput.h"
+#include "cli/ProgressLine.h"
 #include "cli/ToolSession.h"
 #include "codec/ByteOrder.h"
 #include "codec/CalibrationRecord.h"
@@ -155,9 +156,11 @@ int verify(Device& device, int points, bool json)
     const int sensorType = storedSensorType(device);
     scene->placeOperator(width, height, sensorType, 0.0);
     QString error;
-    const auto figures =
-        accuracy_check::measure(device, record, angle_table::forSensorType(sensorType), width,
-                                height, points, kVerifySeed, truthOf(*scene), error);
+    ProgressLine progress(QStringLiteral("calib verify"), points);
+    const auto figures = accuracy_check::measure(
+        device, record, angle_table::forSensorType(sensorType), width, height, points, kVerifySeed,
+        truthOf(*scene), error, [&progress](int done) { progress.update(done); });
+    progress.finish();
     if (!figures)
         return fail(kExitFailed, QStringLiteral("verify: %1: %2").arg(error, lastFailure(device)));
     if (json) {

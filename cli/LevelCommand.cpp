@@ -3,6 +3,7 @@
 #include "cli/ArgumentParser.h"
 
 #include "cli/JsonOutput.h"
+#include "cli/ProgressLine.h"
 #include <QJsonArray>
 
 #include "cli/ToolSession.h"
@@ -145,7 +146,10 @@ int runLevel(const CliContext& context)
     if (!adjusting.LoadStoredOptics())
         return fail(kExitFailed, QStringLiteral("cannot read the sensor information block: %1")
                                      .arg(lastFailure(*device)));
+    ProgressLine progress(QStringLiteral("level"), ImageAdjusting::kSearchStages);
+    adjusting.setStageReport([&progress](int stage) { progress.update(stage); });
     const int outcome = adjusting.runSearch();
+    progress.finish();
     if (outcome != ImageAdjusting::kSucceeded) {
         resetSearchFlags();
         return fail(kExitFailed,

@@ -191,19 +191,24 @@ int ImageAdjusting::runSearch()
     markSearchDone();
     if (!SearchStartLines())
         return failure(kStartLineFailed);
+    reportStage(1);
     if (!ConfigStartLines())
         return failure(kConfigStartLineFailed);
+    reportStage(2);
     if (!OptimalizeLines())
         return failure(kOptimumLineFailed);
+    reportStage(3);
     if (!SearchColumns()) {
         if (!steps_.mayReport())
             return kHalted;
         g_isDeviceCommunicate = 0;
         return kColumnSearchFailed;
     }
+    reportStage(4);
     if (!config_.InfraredPenMode) {
         if (const int code = ExposureAndEvaluation())
             return failure(code);
     }
+    reportStage(kSearchStages);
     return kSucceeded;
 }

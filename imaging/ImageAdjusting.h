@@ -8,6 +8,8 @@
 #include "imaging/LineImages.h"
 #include "imaging/StepGuard.h"
 
+#include <functional>
+
 // The image-adjusting operations on the frame, run by the image-adjusting worker with
 // its step guard between device accesses (a false guard ends an operation at once).
 // The results are the working optical values (opticalParams), the search flags and the
@@ -35,6 +37,10 @@ public:
     // lines, the column search and (not in pen mode) exposure and evaluation. Returns
     // kSucceeded, a failure code, or kHalted.
     int runSearch();
+    // The search's steps as they end (start lines, their configuration, optimum lines,
+    // columns, exposure): stage of kSearchStages, for a progress display.
+    static constexpr int kSearchStages = 5;
+    void setStageReport(std::function<void(int stage)> report) { stageReport_ = std::move(report); }
 
     // The single operations, 1/0.
     int SearchStartLines();
@@ -48,6 +54,12 @@ public:
     const SensorBlock& storedBlock() const { return block_; }
 
 private:
+    std::function<void(int)> stageReport_;
+    void reportStage(int stage) const
+    {
+        if (stageReport_)
+            stageReport_(stage);
+    }
     int failure(int code);
     bool readEvaluationFrame();
     void markSearchDone();

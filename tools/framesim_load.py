@@ -12,7 +12,8 @@ the tools do (one exchange at a time); identity and malformed clients run freely
 
 Every answer to a well-formed client is checked against the recorded one. The server's
 resident memory is sampled every few seconds. Exit status 1 when any well-formed answer
-was wrong or missing, or when memory grew by more than a fifth after the first minute.
+was wrong or missing, or when memory grew by more than a fifth once settled (the
+virtual frame's log of its last 65536 requests fills in the first minutes).
 """
 import argparse
 import json
@@ -69,6 +70,8 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--seconds", type=int, default=600)
     parser.add_argument("--clients", type=int, default=50)
+    parser.add_argument("--settle", type=int, default=240,
+                        help="seconds before memory must be flat (the request log fills first)")
     parser.add_argument("--bin", default=os.path.join(os.path.dirname(__file__), "..", "build", "bin"))
     args = parser.parse_args()
 
@@ -185,7 +188,11 @@ def main():
     values = counters.values
     for name in sorted(values):
         print(f"{name}: {values[name]}")
-    settled = [kb for t, kb in samples if t >= 60] or [kb for _, kb in samples]
+    # The virtual frame keeps its last 65536 requests for inspection (4 MB): memory may
+    # rise until that log is full, then stays flat.
+    settled = [kb for t, kb in samples if t >= args.settle] or [kb for _, kb in samples]
+    print("resident memory by minute (KB): " +
+          " ".join(str(kb) for t, kb in samples if int(t) % 60 < 5))
     print(f"resident memory (KB): first {samples[0][1]}, after the first minute min {min(settled)} "
           f"max {max(settled)}, last {samples[-1][1]} ({len(samples)} samples)")
     wrong = sum(v for k, v in values.items() if "WRONG" in k or k.endswith("ERROR"))
