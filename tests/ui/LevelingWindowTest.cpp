@@ -13,6 +13,7 @@
 #include "ui/leveling/FindColumn.h"
 #include "ui/leveling/PreviewPanel.h"
 #include "ui/main/Vireto.h"
+#include "ui/settings/ReadWriteDeviceInfo.h"
 #include "ui/widgets/Button.h"
 
 #include <QPointer>
@@ -158,6 +159,28 @@ TEST_F(LevelingWindowTest, FullLevelingStoresTheTruthAndWritesTheRecordBack)
     expected.TouchRightClickDistThres = 16;
     expected.TouchRightClickTimeThres = 500;
     EXPECT_EQ(record, expected);
+}
+
+TEST_F(LevelingWindowTest, AmendingTheDeviceInformationOpensItsDialogOnLeaving)
+{
+    home().write("Vireto.ini", "[Vireto_Debug]\nWriteConfigInfo=1\nWriteDeviceInfo=1\n"
+                               "AmendDeviceInfo=1\n");
+    AdjustScreenWin* w = openLeveling();
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return w->resultText(0).startsWith("M--236,0x"); }));
+    // Return leaves at once; the record goes back, then the operator amends the values.
+    bool dialogShown = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (auto* d = qobject_cast<ReadWriteDeviceInfo*>(QApplication::activeModalWidget())) {
+            dialogShown = true;
+            d->reject();
+        }
+    });
+    poll.start(10);
+    w->ReturnSlot();
+    ASSERT_TRUE(waitUntil([&] { return !w->isVisible(); }));
+    EXPECT_TRUE(dialogShown) << "the device-information dialog never opened";
 }
 
 TEST_F(LevelingWindowTest, OpensOnlyWithAReadableConfigurationRecord)

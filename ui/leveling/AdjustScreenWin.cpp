@@ -15,6 +15,7 @@
 #include "ui/leveling/FindColumn.h"
 #include "ui/leveling/LevelingExit.h"
 #include "ui/main/MainWindowLogic.h"
+#include "ui/settings/ReadWriteDeviceInfo.h"
 #include "ui/widgets/Button.h"
 #include "ui/widgets/MyMessageBox.h"
 #include "ui/widgets/SkinnedParts.h"
@@ -487,11 +488,8 @@ void AdjustScreenWin::writeBackAndClose()
                              {QStringLiteral("OK")});
             box.run();
         } else if (outcome->deviceInfo == DeviceInfo::DialogWanted) {
-            MyMessageBox box(this, app.text(kTextLeveling),
-                             QStringLiteral("The device-information dialog is not part of this "
-                                            "build; the record was not written."),
-                             1, {QStringLiteral("OK")});
-            box.run();
+            // The operator amends the values before the record is written.
+            runDeviceInfoDialog(this, device_, levelingExportContext());
         }
         const bool leveled = outcome->configWritten && logic_.saved();
         after(kLeaveWaitMs, [this, leveled] {

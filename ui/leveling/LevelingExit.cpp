@@ -64,13 +64,18 @@ LevelingExitResult runLevelingExit(Device& device, const SettingsFile& ini, int 
         result.deviceInfo = LevelingExitResult::DeviceInfo::DialogWanted;
         return result;
     }
+    result.deviceInfo = LevelingExitResult::DeviceInfo::Written;
+    result.info = DeviceInfoService(device, folder).automaticWrite(levelingExportContext());
+    return result;
+}
+
+DeviceInfoExportContext levelingExportContext()
+{
     const OpticalValues master = opticalParams(Side::Master).values();
     DeviceInfoExportContext context;
     context.exposureGain = master.exposureGain;
     context.exposureTime = master.exposureTime;
     context.startLine = master.startLine;
     context.previewLines = previewLineCount;
-    result.deviceInfo = LevelingExitResult::DeviceInfo::Written;
-    result.info = DeviceInfoService(device, folder).automaticWrite(context);
-    return result;
+    return context;
 }

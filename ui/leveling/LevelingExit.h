@@ -34,3 +34,7 @@ struct LevelingExitResult {
 // worker thread; the caller shows the outcome.
 LevelingExitResult runLevelingExit(Device& device, const SettingsFile& ini, int writeDeviceInfo,
                                    int amendDeviceInfo, const QString& folder);
+
+// What the device-information row tells of the leveling just saved: the Master camera's
+// exposure and start line, and the preview's line count.
+DeviceInfoExportContext levelingExportContext();
