@@ -180,6 +180,12 @@ ConfigRecord recordFromSettings(const SettingsFile& ini, const ConfigRecord& rea
     r.SensorType = byte(QStringLiteral("SensorType"), "SensorType", read.SensorType);
     r.InfraredExpGain = static_cast<uint8_t>(
         ini.readHex(kConfig, QStringLiteral("InfraredExpGain"), QStringLiteral("4")));
+    readRightClick(ini, r);
+    return r;
+}
+
+void readRightClick(const SettingsFile& ini, ConfigRecord& r)
+{
     r.XPRightClickMode = static_cast<uint8_t>(
         ini.readHex(kConfig, QStringLiteral("XPRightClickMode"), QStringLiteral("0")));
     r.TouchRightClickDistThres = static_cast<uint32_t>(
@@ -188,7 +194,6 @@ ConfigRecord recordFromSettings(const SettingsFile& ini, const ConfigRecord& rea
         ini.readHex(kConfig, QStringLiteral("TouchRightClickTimeThres"), QStringLiteral("240")));
     r.TouchRightClickIncFrameThres = static_cast<uint32_t>(
         ini.readHex(kConfig, QStringLiteral("TouchRightClickIncFrameThres"), QStringLiteral("6")));
-    return r;
 }
 
 SaveResult saveToFrame(Device& device, const SettingsFile& ini)

@@ -53,6 +53,8 @@ int syncFromFrame(Device& device, const SettingsFile& ini);
 // the pen gain and the right-click keys of Vireto_Config (hexadecimal text), the flag
 // and CalibCnt 8. A field whose key is missing keeps the frame's value.
 ConfigRecord recordFromSettings(const SettingsFile& ini, const ConfigRecord& read);
+// The right-click keys of "Vireto.ini" (group Vireto_Config, hexadecimal) into r.
+void readRightClick(const SettingsFile& ini, ConfigRecord& r);
 
 enum class SaveResult {
     Saved,

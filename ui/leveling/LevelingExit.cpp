@@ -1,5 +1,7 @@
 #include "ui/leveling/LevelingExit.h"
 
+#include "device/ConfigSettings.h"
+
 #include "app/LogSink.h"
 #include "device/ConfigRecordStore.h"
 #include "imaging/LineImages.h"
@@ -33,14 +35,7 @@ ConfigRecord configRecordFromSettings(const ConfigRecord& read, const SettingsFi
         r.CalibWay = byteOf(ini.readInt(kConfig, QStringLiteral("CalibWay"), 1));
         r.CalibCnt = 8;
     }
-    r.XPRightClickMode =
-        byteOf(ini.readHex(kConfig, QStringLiteral("XPRightClickMode"), QStringLiteral("0")));
-    r.TouchRightClickDistThres = static_cast<uint32_t>(
-        ini.readHex(kConfig, QStringLiteral("TouchRightClickDistThres"), QStringLiteral("10")));
-    r.TouchRightClickTimeThres = static_cast<uint32_t>(
-        ini.readHex(kConfig, QStringLiteral("TouchRightClickTimeThres"), QStringLiteral("240")));
-    r.TouchRightClickIncFrameThres = static_cast<uint32_t>(
-        ini.readHex(kConfig, QStringLiteral("TouchRightClickIncFrameThres"), QStringLiteral("6")));
+    config_settings::readRightClick(ini, r);
     return r;
 }
 
