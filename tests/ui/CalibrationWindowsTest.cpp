@@ -2,6 +2,7 @@
 // platform, answered by the virtual frame's operator.
 #include "UiTestSupport.h"
 #include "app/SettingsFile.h"
+#include "app/TextIds.h"
 #include "calibration/KeyRectangles.h"
 #include "codec/CalibrationRecord.h"
 #include "codec/ConfigRecord.h"
@@ -237,6 +238,25 @@ TEST_F(CalibrationWindows, KeysAreCalibratedThenTheTestLightsThePressedKey)
     const shortcut_keys::KeyRect frameRect = test.schematic().frame;
     EXPECT_NE(shot.pixelColor((frameRect.left + frameRect.right) / 2, frameRect.top + 2),
               QColor(255, 0, 0));
+}
+
+TEST_F(CalibrationWindows, AFailedKeyCalibrationOffersCalibrateAgainInTheSameWindow)
+{
+    home().write("Vireto.ini", "[Left_Key]\nGroupCnt=1\nGroup1_Num=3\n");
+    openFrame();
+    storeCalibration();
+    DeviceJobQueue jobs;
+    KeyCalibrationWin keys(*device, jobs, scene.get(), nullptr);
+    frame->faultAtRequest(60, sim::RequestFault::Refuse); // among the touch queries
+    QTest::mouseClick(keys.calibrateButton(), Qt::LeftButton, {}, QPoint(5, 5));
+    ASSERT_TRUE(waitUntil(
+        [&] { return keys.messageText() == appContext().text(kTextEnvironmentFailure); }));
+    ASSERT_TRUE(waitUntil([&] { return keys.calibrateButton()->isButtonEnabled(); }))
+        << "the text asks to try again";
+    EXPECT_TRUE(logText().contains("KeyCalibrationThread: the touch query failed"));
+    QTest::mouseClick(keys.calibrateButton(), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(waitUntil([&] { return keys.testing() && !keys.busy(); }, 30000))
+        << keys.messageText().toStdString();
 }
 
 } // namespace

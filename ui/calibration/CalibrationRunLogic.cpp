@@ -50,6 +50,7 @@ bool CalibrationRunLogic::workerRunning() const
 
 void CalibrationRunLogic::start()
 {
+    lossLogged_ = false;
     g_CalDataInitSuc = 0;
     g_CalibrationProcessSuc = 0;
     readWaitFrameCount(SettingsFile::vireto());
@@ -92,13 +93,15 @@ void CalibrationRunLogic::showProgress()
 void CalibrationRunLogic::handleCode(int code)
 {
     const AppContext& app = appContext();
-    if (!g_bDevExist) {
-        view_.showMessage(app.text(kTextPulledOut));
-        view_.leave();
-        return;
-    }
-    if (!g_isDeviceCommunicate) {
-        view_.showMessage(app.text(kTextCheckConnection));
+    if (!g_bDevExist || !g_isDeviceCommunicate) {
+        if (!lossLogged_)
+            appContext().log.logf("Calibration failed: %s\n", g_bDevExist
+                                                                  ? "the frame stopped answering"
+                                                                  : "the frame was pulled out");
+        lossLogged_ = true;
+        view_.showMessage(app.text(g_bDevExist ? kTextCheckConnection : kTextPulledOut));
+        if (!g_bDevExist)
+            view_.leave();
         return;
     }
     switch (code) {

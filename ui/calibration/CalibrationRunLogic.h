@@ -89,5 +89,6 @@ private:
     std::unique_ptr<FastCalibrationThread> fast_;
     std::function<void(int)> route_;
     int storedReports_ = 0;
+    bool lossLogged_ = false; // the lost frame is logged once per run, not per code
     int returnReports_ = 0;
 };

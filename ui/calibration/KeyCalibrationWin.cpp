@@ -85,7 +85,10 @@ void KeyCalibrationWin::CalibrationButSlot()
         [this, stored](int read) {
             setBusy(false);
             if (!read) {
-                showMessage(g_bDevExist ? kTextKeyReadFailed : kTextPulledOut);
+                if (g_bDevExist)
+                    fail(kTextKeyReadFailed, "reading the stored calibration failed");
+                else
+                    fail(kTextPulledOut, "the frame was pulled out");
                 return;
             }
             if (!stored->usable()) {
@@ -132,7 +135,7 @@ void KeyCalibrationWin::recvData(int code)
         return;
     const AppContext& app = appContext();
     if (!g_bDevExist) {
-        showMessage(kTextPulledOut);
+        fail(kTextPulledOut, "the frame was pulled out");
         leaveWith(3);
         return;
     }
@@ -143,11 +146,13 @@ void KeyCalibrationWin::recvData(int code)
             showMessage(kTextKeyPenHint);
         break;
     case kKeyInitFailed:
+        endFailedRun();
         showMessage(kTextInitFailed);
         appContext().log.logf("Calibration init failed! g_CalDataInitSuc=%d\n",
                               g_CalDataInitSuc.load());
         break;
     case kKeyProcessFailed:
+        endFailedRun();
         showMessage(kTextEnvironmentFailure);
         appContext().log.logf("Calibration Process failed! g_CalibrationProcessSuc=%d\n",
                               g_CalibrationProcessSuc.load());
@@ -159,7 +164,8 @@ void KeyCalibrationWin::recvData(int code)
         startTest();
         break;
     case kKeyReadFailed:
-        showMessage(kTextKeyReadFailed);
+        endFailedRun();
+        fail(kTextKeyReadFailed, "reading the key information failed");
         break;
     default:
         break;
@@ -200,18 +206,31 @@ void KeyCalibrationWin::testCode(int code)
     if (leaving_)
         return;
     if (!g_bDevExist) {
-        showMessage(kTextPulledOut);
+        fail(kTextPulledOut, "the frame was pulled out during the key test");
         leaveWith(3);
         return;
     }
     if (!g_isDeviceCommunicate) {
-        showMessage(kTextCheckConnection);
+        fail(kTextCheckConnection, "the frame stopped answering during the key test");
         leaveWith(3);
         return;
     }
     if (code == KeyTestThread::kTestRunning)
         showMessage(kTextKeyTesting);
     update();
+}
+
+// The worker stops after a failure: Calibrate is offered again, as its text asks.
+void KeyCalibrationWin::endFailedRun()
+{
+    calibrating_ = false;
+    setBusy(false);
+}
+
+void KeyCalibrationWin::fail(int textIndex, const char* cause)
+{
+    showMessage(textIndex);
+    appContext().log.logf("Key calibration failed: %s\n", cause);
 }
 
 void KeyCalibrationWin::ResetButSlot()

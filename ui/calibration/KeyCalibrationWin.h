@@ -22,6 +22,8 @@ public:
     ~KeyCalibrationWin() override;
 
     // For tests and screenshots.
+    bool calibrating() const { return calibrating_; }
+    bool leaving() const { return leaving_; }
     bool testing() const { return testing_; }
     bool busy() const { return busy_; }
     Button* calibrateButton() const { return calibrateButton_; }
@@ -48,6 +50,9 @@ private:
     void startTest();
     void testCode(int code);
     void leaveWith(int code);
+    void endFailedRun();
+    // A failure shown and logged with its cause.
+    void fail(int textIndex, const char* cause);
     void setBusy(bool busy);
 
     Device& device_;

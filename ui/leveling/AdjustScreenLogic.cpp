@@ -116,12 +116,15 @@ void AdjustScreenLogic::startLineFailed()
 void AdjustScreenLogic::handleCode(int code)
 {
     if (!g_bDevExist) {
+        logLoss("the frame was pulled out");
         bothLabels(kTextPulledOut);
         view_.leave();
         return;
     }
-    if (!g_isDeviceCommunicate)
+    if (!g_isDeviceCommunicate) {
+        logLoss("the frame stopped answering");
         bothLabels(kTextCheckConnection);
+    }
     LogWriter& log = appContext().log;
     switch (code) {
     case kAdjustNewFrame:
@@ -146,6 +149,7 @@ void AdjustScreenLogic::handleCode(int code)
         break;
     case kAdjustDeviceLost:
         g_bDevExist = 0;
+        logLoss("the frame was pulled out");
         bothLabels(kTextPulledOut);
         break;
     case kAdjustOptimumLineFailed:
@@ -222,8 +226,17 @@ void AdjustScreenLogic::startAxisAdjusting()
     view_.setResultStyle(QString::fromLatin1(kResultStyle));
 }
 
+void AdjustScreenLogic::logLoss(const char* what)
+{
+    if (!lossLogged_)
+        appContext().log.logf("Leveling failed: %s\n", what);
+    lossLogged_ = true;
+}
+
 void AdjustScreenLogic::saveFinished(int stored)
 {
+    if (stored != 1)
+        appContext().log.logf("Leveling: saving the optical parameters failed\n");
     bothLabels(stored == 1 ? kTextSaved : kTextCheckConnection);
     if (stored == 1)
         saved_ = true;

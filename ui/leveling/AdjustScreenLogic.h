@@ -75,9 +75,12 @@ private:
     AdjustScreenView& view_;
     AdjustScreenState& state_;
     const LevelingConfig& config_;
+    void logLoss(const char* what);
+
     bool closing_ = false;
     bool axisDone_ = false;
     bool saved_ = false;
+    bool lossLogged_ = false; // a lost frame is logged once, not with every code after it
     bool buttonsEnabled_ = true;
     int focus_ = 0;
 };

@@ -483,7 +483,13 @@ void AdjustScreenWin::writeBackAndClose()
     connect(job, &DeviceJob::sendData, this, [this, outcome](int) {
         using DeviceInfo = LevelingExitResult::DeviceInfo;
         const AppContext& app = appContext();
-        if (outcome->deviceInfo == DeviceInfo::Written) {
+        if (!outcome->configWritten && g_bDevExist) {
+            // The leveling is not complete without its record: the operator is told
+            // rather than shown the main window as if nothing had happened.
+            MyMessageBox box(this, app.text(kTextLeveling), app.text(kTextWriteFailed), 1,
+                             {QStringLiteral("OK")});
+            box.run();
+        } else if (outcome->deviceInfo == DeviceInfo::Written) {
             MyMessageBox box(this, app.text(kTextLeveling), outcome->info.message.trimmed(), 1,
                              {QStringLiteral("OK")});
             box.run();

@@ -170,7 +170,7 @@ void SetWin::OKButtonSlot()
                                  ? QStringLiteral("The settings were written to the frame.")
                                  : QString::fromLatin1(config_settings::describe(saved)));
             if (saved != config_settings::SaveResult::Saved)
-                warn(kTextWriteFailed);
+                reportWriteFailure(result);
         });
 }
 

@@ -157,6 +157,14 @@ void SettingsDialog::warn(int textIndex)
     box.run();
 }
 
+void SettingsDialog::reportWriteFailure(int saveResult)
+{
+    appContext().log.logf(
+        "%s: writing the settings failed: %s\n", metaObject()->className(),
+        config_settings::describe(static_cast<config_settings::SaveResult>(saveResult)));
+    warn(kTextWriteFailed);
+}
+
 void SettingsDialog::MinimizeButSlot()
 {
     showMinimized();

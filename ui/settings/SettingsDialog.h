@@ -42,6 +42,9 @@ protected:
     void synchroniseFromFrame(std::function<void(bool read)> then);
     // A one-button box titled "warning".
     void warn(int textIndex);
+    // A write to the frame that did not succeed: logged with its cause, then the
+    // "Write failure" box. saveResult is a config_settings::SaveResult.
+    void reportWriteFailure(int saveResult);
 
     QRect scaled(int x, int y, int w, int h) const;
     QLabel* addLabel(const QString& text, const QRect& designRect, bool heading = false);

@@ -68,6 +68,6 @@ void SingleSetWin::OKButtonSlot()
         [this](int result) {
             if (static_cast<config_settings::SaveResult>(result) !=
                 config_settings::SaveResult::Saved)
-                warn(kTextWriteFailed);
+                reportWriteFailure(result);
         });
 }
