@@ -4,9 +4,9 @@
 // case must fail as a failure (exit status and no success text), name the failure in
 // the log, and leave every record it touches old, new or unflagged; once the fault is
 // gone the same workflow succeeds (a firmware update from the boot loader it left).
+#include "FaultCases.h"
 #include "calibration/CalibrationRunState.h"
 #include "cli/Subcommands.h"
-#include "codec/ByteOrder.h"
 #include "codec/FirmwareImage.h"
 #include "codec/FlashMap.h"
 #include "device/Delay.h"
@@ -26,7 +26,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <thread>
 #include <unistd.h>
@@ -35,19 +34,7 @@ namespace {
 
 using sim::RequestFault;
 
-struct Record {
-    uint32_t address;
-    uint32_t size;
-    uint32_t flag; // the u32 at its start that says it is valid; 0: no flag, any contents
-};
-
-const Record kConfig{flash_map::kConfigRecord, flash_map::kConfigRecordSize,
-                     flash_map::ALGConfigInfoFlag};
-const Record kSensorBlock{flash_map::kSensorBlock, flash_map::kSensorBlockSize,
-                          flash_map::SENSORInfoFlag};
-const Record kDeviceInfo{flash_map::kDeviceInfo, flash_map::kDeviceInfoSize,
-                         flash_map::kDeviceInfoMagic};
-const Record kVersions{flash_map::kVersionBlock, flash_map::kVersionBlockSize, 0};
+using namespace fault_cases;
 
 struct Workflow {
     const char* name;
@@ -71,47 +58,7 @@ struct Outcome {
     QByteArray err;
 };
 
-// Injection points: every request of a short workflow; of a long one, its first and
-// last requests (opening, mode switches, the store and the read-back) and an even spread
-// between, at most kMostPoints in all.
 constexpr int kMostPoints = 36;
-
-std::vector<int> injectionPoints(int requests)
-{
-    std::vector<int> points;
-    if (requests <= kMostPoints) {
-        for (int n = 1; n <= requests; ++n)
-            points.push_back(n);
-        return points;
-    }
-    const int edge = kMostPoints / 3;
-    for (int n = 1; n <= edge; ++n)
-        points.push_back(n);
-    const int middle = kMostPoints - 2 * edge;
-    for (int k = 1; k <= middle; ++k)
-        points.push_back(edge + k * (requests - 2 * edge) / (middle + 1));
-    for (int n = requests - edge + 1; n <= requests; ++n)
-        points.push_back(n);
-    points.erase(std::unique(points.begin(), points.end()), points.end());
-    return points;
-}
-
-const char* faultName(RequestFault f)
-{
-    switch (f) {
-    case RequestFault::Unplug:
-        return "unplug";
-    case RequestFault::Refuse:
-        return "refusal";
-    case RequestFault::OtherStatus:
-        return "another status";
-    case RequestFault::NeverAnswer:
-        return "no answer";
-    case RequestFault::Garble:
-        return "garbled reply";
-    }
-    return "?";
-}
 
 class FaultMatrixTest : public ::testing::Test {
 protected:
@@ -178,15 +125,6 @@ protected:
         served.frame->writeFlash(0, std::vector<uint8_t>(image.begin(), image.end()));
     }
     QByteArray wholeFlash() const { return flash(Record{0, flash_map::kFlashSize, 0}); }
-
-    // Old, new, or without its flag: never a flagged record with other contents.
-    static bool soundRecord(const QByteArray& now, const QByteArray& before,
-                            const QByteArray& after, const Record& r)
-    {
-        if (now == before || now == after || r.flag == 0)
-            return true;
-        return le::u32(reinterpret_cast<const uint8_t*>(now.constData())) != r.flag;
-    }
 
     // The trail the command writes, in the day's log.
     static QByteArray logText()
@@ -260,10 +198,8 @@ void FaultMatrixTest::runMatrix(const Workflow& w)
     }
 
     int cases = 0;
-    for (const int at : injectionPoints(requests)) {
-        for (const RequestFault fault :
-             {RequestFault::Unplug, RequestFault::Refuse, RequestFault::OtherStatus,
-              RequestFault::NeverAnswer, RequestFault::Garble}) {
+    for (const int at : injectionPoints(requests, kMostPoints)) {
+        for (const RequestFault fault : kAllFaults) {
             const std::string what = std::string(w.name) + ", " + faultName(fault) +
                                      " at request " + std::to_string(at) + " of " +
                                      std::to_string(requests);
@@ -280,10 +216,7 @@ void FaultMatrixTest::runMatrix(const Workflow& w)
             if (r.exit == 0) {
                 for (const Record& rec : w.records) {
                     const QByteArray now = flash(rec);
-                    const bool flagged =
-                        rec.flag &&
-                        le::u32(reinterpret_cast<const uint8_t*>(now.constData())) == rec.flag;
-                    EXPECT_TRUE(now == done.mid(rec.address, rec.size) || flagged)
+                    EXPECT_TRUE(now == done.mid(rec.address, rec.size) || flagged(now, rec))
                         << what << ": success without the record at 0x" << std::hex << rec.address;
                 }
             } else {
@@ -313,8 +246,7 @@ void FaultMatrixTest::runMatrix(const Workflow& w)
             ASSERT_TRUE(bounded::eventually([&] { return served.frame->isPlugged(); })) << what;
             // A 4-point run whose store was cut short left the block unflagged (its copy
             // is in the backup folder): the operator runs the 16 points again first.
-            if (w.calibratedFirst && le::u32(reinterpret_cast<const uint8_t*>(
-                                         flash(kSensorBlock).constData())) != kSensorBlock.flag) {
+            if (w.calibratedFirst && !flagged(flash(kSensorBlock), kSensorBlock)) {
                 EXPECT_EQ(runOnceBack(sixteen).exit, 0) << what;
             }
             const Outcome again = runOnceBack(w);
