@@ -190,8 +190,7 @@ bool ScriptRun::execute(const ScriptStep& step)
 
 RunScriptThread::RunScriptThread(Device& device, QString path, bool useSlave, ReportedLines& lines,
                                  QObject* parent)
-    : WorkerThread(parent), device_(device), path_(std::move(path)), useSlave_(useSlave),
-      lines_(lines)
+    : DeviceWorker(device, parent), path_(std::move(path)), useSlave_(useSlave), lines_(lines)
 {
 }
 
@@ -202,7 +201,5 @@ RunScriptThread::~RunScriptThread()
 
 void RunScriptThread::run()
 {
-    ScriptRun(device_, path_, useSlave_, lines_, stopFlag(), [this](int code) {
-        emit sendData(code);
-    }).run();
+    ScriptRun(device_, path_, useSlave_, lines_, stopFlag(), reporter()).run();
 }

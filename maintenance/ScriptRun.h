@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 #include "maintenance/RegisterScript.h"
 #include "maintenance/ReportedLines.h"
 
@@ -65,24 +65,17 @@ private:
 };
 
 // The script worker: one run per start, codes through sendData(int).
-class RunScriptThread : public WorkerThread {
+class RunScriptThread : public DeviceWorker {
     Q_OBJECT
 public:
     RunScriptThread(Device& device, QString path, bool useSlave, ReportedLines& lines,
                     QObject* parent = nullptr);
     ~RunScriptThread() override;
 
-    bool startWorker() { return WorkerThread::startWorker(); }
-    void stopWorker() { stopAndWait(); }
-
-signals:
-    void sendData(int code);
-
 protected:
     void run() override;
 
 private:
-    Device& device_;
     QString path_;
     bool useSlave_;
     ReportedLines& lines_;
