@@ -47,8 +47,24 @@ public:
     void run();
 
 private:
+    // How a register access of the script is reported: its name in the lines, its codes,
+    // and the line a failure adds (none for the sensor accesses).
+    struct AccessReport {
+        const char* name;
+        int done;
+        int failed;
+        const char* timeoutLine;
+    };
+
     // False when the run ends here (the code was sent).
     bool execute(const ScriptStep& step);
+    // The access's line after it succeeded; its error (and timeout line) after it failed.
+    bool accessReported(bool ok, const AccessReport& how, uint32_t word, uint8_t value);
+    // A burst's request: its words and the file beside the script.
+    RegisterRequest burstRequest(const ScriptStep& step) const;
+    // A burst says nothing when it succeeds; a failure gives the timeout line and the
+    // reason the register access gave.
+    bool burstReported(bool ok, int failed, const char* timeoutLine, const ScriptStep& step);
     bool wait(uint32_t ms);
     void report(int code, QStringList lines = {});
     // "%s: NAME Addr: 0x%04x  value: 0x%02x" for the access just made.
