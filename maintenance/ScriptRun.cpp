@@ -8,8 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
-
 namespace {
 
 namespace aw = address_word;
@@ -50,12 +48,7 @@ QString ScriptRun::fileBesideScript(const QString& name) const
 
 bool ScriptRun::wait(uint32_t ms)
 {
-    for (double left = ms; left > 0; left -= kWaitSliceMs) {
-        if (stop_)
-            return false;
-        delay::wait(std::min(left, kWaitSliceMs));
-    }
-    return !stop_;
+    return delay::waitUnlessStopped(ms, kWaitSliceMs, stop_);
 }
 
 void ScriptRun::run()
