@@ -63,7 +63,11 @@ QString layoutName(Layout l)
     return QStringLiteral("installed");
 }
 
-QString settingsFolder()
+namespace {
+
+// The override and portable layouts keep everything in one folder; the installed one
+// has an XDG base folder (variable, else fallback below home) for each kind.
+QString layoutFolder(const char* xdgVariable, const char* fallback)
 {
     switch (layout()) {
     case Layout::Override:
@@ -73,20 +77,19 @@ QString settingsFolder()
     case Layout::Installed:
         break;
     }
-    return xdgFolder("XDG_CONFIG_HOME", ".config");
+    return xdgFolder(xdgVariable, fallback);
+}
+
+} // namespace
+
+QString settingsFolder()
+{
+    return layoutFolder("XDG_CONFIG_HOME", ".config");
 }
 
 QString dataFolder()
 {
-    switch (layout()) {
-    case Layout::Override:
-        return overrideFolder();
-    case Layout::Portable:
-        return executableFolder();
-    case Layout::Installed:
-        break;
-    }
-    return xdgFolder("XDG_DATA_HOME", ".local/share");
+    return layoutFolder("XDG_DATA_HOME", ".local/share");
 }
 
 QString logFolder()

@@ -4,6 +4,10 @@
 
 class QSocketNotifier;
 
+// Runs handler on SIGTERM and SIGINT, restarting the system calls they interrupt: the
+// way the windowed program and the command line take over the two signals.
+void catchTerminationSignals(void (*handler)(int));
+
 // SIGTERM and SIGINT for the windowed program: instead of ending it on the spot, they
 // reach the event loop as requested(), so that the window leaves as when it is closed
 // (the frame back in work mode, the log ended) and the process then exits with

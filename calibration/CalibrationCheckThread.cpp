@@ -5,7 +5,7 @@
 #include <algorithm>
 
 CalibrationCheckThread::CalibrationCheckThread(Device& device, QObject* parent)
-    : WorkerThread(parent), device_(device)
+    : DeviceWorker(device, parent)
 {
 }
 

@@ -3,7 +3,7 @@
 #include "calibration/AccuracyCheck.h"
 #include "codec/CalibrationRecord.h"
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 
 #include <QString>
 
@@ -36,7 +36,7 @@ enum CalibrationCheckCode {
 // The check on screen: crosses at random places inside the calibrated area, one after
 // the other; each steady touch is located with the stored record, the same way the
 // command line's check does it. Waits for each touch until it is stopped.
-class CalibrationCheckThread : public WorkerThread {
+class CalibrationCheckThread : public DeviceWorker {
     Q_OBJECT
 public:
     explicit CalibrationCheckThread(Device& device, QObject* parent = nullptr);
@@ -50,14 +50,10 @@ public:
     std::vector<accuracy_check::Touch> touches() const;
     QString lastError() const;
 
-signals:
-    void sendData(int code);
-
 protected:
     void run() override;
 
 private:
-    Device& device_;
     CalibrationCheckSetup setup_;
     std::vector<camera_model::PointF> places_; // set before the start, read-only while it runs
     std::atomic<int> current_{0};

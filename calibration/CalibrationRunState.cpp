@@ -30,7 +30,7 @@ void resetCalibrationState()
 
 void CalibrationRunState::reset()
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(mutex());
     index = 0;
     warmUpCount = 0;
     steadyCount = 0;
@@ -50,7 +50,7 @@ void CalibrationRunState::reset()
 
 bool CalibrationRunState::stepBack()
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(mutex());
     const int k = index;
     if (k <= 0 || k >= targetCount())
         return false;
@@ -59,7 +59,7 @@ bool CalibrationRunState::stepBack()
     rejected = 0;
     index = k - 1;
     shownTarget = k - 1;
-    ++stepBacks_;
+    countStepBack();
     return true;
 }
 

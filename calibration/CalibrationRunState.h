@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/SteppedRun.h"
 #include "calibration/TouchExtraction.h"
 
 #include <array>
@@ -26,7 +27,7 @@ void resetCalibrationState();
 // and the window (which draws it and steps back). The counters and flags are atomics
 // the window may read at any time; the positions fixed so far and the per-target
 // inputs are changed by both sides and guarded by mutex().
-class CalibrationRunState {
+class CalibrationRunState : public SteppedRun {
 public:
     static constexpr int kNoTarget = -1;
     static constexpr int kFullTargets = 16;
@@ -52,7 +53,6 @@ public:
     std::array<uint32_t, kFullTargets> leftInputs{};  // PL, in the left camera's order
     std::array<uint32_t, kFullTargets> rightInputs{}; // PR, in the right camera's order
 
-    std::mutex& mutex() { return mutex_; }
     int targetCount() const { return fastMode ? kFastTargets : kFullTargets; }
 
     // Start of a run: everything cleared except the run type.
@@ -62,13 +62,6 @@ public:
     // the drawing and moves the index back. Refused (false) at index 0 and once the run
     // computes or stores. Serialised with the worker's evaluation by mutex().
     bool stepBack();
-    // How many step-backs have happened: the worker drops a report that was taken
-    // while the index moved under it.
-    uint64_t stepBacks() const { return stepBacks_; }
-
-private:
-    std::mutex mutex_;
-    std::atomic<uint64_t> stepBacks_{0};
 };
 
 // The process's run state, shared by the calibration window and its workers.

@@ -31,7 +31,7 @@ void debugTime(const char* name, const char* what, const QTime& t)
 
 CalibrationWorker::CalibrationWorker(Device& device, CalibrationRunState& state, bool fast,
                                      QObject* parent)
-    : WorkerThread(parent), device_(device), state_(state), fast_(fast)
+    : DeviceWorker(device, parent), state_(state), fast_(fast)
 {
 }
 

@@ -5,7 +5,7 @@
 #include "calibration/FitFormulas.h"
 #include "calibration/Solver16.h"
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 #include "imaging/LineImages.h"
 
 #include <QString>
@@ -39,7 +39,7 @@ enum CalibrationCode {
 // collection of every target (TargetCollector), computation and store. It reports
 // only through sendData(int) (queued); the run's state is in CalibrationRunState.
 // CalibrationThread and FastCalibrationThread are its two types.
-class CalibrationWorker : public WorkerThread {
+class CalibrationWorker : public DeviceWorker {
     Q_OBJECT
 public:
     ~CalibrationWorker() override;
@@ -56,9 +56,6 @@ public:
     CalibrationRecord record() const;
     float xScale() const;
     QString lastError() const;
-
-signals:
-    void sendData(int code);
 
 protected:
     CalibrationWorker(Device& device, CalibrationRunState& state, bool fast,
@@ -86,7 +83,6 @@ private:
     const angle_table::Table& table() const;
     bool saveImages(int n);
 
-    Device& device_;
     CalibrationRunState& state_;
     const bool fast_;
     CalibrationSetup setup_;

@@ -44,4 +44,19 @@ private:
     touch_extraction::FrameHistory history_;
 };
 
+// For a report the worker asked for target `asked`, under the run's lock: when the
+// window stepped back (or the index moved) while the query ran, the report belongs to
+// no target and the steady count starts over. True then. seen is the worker's count of
+// the run's step-backs.
+template <typename Run>
+bool movedMeanwhile(Run& run, int asked, uint64_t& seen, SteadyTouch& steady)
+{
+    if (run.stepBacks() == seen && run.index == asked)
+        return false;
+    seen = run.stepBacks();
+    steady.restart();
+    run.steadyCount = 0;
+    return true;
+}
+
 } // namespace capture

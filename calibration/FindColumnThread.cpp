@@ -3,8 +3,6 @@
 #include "device/Delay.h"
 #include "imaging/SearchState.h"
 
-#include <algorithm>
-
 FindColumnThread::FindColumnThread(Device& device, FindColumnState& state, int width, int height,
                                    QObject* parent)
     : WorkerThread(parent), device_(device), state_(state), width_(width), height_(height)
@@ -33,8 +31,7 @@ void FindColumnThread::run()
     hooks.wait = [this](double ms) {
         // In slices, so that Escape does not wait for the whole pause.
         constexpr double kSliceMs = 50;
-        for (double left = ms; left > 0 && !stopRequested(); left -= kSliceMs)
-            delay::wait(std::min(left, kSliceMs));
+        delay::waitUnlessStopped(ms, kSliceMs, stopFlag());
     };
     hooks.stopRequested = [this] { return stopRequested(); };
     FindColumnRun(device_, state_, width_, height_, hooks).run();

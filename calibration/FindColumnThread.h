@@ -14,9 +14,6 @@ public:
                      QObject* parent = nullptr);
     ~FindColumnThread() override;
 
-    void startWorker() { WorkerThread::startWorker(); }
-    void stopWorker() { stopAndWait(); }
-
 signals:
     void sendSubData(int code);
 

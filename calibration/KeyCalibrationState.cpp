@@ -2,7 +2,7 @@
 
 void KeyCalibrationState::reset(int targets)
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(mutex());
     index = 0;
     targetCount = targets;
     progress = 0;
@@ -11,12 +11,12 @@ void KeyCalibrationState::reset(int targets)
 
 bool KeyCalibrationState::stepBack()
 {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(mutex());
     const int k = index;
     if (k <= 0 || k >= targetCount)
         return false;
     index = k - 1;
-    ++stepBacks_;
+    countStepBack();
     return true;
 }
 

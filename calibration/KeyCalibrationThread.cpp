@@ -61,7 +61,7 @@ KeyCalibrationStart prepareKeyCalibration(const SettingsFile& vireto, const Sett
 
 KeyCalibrationThread::KeyCalibrationThread(Device& device, KeyCalibrationState& state,
                                            QObject* parent)
-    : WorkerThread(parent), device_(device), state_(state)
+    : DeviceWorker(device, parent), state_(state)
 {
 }
 

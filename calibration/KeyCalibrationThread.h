@@ -4,7 +4,7 @@
 #include "calibration/KeyLayout.h"
 #include "calibration/KeyRectangles.h"
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 
 #include <QString>
 
@@ -49,7 +49,7 @@ enum KeyCalibrationCode {
 // The key calibration on its own thread: initialisation, 99 idle cycles, one position
 // pair per corner (KeyCollector), the key rectangles from the stored calibration record,
 // and the store of the key-code table and of the block.
-class KeyCalibrationThread : public WorkerThread {
+class KeyCalibrationThread : public DeviceWorker {
     Q_OBJECT
 public:
     explicit KeyCalibrationThread(Device& device,
@@ -66,9 +66,6 @@ public:
     key_rectangles::KeyArea keyArea() const;
     QString lastError() const;
 
-signals:
-    void sendData(int code);
-
 protected:
     void run() override;
 
@@ -82,7 +79,6 @@ private:
     void setProgress(int percent);
     void logArea(const char* prefix, const key_rectangles::KeyArea& area);
 
-    Device& device_;
     KeyCalibrationState& state_;
     KeyCalibrationSetup setup_;
     SensorBlock block_{};

@@ -94,10 +94,7 @@ bool KeyCollector::steadyCycle()
         logReport(index, report);
 
     std::unique_lock lock(state_.mutex());
-    if (state_.stepBacks() != stepBacksSeen_ || state_.index != index) {
-        stepBacksSeen_ = state_.stepBacks();
-        steady_.restart();
-        state_.steadyCount = 0;
+    if (capture::movedMeanwhile(state_, index, stepBacksSeen_, steady_)) {
         lock.unlock();
         hooks_.show();
         return true;

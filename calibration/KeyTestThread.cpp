@@ -3,10 +3,7 @@
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 
-KeyTestThread::KeyTestThread(Device& device, QObject* parent)
-    : WorkerThread(parent), device_(device)
-{
-}
+KeyTestThread::KeyTestThread(Device& device, QObject* parent) : DeviceWorker(device, parent) {}
 
 KeyTestThread::~KeyTestThread()
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 
 #include <atomic>
 #include <cstdint>
@@ -17,7 +17,7 @@ struct KeyState {
 // The shortcut-key test: polls the 3-byte key report every 10 ms. Sends kTestRunning
 // once at the start and kPolled after every poll; a failed read counts as no key
 // pressed. Ends by itself (after a last kPolled) when the frame is gone.
-class KeyTestThread : public WorkerThread {
+class KeyTestThread : public DeviceWorker {
     Q_OBJECT
 public:
     // The codes of sendData(int).
@@ -32,13 +32,9 @@ public:
 
     const KeyState& keyState() const { return state_; }
 
-signals:
-    void sendData(int code);
-
 protected:
     void run() override;
 
 private:
-    Device& device_;
     KeyState state_;
 };

@@ -94,11 +94,7 @@ TargetCollector::Step TargetCollector::steadyCycle()
         return Step::QueryFailed;
 
     std::unique_lock lock(state_.mutex());
-    if (state_.stepBacks() != stepBacksSeen_ || state_.index != j) {
-        // The window stepped back while the query ran: this report belongs to no target.
-        stepBacksSeen_ = state_.stepBacks();
-        steady_.restart();
-        state_.steadyCount = 0;
+    if (capture::movedMeanwhile(state_, j, stepBacksSeen_, steady_)) {
         lock.unlock();
         hooks_.showTarget();
         return Step::Continue;

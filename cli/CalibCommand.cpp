@@ -257,12 +257,11 @@ int runCalib(const CliContext& context)
     std::optional<SensorBlock> saved;
     if (what == QLatin1String("restore") && !(saved = savedBlock(a[1])))
         return kExitUsage;
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
     if (what == QLatin1String("show"))
         return session.finish(show(*device, context.json));
     if (what == QLatin1String("verify"))

@@ -77,21 +77,18 @@ const char* codeText(int code)
 
 int runCalibrate(const CliContext& context)
 {
-    if (wantsHelp(context.args)) {
-        std::puts(kUsage);
-        return kExitOk;
-    }
+    if (wantsHelp(context.args))
+        return usage(kUsage, true);
     Options o;
     QString error;
     if (!parseOptions(context.args, o, error))
         return fail(kExitUsage,
                     error + QStringLiteral(" (usage: calibrate [--points 16|4] [--screen WxH])"));
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
 
     SensorBlock block{};
     if (!device->blocks.ReadCalibInfo(block))

@@ -179,12 +179,11 @@ int runConfig(const CliContext& context)
             return fail(kExitUsage, error);
         assignments.push_back(*a);
     }
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
     if (setting)
         return set(*device, session, assignments);
     if (args[0] == QLatin1String("ensure") && !EnsureConfigRecord(*device))

@@ -91,12 +91,11 @@ int runDevInfo(const CliContext& context)
                     QStringLiteral("no values for the record: %1 does not exist (give --from FILE)")
                         .arg(iniFile));
 
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
     DeviceInfoService service(*device, programFolder());
     service.setValuesFile(iniFile);
     if (show) {

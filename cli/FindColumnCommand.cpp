@@ -77,10 +77,8 @@ bool frameStored(Device& device)
 
 int runFindColumn(const CliContext& context)
 {
-    if (wantsHelp(context.args)) {
-        std::puts(kUsage);
-        return kExitOk;
-    }
+    if (wantsHelp(context.args))
+        return usage(kUsage, true);
     int width = 0;
     int height = 0;
     CLI::App app{"find-column"};

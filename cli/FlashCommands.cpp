@@ -165,12 +165,11 @@ int flashDump(const CliContext& context, const QStringList& a)
 {
     if (a.size() != 1 || a[0].isEmpty())
         return fail(kExitUsage, QStringLiteral("flash dump FILE: bad arguments (see --help)"));
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
     std::vector<uint8_t> image;
     ProgressLine line(QStringLiteral("flash dump"), flash_tools::kSectors);
     const flash_tools::Outcome outcome = flash_tools::readAll(*device, image, sectorCounter(line));
@@ -201,12 +200,11 @@ int flashProgram(const CliContext& context, const QStringList& a)
     const QByteArray image = flash_tools::loadImage(a[0], problem);
     if (!problem.isEmpty())
         return fail(kExitUsage, problem);
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
     ProgressLine line(QStringLiteral("flash program"), flash_tools::kSectors);
     const flash_tools::Outcome outcome =
         flash_tools::programAll(*device, image, Side::Master, sectorCounter(line));

@@ -45,10 +45,8 @@ bool parseSkip(const QString& list, FlashTestOptions& options)
 
 int runFlashTest(const CliContext& context, QStringList args)
 {
-    if (wantsHelp(args)) {
-        std::puts(kUsage);
-        return kExitOk;
-    }
+    if (wantsHelp(args))
+        return usage(kUsage, true);
     FlashTestOptions options;
     options.maxCycles = 10;
     options.dumpPrefix = QStringLiteral("flash-test_");

@@ -60,12 +60,11 @@ int runImage(const CliContext& context)
                                     : error + QStringLiteral(" (image grab [--lines N] PREFIX)"));
     const QString prefix = fromArgument(prefixArgument);
 
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
     FrameBuffers buffers;
     if (!buffers.valid())
         return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));

@@ -1,7 +1,8 @@
 #include "cli/Interruption.h"
 
+#include "app/TerminationSignals.h"
+
 #include <atomic>
-#include <csignal>
 #include <unistd.h>
 
 namespace interruption {
@@ -24,12 +25,7 @@ void onSignal(int signal)
 
 void install()
 {
-    struct sigaction action {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    catchTerminationSignals(onSignal);
 }
 
 bool requested()

@@ -110,10 +110,8 @@ bool frameStored(Device& device)
 int runLevel(const CliContext& context)
 {
     QStringList args = context.args;
-    if (wantsHelp(args)) {
-        std::puts(kUsage);
-        return kExitOk;
-    }
+    if (wantsHelp(args))
+        return usage(kUsage, true);
     bool save = false;
     CLI::App app{"level"};
     app.add_flag("--save", save);
@@ -121,12 +119,11 @@ int runLevel(const CliContext& context)
     if (!parseArguments(app, args, error))
         return fail(kExitUsage, error + QStringLiteral(" (level takes only --save)"));
 
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
     LevelingConfig config;
     readLevelingSettings(config);
     if (!prepareLeveling(*device, config))

@@ -44,10 +44,8 @@ const char* meaning(int code)
 int runMonitor(const CliContext& context)
 {
     QStringList args = context.args;
-    if (wantsHelp(args)) {
-        std::puts(kUsage);
-        return kExitOk;
-    }
+    if (wantsHelp(args))
+        return usage(kUsage, true);
     int limit = 0;
     CLI::App app{"monitor"};
     app.add_option("--codes", limit)->check(CLI::Range(1, 1000000));

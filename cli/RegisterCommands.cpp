@@ -60,12 +60,11 @@ int runRegister(const CliContext& context)
                         QStringLiteral("bad value \"%1\" (0..0xff)").arg(args.value(2)));
     }
 
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
 
     RegisterRequest r;
     r.addressWord = aw::make(sensor ? aw::kSpaceSensor : aw::kSpaceFpga, *address,

@@ -43,12 +43,11 @@ constexpr uint8_t kNormalOutput = 0x70;
 
 int runSensorCable(const CliContext& context)
 {
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
     const SensorDataResult result = TestSensorData(*device);
     if (!result.ok)
         return fail(kExitFailed,
@@ -72,24 +71,31 @@ void printReadings(const char* name, const ImageSensorTestThread::Readings& valu
 // Sensor registers 0..31 of both sensors, to be put back after the sensor test.
 using RegisterCopy = std::array<ImageSensorTestThread::Readings, 2>;
 
-bool readRegisters(Device& device, RegisterCopy& copy)
+// Runs access(side, register, the register's place in copy) over registers 0..31 of
+// both sensors; stops at the first failed access.
+template <typename Copy, typename Access>
+bool eachRegister(Copy& copy, Access access)
 {
     for (Side side : {Side::Master, Side::Slave})
         for (int i = 0; i < ImageSensorTestThread::kRegisters; ++i)
-            if (!device_steps::I2C_Read(device, side, static_cast<uint8_t>(i),
-                                        copy[static_cast<size_t>(side)][static_cast<size_t>(i)]))
+            if (!access(side, static_cast<uint8_t>(i),
+                        copy[static_cast<size_t>(side)][static_cast<size_t>(i)]))
                 return false;
     return true;
 }
 
+bool readRegisters(Device& device, RegisterCopy& copy)
+{
+    return eachRegister(copy, [&device](Side side, uint8_t reg, uint8_t& value) {
+        return device_steps::I2C_Read(device, side, reg, value);
+    });
+}
+
 bool writeRegisters(Device& device, const RegisterCopy& copy)
 {
-    for (Side side : {Side::Master, Side::Slave})
-        for (int i = 0; i < ImageSensorTestThread::kRegisters; ++i)
-            if (!device_steps::I2CWrite(device, side, static_cast<uint8_t>(i),
-                                        copy[static_cast<size_t>(side)][static_cast<size_t>(i)]))
-                return false;
-    return true;
+    return eachRegister(copy, [&device](Side side, uint8_t reg, uint8_t value) {
+        return device_steps::I2CWrite(device, side, reg, value);
+    });
 }
 
 bool normalOutput(Device& device)
@@ -103,12 +109,11 @@ bool normalOutput(Device& device)
 
 int runEndurance(const CliContext& context, bool imageMode, uint32_t passes, const QString& prefix)
 {
-    Device* device = openFrame(context);
-    if (!device)
-        return kExitNoFrame;
-    ToolSession session(*device);
-    if (!session.begin())
-        return kExitFailed;
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    Device* device = frame.device();
+    ToolSession& session = frame.session();
     RegisterCopy saved{};
     if (!imageMode && !readRegisters(*device, saved))
         return fail(

@@ -48,3 +48,16 @@ void ToolSession::showText(int textIndex)
 {
     note(appContext().text(textIndex));
 }
+
+FrameSession::FrameSession(const CliContext& context) : device_(openFrame(context))
+{
+    if (!device_)
+        return;
+    session_.emplace(*device_);
+    begun_ = session_->begin();
+}
+
+int FrameSession::exitCode() const
+{
+    return device_ ? kExitFailed : kExitNoFrame;
+}

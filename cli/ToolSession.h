@@ -2,6 +2,10 @@
 
 #include "device/ModeSwitch.h"
 
+#include <optional>
+
+struct CliContext;
+
 // A device function as the windows run one: the frame goes to calibration mode first
 // and back to work mode at the end, with the window's messages printed instead.
 class ToolSession : public ModeSwitchObserver {
@@ -24,4 +28,22 @@ public:
 private:
     Device& device_;
     bool active_ = false;
+};
+
+// How most subcommands start: the frame the context names is opened and a ToolSession
+// begun on it. When either fails the reason has been printed and exitCode() is the
+// command's exit (no frame, or failed).
+class FrameSession {
+public:
+    explicit FrameSession(const CliContext& context);
+
+    bool begun() const { return begun_; }
+    int exitCode() const;
+    Device* device() const { return device_; }
+    ToolSession& session() { return *session_; }
+
+private:
+    Device* device_;
+    std::optional<ToolSession> session_;
+    bool begun_ = false;
 };

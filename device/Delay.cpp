@@ -1,5 +1,6 @@
 #include "device/Delay.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
@@ -58,6 +59,16 @@ void waitUnscaled(double ms)
 void wait(double ms)
 {
     waitUnscaled(ms * timeScale());
+}
+
+bool waitUnlessStopped(double ms, double sliceMs, const std::atomic<int>& stop)
+{
+    for (double left = ms; left > 0; left -= sliceMs) {
+        if (stop)
+            return false;
+        wait(std::min(left, sliceMs));
+    }
+    return !stop;
 }
 
 void setTimeScale(double scale)

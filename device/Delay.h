@@ -16,6 +16,9 @@ namespace delay {
 void wait(double ms);
 // A wait that is not scaled (measurements of the delay itself).
 void waitUnscaled(double ms);
+// A worker's pause that a stop need not sit out: waits ms in slices of sliceMs and
+// ends at the first slice boundary where stop is set. False when stop is set.
+bool waitUnlessStopped(double ms, double sliceMs, const std::atomic<int>& stop);
 
 void setTimeScale(double scale);
 double timeScale();

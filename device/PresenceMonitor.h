@@ -106,39 +106,17 @@ private:
     MonitorVariant variant_;
 };
 
-// The four editions' monitors.
-class GetDeviceConfigThread : public DeviceMonitorThread {
-    Q_OBJECT
+// The four editions' monitors: the same thread, each with its edition's variant.
+template <MonitorVariant Variant>
+class EditionMonitorThread : public DeviceMonitorThread {
 public:
-    explicit GetDeviceConfigThread(Device& device, QObject* parent = nullptr)
-        : DeviceMonitorThread(device, MonitorVariant::Engineering, parent)
+    explicit EditionMonitorThread(Device& device, QObject* parent = nullptr)
+        : DeviceMonitorThread(device, Variant, parent)
     {
     }
 };
 
-class GetDeviceConfigThreadUser : public DeviceMonitorThread {
-    Q_OBJECT
-public:
-    explicit GetDeviceConfigThreadUser(Device& device, QObject* parent = nullptr)
-        : DeviceMonitorThread(device, MonitorVariant::User, parent)
-    {
-    }
-};
-
-class GetDeviceConfigThreadTest : public DeviceMonitorThread {
-    Q_OBJECT
-public:
-    explicit GetDeviceConfigThreadTest(Device& device, QObject* parent = nullptr)
-        : DeviceMonitorThread(device, MonitorVariant::Test, parent)
-    {
-    }
-};
-
-class GetDeviceConfigThreadSingle : public DeviceMonitorThread {
-    Q_OBJECT
-public:
-    explicit GetDeviceConfigThreadSingle(Device& device, QObject* parent = nullptr)
-        : DeviceMonitorThread(device, MonitorVariant::Single, parent)
-    {
-    }
-};
+using GetDeviceConfigThread = EditionMonitorThread<MonitorVariant::Engineering>;
+using GetDeviceConfigThreadUser = EditionMonitorThread<MonitorVariant::User>;
+using GetDeviceConfigThreadTest = EditionMonitorThread<MonitorVariant::Test>;
+using GetDeviceConfigThreadSingle = EditionMonitorThread<MonitorVariant::Single>;

@@ -26,6 +26,8 @@ public:
     ~WorkerThread() override;
 
     bool startWorker();
+    // The name the leveling and maintenance windows stop their workers by.
+    void stopWorker() { stopAndWait(); }
     // Safe from any thread, the worker's own included.
     void requestStop() { stopFlag_ = 1; }
     // Waits without a time limit: every run reaches a safe point. From the worker's

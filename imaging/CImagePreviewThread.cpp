@@ -15,7 +15,7 @@ constexpr double kSensorTestPollMs = 100;
 
 CImagePreviewThread::CImagePreviewThread(Device& device, AdjustScreenState& state,
                                          const LevelingConfig& config, QObject* parent)
-    : WorkerThread(parent), device_(device), state_(state), config_(config)
+    : DeviceWorker(device, parent), state_(state), config_(config)
 {
 }
 
@@ -53,7 +53,7 @@ bool CImagePreviewThread::waitForSensorTest()
 
 void CImagePreviewThread::run()
 {
-    const auto report = [this](int code) { emit sendData(code); };
+    const auto report = reporter();
     LevelingRun run(device_, state_, config_, stopFlag(), report);
     ImageAdjusting& adjusting = run.adjusting();
     const auto guard = [&run] { return run.guard(); };

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 #include "imaging/AdjustScreenCodes.h"
 #include "imaging/AdjustScreenState.h"
 #include "imaging/LevelingConfig.h"
@@ -12,7 +12,7 @@
 // AdjustScreenCode values (a new frame is in pFrameYA/pFrameYB at kAdjustNewFrame; at
 // kAdjustRunSensorTest the window runs the data-cable test and answers by setting
 // state.testFinished), and through the shared AdjustScreenState.
-class CImagePreviewThread : public WorkerThread {
+class CImagePreviewThread : public DeviceWorker {
     Q_OBJECT
 public:
     CImagePreviewThread(Device& device, AdjustScreenState& state, const LevelingConfig& config,
@@ -23,10 +23,6 @@ public:
     // the thread, then clears g_PreviewSucFlag and g_OptimumLineFlag and counts the
     // frame as communicating again (after the run, so that the run cannot set them
     // again).
-    void stopWorker() { stopAndWait(); }
-
-signals:
-    void sendData(int code);
 
 protected:
     void run() override;
@@ -37,7 +33,6 @@ private:
     // Waits for the window's sensor test (code 17); false when the worker must stop.
     bool waitForSensorTest();
 
-    Device& device_;
     AdjustScreenState& state_;
     LevelingConfig config_;
 };

@@ -33,6 +33,43 @@ void logBlock(const char* heading, const std::array<T, N>& values, size_t perRow
     imaging_log::raw("\n");
 }
 
+// One emitter register of a phase: its value, and the line logged (with the byte read
+// back) when the frame holds another.
+struct RegisterCheck {
+    Side side;
+    uint16_t reg;
+    uint8_t value;
+    const char* failLine;
+};
+using PhaseRegisters = std::array<RegisterCheck, 4>;
+
+// Switching to a phase: the lit module's emitters on, the other's off, each read back.
+const PhaseRegisters kSwitchToRight{{
+    {Side::Slave, kEmitterA, kOpen, "MsgFPGAPortWriteReg(Slave, 0x36, 0xff) error:0x%x\n"},
+    {Side::Slave, kEmitterB, kOpen, "MsgFPGAPortWriteReg(Slave, 0x37, 0xff) error:0x%x\n"},
+    {Side::Master, kEmitterA, kClosed, "MsgFPGAPortWriteReg(Master, 0x36, 0x00) error:0x%x\n"},
+    {Side::Master, kEmitterB, kClosed, "MsgFPGAPortWriteReg(Master, 0x37, 0x00) error:0x%x\n"},
+}};
+const PhaseRegisters kSwitchToLeft{{
+    {Side::Slave, kEmitterA, kClosed, "MsgFPGAPortWriteReg(SLAVE, 0x36, 0x00) error:0x%x\n"},
+    {Side::Slave, kEmitterB, kClosed, "MsgFPGAPortWriteReg(SLAVE, 0x37, 0x00) error:0x%x\n"},
+    {Side::Master, kEmitterA, kOpen, "MsgFPGAPortWriteReg(Master, 0x36, 0xff) error:0x%x\n"},
+    {Side::Master, kEmitterB, kOpen, "MsgFPGAPortWriteReg(Master, 0x37, 0xff) error:0x%x\n"},
+}};
+// After every capture cycle the emitters must still be as the phase set them.
+const PhaseRegisters kRightLit{{
+    {Side::Master, kEmitterA, kClosed, "MsgFPGAPortReadReg(Master, 0x36 = 0x00) error:0x%x\n"},
+    {Side::Master, kEmitterB, kClosed, "MsgFPGAPortReadReg(Master, 0x37 = 0x00) error:0x%x\n"},
+    {Side::Slave, kEmitterA, kOpen, "MsgFPGAPortReadReg(Slave, 0x36 = 0xff) error:0x%x\n"},
+    {Side::Slave, kEmitterB, kOpen, "MsgFPGAPortReadReg(Slave, 0x37 = 0xff) error:0x%x\n"},
+}};
+const PhaseRegisters kLeftLit{{
+    {Side::Master, kEmitterA, kOpen, "MsgFPGAPortReadReg(Master, 0x36 = 0xff) error:0x%x\n"},
+    {Side::Master, kEmitterB, kOpen, "MsgFPGAPortReadReg(Master, 0x37 = 0xff) error:0x%x\n"},
+    {Side::Slave, kEmitterA, kClosed, "MsgFPGAPortReadReg(Slave, 0x36 = 0x00) error:0x%x\n"},
+    {Side::Slave, kEmitterB, kClosed, "MsgFPGAPortReadReg(Slave, 0x37 = 0x00) error:0x%x\n"},
+}};
+
 } // namespace
 
 ColumnSearch::ColumnSearch(Device& device, GuardedSteps& steps, const LevelingConfig& config)
@@ -83,23 +120,10 @@ bool ColumnSearch::writeChecked(Side side, uint16_t reg, uint8_t value, const ch
 
 bool ColumnSearch::switchPhaseChecked(Lit lit)
 {
-    if (lit == Lit::Right)
-        return writeChecked(Side::Slave, kEmitterA, kOpen,
-                            "MsgFPGAPortWriteReg(Slave, 0x36, 0xff) error:0x%x\n") &&
-               writeChecked(Side::Slave, kEmitterB, kOpen,
-                            "MsgFPGAPortWriteReg(Slave, 0x37, 0xff) error:0x%x\n") &&
-               writeChecked(Side::Master, kEmitterA, kClosed,
-                            "MsgFPGAPortWriteReg(Master, 0x36, 0x00) error:0x%x\n") &&
-               writeChecked(Side::Master, kEmitterB, kClosed,
-                            "MsgFPGAPortWriteReg(Master, 0x37, 0x00) error:0x%x\n");
-    return writeChecked(Side::Slave, kEmitterA, kClosed,
-                        "MsgFPGAPortWriteReg(SLAVE, 0x36, 0x00) error:0x%x\n") &&
-           writeChecked(Side::Slave, kEmitterB, kClosed,
-                        "MsgFPGAPortWriteReg(SLAVE, 0x37, 0x00) error:0x%x\n") &&
-           writeChecked(Side::Master, kEmitterA, kOpen,
-                        "MsgFPGAPortWriteReg(Master, 0x36, 0xff) error:0x%x\n") &&
-           writeChecked(Side::Master, kEmitterB, kOpen,
-                        "MsgFPGAPortWriteReg(Master, 0x37, 0xff) error:0x%x\n");
+    for (const RegisterCheck& c : lit == Lit::Right ? kSwitchToRight : kSwitchToLeft)
+        if (!writeChecked(c.side, c.reg, c.value, c.failLine))
+            return false;
+    return true;
 }
 
 bool ColumnSearch::trigger()
@@ -117,32 +141,13 @@ bool ColumnSearch::capture(Side side, const char* failLine)
 
 bool ColumnSearch::captureCycles(Lit lit)
 {
-    const uint8_t master = lit == Lit::Left ? kOpen : kClosed;
-    const uint8_t slave = lit == Lit::Left ? kClosed : kOpen;
     for (int cycle = 0; cycle < kCaptureCycles; ++cycle) {
         if (!capture(Side::Master, "MsgFPGAPortWriteReg(Master, 0x30, 0x00) error:0x%x\n") ||
             !capture(Side::Slave, "MsgFPGAPortWriteReg(Slave, 0x30, 0x00) error:0x%x\n"))
             return false;
-        const bool ok =
-            lit == Lit::Right
-                ? expectRegister(Side::Master, kEmitterA, master,
-                                 "MsgFPGAPortReadReg(Master, 0x36 = 0x00) error:0x%x\n") &&
-                      expectRegister(Side::Master, kEmitterB, master,
-                                     "MsgFPGAPortReadReg(Master, 0x37 = 0x00) error:0x%x\n") &&
-                      expectRegister(Side::Slave, kEmitterA, slave,
-                                     "MsgFPGAPortReadReg(Slave, 0x36 = 0xff) error:0x%x\n") &&
-                      expectRegister(Side::Slave, kEmitterB, slave,
-                                     "MsgFPGAPortReadReg(Slave, 0x37 = 0xff) error:0x%x\n")
-                : expectRegister(Side::Master, kEmitterA, master,
-                                 "MsgFPGAPortReadReg(Master, 0x36 = 0xff) error:0x%x\n") &&
-                      expectRegister(Side::Master, kEmitterB, master,
-                                     "MsgFPGAPortReadReg(Master, 0x37 = 0xff) error:0x%x\n") &&
-                      expectRegister(Side::Slave, kEmitterA, slave,
-                                     "MsgFPGAPortReadReg(Slave, 0x36 = 0x00) error:0x%x\n") &&
-                      expectRegister(Side::Slave, kEmitterB, slave,
-                                     "MsgFPGAPortReadReg(Slave, 0x37 = 0x00) error:0x%x\n");
-        if (!ok)
-            return false;
+        for (const RegisterCheck& c : lit == Lit::Right ? kRightLit : kLeftLit)
+            if (!expectRegister(c.side, c.reg, c.value, c.failLine))
+                return false;
     }
     return true;
 }
@@ -179,6 +184,18 @@ void ColumnResult::store() const
     opticalParams(Side::Slave).endColumn = rightEnd;
 }
 
+template <typename Start>
+bool ColumnSearch::takePhase(Lit lit, const Emitters& kept, Start start, PhaseSamples& out)
+{
+    if (!start(lit)) {
+        restoreAfterFailure(kept);
+        return false;
+    }
+    sample(Side::Master, out.left);
+    sample(Side::Slave, out.right);
+    return true;
+}
+
 bool ColumnSearch::runNormal(ColumnResult& result)
 {
     g_EdgeSample = {};
@@ -186,34 +203,24 @@ bool ColumnSearch::runNormal(ColumnResult& result)
     if (!readEmitters(kept))
         return false;
 
-    EdgeSample leftA{};
-    EdgeSample rightA{};
-    EdgeSample leftB{};
-    EdgeSample rightB{};
-    const auto phase = [&](Lit lit, EdgeSample& left, EdgeSample& right) {
-        if (!switchPhaseChecked(lit) || !trigger() || !captureCycles(lit))
-            return false;
-        sample(Side::Master, left);
-        sample(Side::Slave, right);
-        return true;
+    const auto start = [this](Lit lit) {
+        return switchPhaseChecked(lit) && trigger() && captureCycles(lit);
     };
-    if (!phase(Lit::Right, leftA, rightA)) {
-        restoreAfterFailure(kept);
+    PhaseSamples a;
+    if (!takePhase(Lit::Right, kept, start, a))
         return false;
-    }
-    const EdgeLine rightMax = lineOf(rightA, brightestLine(rightA));
-    const EdgeLine left4 = lineOf(leftA, kReferenceLine);
-    logBlock("L-close  R-open    Left_original:\n", leftA, kSampleValuesPerRow);
-    logBlock("L-close  R-open    Right_original:\n", rightA, kSampleValuesPerRow);
+    logBlock("L-close  R-open    Left_original:\n", a.left, kSampleValuesPerRow);
+    logBlock("L-close  R-open    Right_original:\n", a.right, kSampleValuesPerRow);
+    PhaseSamples b;
+    if (!takePhase(Lit::Left, kept, start, b))
+        return false;
+    logBlock("L-open  R-close    Left_original:\n", b.left, kSampleValuesPerRow);
+    logBlock("L-open  R-close    Right_original:\n", b.right, kSampleValuesPerRow);
 
-    if (!phase(Lit::Left, leftB, rightB)) {
-        restoreAfterFailure(kept);
-        return false;
-    }
-    const EdgeLine leftMax = lineOf(leftB, brightestLine(leftB));
-    const EdgeLine right4 = lineOf(rightB, kReferenceLine);
-    logBlock("L-open  R-close    Left_original:\n", leftB, kSampleValuesPerRow);
-    logBlock("L-open  R-close    Right_original:\n", rightB, kSampleValuesPerRow);
+    const EdgeLine left4 = lineOf(a.left, kReferenceLine);
+    const EdgeLine rightMax = lineOf(a.right, brightestLine(a.right));
+    const EdgeLine leftMax = lineOf(b.left, brightestLine(b.left));
+    const EdgeLine right4 = lineOf(b.right, kReferenceLine);
     logBlock("L-close  R-open    Left_4:\n", left4, kLineValuesPerRow);
     logBlock("L-open  R-close    Left_max line:\n", leftMax, kLineValuesPerRow);
     logBlock("L-open  R-close    Right_4:\n", right4, kLineValuesPerRow);
@@ -228,8 +235,8 @@ bool ColumnSearch::runNormal(ColumnResult& result)
     } else {
         // A four-lights frame: with its own emitters dark a camera sees the opposite
         // corner's lamps from where its bezel ends.
-        const Projection left = projection(leftA);
-        const Projection right = projection(rightB);
+        const Projection left = projection(a.left);
+        const Projection right = projection(b.right);
         logBlock("ProjectImg:\n", left, kLineValuesPerRow);
         if (const auto c = firstColumnAbove(left, kProjectionThreshold))
             result.leftEnd = static_cast<uint16_t>(kFirstColumn + *c);
@@ -251,36 +258,26 @@ bool ColumnSearch::runPenMode(ColumnResult& result)
     if (!readEmitters(kept))
         return false;
 
-    EdgeSample leftA{};
-    EdgeSample rightA{};
-    EdgeSample leftB{};
-    EdgeSample rightB{};
-    const auto phase = [&](Lit lit, EdgeSample& left, EdgeSample& right) {
+    const auto start = [this](Lit lit) {
         const uint8_t master = lit == Lit::Left ? kOpen : kClosed;
         const uint8_t slave = lit == Lit::Left ? kClosed : kOpen;
         const Side captured = lit == Lit::Left ? Side::Slave : Side::Master;
-        if (!writeEmitters({master, master, slave, slave}) || !trigger() || !steps_.next() ||
-            !device_steps::portWrite(device_, captured, kCaptureStart, 1))
-            return false;
-        sample(Side::Master, left);
-        sample(Side::Slave, right);
-        return true;
+        return writeEmitters({master, master, slave, slave}) && trigger() && steps_.next() &&
+               device_steps::portWrite(device_, captured, kCaptureStart, 1);
     };
-    if (!phase(Lit::Right, leftA, rightA)) {
-        restoreAfterFailure(kept);
+    PhaseSamples a;
+    if (!takePhase(Lit::Right, kept, start, a))
         return false;
-    }
-    imaging_log::rows(rightA.data(), rightA.size(), kSampleValuesPerRow);
+    imaging_log::rows(a.right.data(), a.right.size(), kSampleValuesPerRow);
     imaging_log::raw("\n");
-    if (!phase(Lit::Left, leftB, rightB)) {
-        restoreAfterFailure(kept);
+    PhaseSamples b;
+    if (!takePhase(Lit::Left, kept, start, b))
         return false;
-    }
-    imaging_log::rows(leftB.data(), leftB.size(), kSampleValuesPerRow);
+    imaging_log::rows(b.left.data(), b.left.size(), kSampleValuesPerRow);
     imaging_log::raw("\n");
 
-    const Projection left = projection(leftA);
-    const Projection right = projection(rightB);
+    const Projection left = projection(a.left);
+    const Projection right = projection(b.right);
     imaging_log::rows(left.data(), left.size(), kPenSumsPerRow);
     imaging_log::raw("\n");
     imaging_log::rows(right.data(), right.size(), kPenSumsPerRow);

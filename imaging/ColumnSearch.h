@@ -47,6 +47,11 @@ private:
     };
     // Which module has its emitters lit during a phase.
     enum class Lit { Right, Left };
+    // What both cameras saw during one phase.
+    struct PhaseSamples {
+        EdgeSample left{};
+        EdgeSample right{};
+    };
 
     bool readEmitters(Emitters& kept);
     bool writeEmitters(const Emitters& values);
@@ -60,6 +65,10 @@ private:
     void sample(Side side, EdgeSample& out);
     // Puts the kept emitter values back after a failed search, as far as the frame lets.
     void restoreAfterFailure(const Emitters& kept);
+    // One phase of either search: its own start (emitters, trigger, capture), then both
+    // cameras' samples. A failed start puts the kept emitters back.
+    template <typename Start>
+    bool takePhase(Lit lit, const Emitters& kept, Start start, PhaseSamples& out);
 
     Device& device_;
     GuardedSteps& steps_;

@@ -22,7 +22,7 @@ constexpr int kReferenceDump = 1;
 
 ImageSensorTestThread::ImageSensorTestThread(Device& device, SensorTestState& state,
                                              QString dumpPrefix, QObject* parent)
-    : WorkerThread(parent), device_(device), state_(state), dumpPrefix_(std::move(dumpPrefix)),
+    : DeviceWorker(device, parent), state_(state), dumpPrefix_(std::move(dumpPrefix)),
       dumpWriter_(SaveCalibrationImages)
 {
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 #include "imaging/LineImages.h"
 
 #include <QString>
@@ -23,7 +23,7 @@ struct SensorTestState {
 // pictures must equal the first pass's. Sensor mode: registers 0..31 are written with
 // their index and every pass must read the first pass's values. Reports with
 // sendData(int).
-class ImageSensorTestThread : public WorkerThread {
+class ImageSensorTestThread : public DeviceWorker {
     Q_OBJECT
 public:
     enum Code {
@@ -64,9 +64,6 @@ public:
         return side == Side::Master ? L_Error : R_Error;
     }
 
-signals:
-    void sendData(int code);
-
 protected:
     void run() override;
     bool prepare() override;
@@ -82,7 +79,6 @@ private:
     void runSensorMode();
     void logReadings();
 
-    Device& device_;
     SensorTestState& state_;
     QString dumpPrefix_;
     DumpWriter dumpWriter_;

@@ -17,7 +17,7 @@ bool deviceUsable()
 } // namespace
 
 PreviewThread::PreviewThread(Device& device, EngineeringPreviewState& state, QObject* parent)
-    : WorkerThread(parent), device_(device), state_(state)
+    : DeviceWorker(device, parent), state_(state)
 {
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "device/Device.h"
+#include "device/DeviceWorker.h"
 #include "device/FlashBlocks.h"
-#include "device/WorkerThread.h"
 #include "imaging/FrameHandover.h"
 
 #include <atomic>
@@ -24,7 +24,7 @@ struct EngineeringPreviewState {
 // Other device accesses of the window (the register panel's) must not interleave with
 // the image reads: while the preview runs they are handed to runAfterFrame() and run on
 // this worker between two frames.
-class PreviewThread : public WorkerThread {
+class PreviewThread : public DeviceWorker {
     Q_OBJECT
 public:
     enum Code {
@@ -37,7 +37,6 @@ public:
     PreviewThread(Device& device, EngineeringPreviewState& state, QObject* parent = nullptr);
     ~PreviewThread() override;
 
-    void stopWorker() { stopAndWait(); }
     // Queues a device access to run on this worker right after the next whole frame (just
     // after code 10), followed by a pause of 100 ms. A non-zero result is sent as a code
     // of its own through sendData(int). Accesses still queued when the preview ends run
@@ -46,9 +45,6 @@ public:
     bool runAfterFrame(std::function<int()> access);
     // The sensor information block read at the start (when the read succeeded).
     const SensorBlock& storedBlock() const { return block_; }
-
-signals:
-    void sendData(int code);
 
 protected:
     bool prepare() override;
@@ -59,7 +55,6 @@ private:
     // Runs the queued accesses; true when there were any.
     bool runQueuedAccesses();
 
-    Device& device_;
     EngineeringPreviewState& state_;
     SensorBlock block_{};
     std::mutex queueMutex_;

@@ -171,7 +171,7 @@ int FirmwareDownload::downloadPart(Part part)
 
 CFirmwareUpdateThread::CFirmwareUpdateThread(Device& device, QString path, FirmwareHeader header,
                                              QObject* parent)
-    : WorkerThread(parent), device_(device), path_(std::move(path)), header_(header)
+    : DeviceWorker(device, parent), path_(std::move(path)), header_(header)
 {
 }
 
@@ -182,9 +182,7 @@ CFirmwareUpdateThread::~CFirmwareUpdateThread()
 
 void CFirmwareUpdateThread::run()
 {
-    FirmwareDownload(device_, path_, header_, stopFlag(), [this](int code) {
-        emit sendData(code);
-    }).run();
+    FirmwareDownload(device_, path_, header_, stopFlag(), reporter()).run();
 }
 
 void logImageDescriptor(Device& device)

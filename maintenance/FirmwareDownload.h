@@ -2,7 +2,7 @@
 
 #include "codec/FirmwareImage.h"
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 #include "maintenance/MaintenanceState.h"
 
 #include <atomic>
@@ -55,7 +55,7 @@ private:
 
 // The update worker: a thread around FirmwareDownload that reports its FirmwareCode
 // values with sendData(int).
-class CFirmwareUpdateThread : public WorkerThread {
+class CFirmwareUpdateThread : public DeviceWorker {
     Q_OBJECT
 public:
     CFirmwareUpdateThread(Device& device, QString path, FirmwareHeader header,
@@ -65,14 +65,10 @@ public:
     void startUpdate() { startWorker(); }
     void stop() { stopAndWait(); }
 
-signals:
-    void sendData(int code);
-
 protected:
     void run() override;
 
 private:
-    Device& device_;
     QString path_;
     FirmwareHeader header_;
 };

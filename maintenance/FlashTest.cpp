@@ -74,12 +74,7 @@ bool FlashTestRun::frameUsable() const
 
 bool FlashTestRun::wait(double ms)
 {
-    for (double left = ms; left > 0; left -= kWaitSliceMs) {
-        if (stop_)
-            return false;
-        delay::wait(std::min(left, kWaitSliceMs));
-    }
-    return !stop_;
+    return delay::waitUnlessStopped(ms, kWaitSliceMs, stop_);
 }
 
 // Each module's dump is the whole flash read through that module's address word.

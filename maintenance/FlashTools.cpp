@@ -139,7 +139,7 @@ QByteArray loadImage(const QString& path, QString& problem)
 
 FlashToolThread::FlashToolThread(Device& device, Operation operation, QString path,
                                  QByteArray image, Side eraseSide, QObject* parent)
-    : WorkerThread(parent), device_(device), operation_(operation), path_(std::move(path)),
+    : DeviceWorker(device, parent), operation_(operation), path_(std::move(path)),
       image_(std::move(image)), eraseSide_(eraseSide)
 {
 }

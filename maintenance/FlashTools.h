@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 
 #include <QByteArray>
 #include <QString>
@@ -48,7 +48,7 @@ QByteArray loadImage(const QString& path, QString& problem);
 // calibration mode, the operation runs, and the frame goes back to work mode whatever
 // the outcome (unless it was lost). A read lands in a temporary file beside the target
 // that replaces it only when every byte is in; a failed read leaves no file.
-class FlashToolThread : public WorkerThread {
+class FlashToolThread : public DeviceWorker {
     Q_OBJECT
 public:
     enum class Operation { Erase, Read, Write };
@@ -69,16 +69,12 @@ public:
     flash_tools::Outcome outcome() const;
     bool workModeRestored() const { return workMode_; }
 
-signals:
-    void sendData(int code);
-
 protected:
     void run() override;
 
 private:
     flash_tools::Outcome runOperation();
 
-    Device& device_;
     Operation operation_;
     QString path_;
     QByteArray image_;

@@ -173,7 +173,7 @@ bool FpgaDownload::pass(Side side, const QByteArray& code)
 }
 
 BurnFPGAThread::BurnFPGAThread(Device& device, QString path, ReportedLines& lines, QObject* parent)
-    : WorkerThread(parent), device_(device), path_(std::move(path)), lines_(lines)
+    : DeviceWorker(device, parent), path_(std::move(path)), lines_(lines)
 {
 }
 
@@ -184,7 +184,5 @@ BurnFPGAThread::~BurnFPGAThread()
 
 void BurnFPGAThread::run()
 {
-    FpgaDownload(device_, path_, lines_, stopFlag(), [this](int code) {
-        emit sendData(code);
-    }).run();
+    FpgaDownload(device_, path_, lines_, stopFlag(), reporter()).run();
 }

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 #include "maintenance/ReportedLines.h"
 
 #include <QString>
@@ -62,23 +62,16 @@ private:
 };
 
 // The FPGA download worker: one download per start, codes through sendData(int).
-class BurnFPGAThread : public WorkerThread {
+class BurnFPGAThread : public DeviceWorker {
     Q_OBJECT
 public:
     BurnFPGAThread(Device& device, QString path, ReportedLines& lines, QObject* parent = nullptr);
     ~BurnFPGAThread() override;
 
-    bool startWorker() { return WorkerThread::startWorker(); }
-    void stopWorker() { stopAndWait(); }
-
-signals:
-    void sendData(int code);
-
 protected:
     void run() override;
 
 private:
-    Device& device_;
     QString path_;
     ReportedLines& lines_;
 };

@@ -8,8 +8,6 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include <algorithm>
-
 namespace {
 
 namespace aw = address_word;
@@ -50,12 +48,7 @@ QString ScriptRun::fileBesideScript(const QString& name) const
 
 bool ScriptRun::wait(uint32_t ms)
 {
-    for (double left = ms; left > 0; left -= kWaitSliceMs) {
-        if (stop_)
-            return false;
-        delay::wait(std::min(left, kWaitSliceMs));
-    }
-    return !stop_;
+    return delay::waitUnlessStopped(ms, kWaitSliceMs, stop_);
 }
 
 void ScriptRun::run()
@@ -92,6 +85,39 @@ void ScriptRun::run()
                           g_isSwitchMode.load());
 }
 
+bool ScriptRun::accessReported(bool ok, const AccessReport& how, uint32_t word, uint8_t value)
+{
+    if (!ok) {
+        QStringList lines{errorLine(how.name, word)};
+        if (how.timeoutLine)
+            lines << QString::fromLatin1(how.timeoutLine);
+        report(how.failed, lines);
+        return false;
+    }
+    report(how.done, {accessLine(how.name, word, value)});
+    return true;
+}
+
+RegisterRequest ScriptRun::burstRequest(const ScriptStep& step) const
+{
+    RegisterRequest r;
+    r.addressWord = step.address;
+    r.length = step.count;
+    r.fileName = fileBesideScript(step.file);
+    return r;
+}
+
+bool ScriptRun::burstReported(bool ok, int failed, const char* timeoutLine, const ScriptStep& step)
+{
+    if (ok)
+        return true;
+    QStringList lines{QString::fromLatin1(timeoutLine)};
+    if (!device_.access.lastError().isEmpty())
+        lines << QStringLiteral("line %1: %2").arg(step.lineNumber).arg(device_.access.lastError());
+    report(failed, lines);
+    return false;
+}
+
 bool ScriptRun::execute(const ScriptStep& step)
 {
     RegisterAccess& access = device_.access;
@@ -99,62 +125,40 @@ bool ScriptRun::execute(const ScriptStep& step)
     RegisterRequest r;
     r.length = 1;
     uint8_t value = 0;
+    bool ok = false;
     switch (step.op) {
     case Op::PortRead:
         r.addressWord = step.address;
-        if (!access.portRead(r, value)) {
-            report(kScriptPortReadFail,
-                   {errorLine("FPGAPortRead", r.addressWord),
-                    QStringLiteral("PortRead timeout exit, please try again!")});
-            return false;
-        }
-        report(kScriptPortRead, {accessLine("FPGAPortRead", r.addressWord, value)});
-        return true;
+        ok = access.portRead(r, value);
+        return accessReported(ok,
+                              {"FPGAPortRead", kScriptPortRead, kScriptPortReadFail,
+                               "PortRead timeout exit, please try again!"},
+                              r.addressWord, value);
     case Op::PortWrite:
         r.addressWord = step.address | slave;
         r.data = {step.value};
-        if (!access.portWrite(r)) {
-            report(kScriptPortWriteFail,
-                   {errorLine("FPGAPortWrite", r.addressWord),
-                    QStringLiteral("PortWrite timeout exit, please try again!")});
-            return false;
-        }
-        report(kScriptPortWrite, {accessLine("FPGAPortWrite", r.addressWord, step.value)});
-        return true;
+        ok = access.portWrite(r);
+        return accessReported(ok,
+                              {"FPGAPortWrite", kScriptPortWrite, kScriptPortWriteFail,
+                               "PortWrite timeout exit, please try again!"},
+                              r.addressWord, step.value);
     case Op::SingleRead:
         r.addressWord = step.address | slave;
-        if (!access.singleRead(r, value)) {
-            report(kScriptSingleReadFail,
-                   {errorLine("FPGASingleRead", r.addressWord),
-                    QStringLiteral("SingleRead timeout exit, please try again!")});
-            return false;
-        }
-        report(kScriptSingleRead, {accessLine("FPGASingleRead", r.addressWord, value)});
-        return true;
+        ok = access.singleRead(r, value);
+        return accessReported(ok,
+                              {"FPGASingleRead", kScriptSingleRead, kScriptSingleReadFail,
+                               "SingleRead timeout exit, please try again!"},
+                              r.addressWord, value);
     case Op::BurstRead:
-        r.addressWord = step.address;
-        r.length = step.count;
-        r.fileName = fileBesideScript(step.file);
-        if (!access.BurstRead(r)) {
-            QStringList lines{QStringLiteral("BurstRead timeout exit, please try again!")};
-            if (!access.lastError().isEmpty())
-                lines << QStringLiteral("line %1: %2").arg(step.lineNumber).arg(access.lastError());
-            report(kScriptBurstReadFail, lines);
-            return false;
-        }
-        return true;
+        r = burstRequest(step);
+        ok = access.BurstRead(r);
+        return burstReported(ok, kScriptBurstReadFail, "BurstRead timeout exit, please try again!",
+                             step);
     case Op::BurstWrite:
-        r.addressWord = step.address;
-        r.length = step.count;
-        r.fileName = fileBesideScript(step.file);
-        if (!access.BurstWrite(r, step.fileOffset)) {
-            QStringList lines{QStringLiteral("BurstWrite timeout exit, please try again!")};
-            if (!access.lastError().isEmpty())
-                lines << QStringLiteral("line %1: %2").arg(step.lineNumber).arg(access.lastError());
-            report(kScriptBurstWriteFail, lines);
-            return false;
-        }
-        return true;
+        r = burstRequest(step);
+        ok = access.BurstWrite(r, step.fileOffset);
+        return burstReported(ok, kScriptBurstWriteFail,
+                             "BurstWrite timeout exit, please try again!", step);
     case Op::Delay:
         report(kScriptDelay, {QStringLiteral("Delay %1 ms!").arg(step.delayMs)});
         if (!wait(step.delayMs)) {
@@ -167,21 +171,15 @@ bool ScriptRun::execute(const ScriptStep& step)
         r.addressWord =
             aw::make(aw::kSpaceSensor, step.address) | (step.address & aw::kSlaveBit) | slave;
         r.data = {step.value};
-        if (!access.sensorWrite(r)) {
-            report(kScriptSensorWriteFail, {errorLine("I2CWrite", r.addressWord)});
-            return false;
-        }
-        report(kScriptSensorWrite, {accessLine("I2CWrite", r.addressWord, step.value)});
-        return true;
+        ok = access.sensorWrite(r);
+        return accessReported(ok, {"I2CWrite", kScriptSensorWrite, kScriptSensorWriteFail, nullptr},
+                              r.addressWord, step.value);
     case Op::SensorRead:
         r.addressWord =
             aw::make(aw::kSpaceSensor, step.address) | (step.address & aw::kSlaveBit) | slave;
-        if (!access.sensorRead(r, value)) {
-            report(kScriptSensorReadFail, {errorLine("I2C_Read", r.addressWord)});
-            return false;
-        }
-        report(kScriptSensorRead, {accessLine("I2C_Read", r.addressWord, value)});
-        return true;
+        ok = access.sensorRead(r, value);
+        return accessReported(ok, {"I2C_Read", kScriptSensorRead, kScriptSensorReadFail, nullptr},
+                              r.addressWord, value);
     case Op::None:
         return true;
     }
@@ -190,8 +188,7 @@ bool ScriptRun::execute(const ScriptStep& step)
 
 RunScriptThread::RunScriptThread(Device& device, QString path, bool useSlave, ReportedLines& lines,
                                  QObject* parent)
-    : WorkerThread(parent), device_(device), path_(std::move(path)), useSlave_(useSlave),
-      lines_(lines)
+    : DeviceWorker(device, parent), path_(std::move(path)), useSlave_(useSlave), lines_(lines)
 {
 }
 
@@ -202,7 +199,5 @@ RunScriptThread::~RunScriptThread()
 
 void RunScriptThread::run()
 {
-    ScriptRun(device_, path_, useSlave_, lines_, stopFlag(), [this](int code) {
-        emit sendData(code);
-    }).run();
+    ScriptRun(device_, path_, useSlave_, lines_, stopFlag(), reporter()).run();
 }

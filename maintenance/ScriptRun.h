@@ -1,7 +1,7 @@
 #pragma once
 
 #include "device/Device.h"
-#include "device/WorkerThread.h"
+#include "device/DeviceWorker.h"
 #include "maintenance/RegisterScript.h"
 #include "maintenance/ReportedLines.h"
 
@@ -47,8 +47,24 @@ public:
     void run();
 
 private:
+    // How a register access of the script is reported: its name in the lines, its codes,
+    // and the line a failure adds (none for the sensor accesses).
+    struct AccessReport {
+        const char* name;
+        int done;
+        int failed;
+        const char* timeoutLine;
+    };
+
     // False when the run ends here (the code was sent).
     bool execute(const ScriptStep& step);
+    // The access's line after it succeeded; its error (and timeout line) after it failed.
+    bool accessReported(bool ok, const AccessReport& how, uint32_t word, uint8_t value);
+    // A burst's request: its words and the file beside the script.
+    RegisterRequest burstRequest(const ScriptStep& step) const;
+    // A burst says nothing when it succeeds; a failure gives the timeout line and the
+    // reason the register access gave.
+    bool burstReported(bool ok, int failed, const char* timeoutLine, const ScriptStep& step);
     bool wait(uint32_t ms);
     void report(int code, QStringList lines = {});
     // "%s: NAME Addr: 0x%04x  value: 0x%02x" for the access just made.
@@ -65,24 +81,17 @@ private:
 };
 
 // The script worker: one run per start, codes through sendData(int).
-class RunScriptThread : public WorkerThread {
+class RunScriptThread : public DeviceWorker {
     Q_OBJECT
 public:
     RunScriptThread(Device& device, QString path, bool useSlave, ReportedLines& lines,
                     QObject* parent = nullptr);
     ~RunScriptThread() override;
 
-    bool startWorker() { return WorkerThread::startWorker(); }
-    void stopWorker() { stopAndWait(); }
-
-signals:
-    void sendData(int code);
-
 protected:
     void run() override;
 
 private:
-    Device& device_;
     QString path_;
     bool useSlave_;
     ReportedLines& lines_;

@@ -23,6 +23,25 @@ CandidateReport query(FrameHost& host, uint8_t index, int x, int y, uint8_t mode
     return r;
 }
 
+// An operator at the frame who touches each target named by a query: firstTouchDelay
+// reports after a run starts, reactionReports after a new target.
+sim::OperatorSettings operatorAt(int firstTouchDelay, int reactionReports)
+{
+    sim::OperatorSettings op;
+    op.present = true;
+    op.firstTouchDelay = firstTouchDelay;
+    op.reactionReports = reactionReports;
+    return op;
+}
+
+// A clean 1920 x 1080 desktop for an operator to touch.
+class VirtualOperator : public ::testing::Test {
+protected:
+    void SetUp() override { host.frame->setTouchScene(sim::TouchScene::clean(1920, 1080)); }
+
+    FrameHost host;
+};
+
 TEST(TouchModel, ANewFrameReportsNothing)
 {
     FrameHost host;
@@ -130,15 +149,9 @@ TEST(TouchModel, AWideShadowCloseToACameraSplitsAroundItsCentre)
     EXPECT_EQ(r.rightCount, 1); // far from the right camera: one shadow
 }
 
-TEST(VirtualOperator, WatchesTheWarmUpTouchesTheNamedTargetAndLiftsForTheNext)
+TEST_F(VirtualOperator, WatchesTheWarmUpTouchesTheNamedTargetAndLiftsForTheNext)
 {
-    FrameHost host;
-    host.frame->setTouchScene(sim::TouchScene::clean(1920, 1080));
-    sim::OperatorSettings op;
-    op.present = true;
-    op.firstTouchDelay = 70;
-    op.reactionReports = 3;
-    host.frame->setVirtualOperator(op);
+    host.frame->setVirtualOperator(operatorAt(70, 3));
     ASSERT_EQ(host.device.commands.trigger(), 1);
     for (int i = 0; i < 70; ++i)
         EXPECT_EQ(query(host, 0, 120, 33).leftCount, 0) << i;
@@ -155,14 +168,9 @@ TEST(VirtualOperator, WatchesTheWarmUpTouchesTheNamedTargetAndLiftsForTheNext)
     EXPECT_EQ(query(host, 0, 120, 33).rightCount, 0);
 }
 
-TEST(VirtualOperator, OneWhoLiftsOnReleaseLetsGoWhenTheTouchWasTaken)
+TEST_F(VirtualOperator, OneWhoLiftsOnReleaseLetsGoWhenTheTouchWasTaken)
 {
-    FrameHost host;
-    host.frame->setTouchScene(sim::TouchScene::clean(1920, 1080));
-    sim::OperatorSettings op;
-    op.present = true;
-    op.firstTouchDelay = 0;
-    op.reactionReports = 2;
+    sim::OperatorSettings op = operatorAt(0, 2);
     for (bool lifts : {false, true}) {
         op.liftOnRelease = lifts;
         host.frame->setVirtualOperator(op);
@@ -178,14 +186,9 @@ TEST(VirtualOperator, OneWhoLiftsOnReleaseLetsGoWhenTheTouchWasTaken)
     }
 }
 
-TEST(VirtualOperator, AimErrorStaysWithinItsRadius)
+TEST_F(VirtualOperator, AimErrorStaysWithinItsRadius)
 {
-    FrameHost host;
-    host.frame->setTouchScene(sim::TouchScene::clean(1920, 1080));
-    sim::OperatorSettings op;
-    op.present = true;
-    op.firstTouchDelay = 0;
-    op.reactionReports = 0;
+    sim::OperatorSettings op = operatorAt(0, 0);
     op.aimError = 4.0;
     host.frame->setVirtualOperator(op);
     double largest = 0;
@@ -199,20 +202,15 @@ TEST(VirtualOperator, AimErrorStaysWithinItsRadius)
     EXPECT_GT(largest, 1.0);
 }
 
-TEST(VirtualOperator, TouchesTheCornerOfAPrintedKeyNamedByItsDescriptor)
+TEST_F(VirtualOperator, TouchesTheCornerOfAPrintedKeyNamedByItsDescriptor)
 {
-    FrameHost host;
     sim::TouchScene scene = sim::TouchScene::clean(1920, 1080);
     sim::KeyGroups groups{};
     groups[1] = {3, 0, 0};
     groups[3] = {2, 0, 0};
     scene.keys = sim::printedKeysFor(groups, 1920, 1080);
     host.frame->setTouchScene(scene);
-    sim::OperatorSettings op;
-    op.present = true;
-    op.firstTouchDelay = 0;
-    op.reactionReports = 0;
-    host.frame->setVirtualOperator(op);
+    host.frame->setVirtualOperator(operatorAt(0, 0));
     auto touchKey = [&](std::array<uint8_t, 6> d) {
         capture::Request r{};
         std::copy(d.begin(), d.end(), r.begin());

@@ -15,22 +15,17 @@
 
 namespace {
 
-class CalibrationCli : public ::testing::Test {
+class CalibrationCli : public CliFolderTest {
 protected:
-    CliRun cli(const QStringList& args)
-    {
-        return runCli(dir.path(), "sim:" + dir.file("frame.flash"), args);
-    }
     CalibrationRecord storedRecord()
     {
-        std::string error;
-        auto frame = sim::VirtualFrame::withFlashFile(dir.file("frame.flash").toStdString(), error);
-        const auto bytes =
-            frame->readFlash(flash_map::kSensorBlock + 136, CalibrationRecord::kSize);
+        const auto bytes = flashOf(flash_map::kSensorBlock + 136, CalibrationRecord::kSize);
+        if (bytes.size() != CalibrationRecord::kSize) {
+            ADD_FAILURE() << "the frame's flash file cannot be read";
+            return {};
+        }
         return CalibrationRecord::decode(bytes.data());
     }
-
-    ScratchDir dir;
 };
 
 struct Figures {

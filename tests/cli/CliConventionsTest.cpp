@@ -24,14 +24,8 @@
 
 namespace {
 
-class CliConventionsTest : public ::testing::Test {
+class CliConventionsTest : public CliFolderTest {
 protected:
-    CliRun cli(const QStringList& args, const QString& device = {})
-    {
-        return runCli(dir.path(), device.isEmpty() ? "sim:" + dir.file("frame.flash") : device,
-                      args);
-    }
-
     // vireto-cli started against the served frame, left running.
     void start(QProcess& p, const QStringList& args)
     {
@@ -66,7 +60,6 @@ protected:
     void SetUp() override { delay::setTimeScale(0); } // the served frame restarts at once
     void TearDown() override { delay::setTimeScale(1); }
 
-    ScratchDir dir;
     ServedFrame served{dir.file("link")};
 };
 

@@ -8,21 +8,14 @@
 
 namespace {
 
-class CliMaintenanceTest : public ::testing::Test {
+class CliMaintenanceTest : public CliFolderTest {
 protected:
-    CliRun cli(const QStringList& args, const QString& device = {})
-    {
-        return runCli(dir.path(), device.isEmpty() ? "sim:" + dir.file("frame.flash") : device,
-                      args);
-    }
     // The frame's whole flash, as the tool dumps it.
     QByteArray dump()
     {
         EXPECT_EQ(cli({"flash", "dump", "now.bin"}).exitCode, 0);
         return dir.read("now.bin");
     }
-
-    ScratchDir dir;
 };
 
 TEST_F(CliMaintenanceTest, ScriptRunPrintsTheLinesOfTheWindowAndChecksTheFileFirst)

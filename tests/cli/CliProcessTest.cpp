@@ -26,23 +26,15 @@
 
 namespace {
 
-class CliTest : public ::testing::Test {
+class CliTest : public CliFolderTest {
 protected:
     // timeScale scales the protocol's waits in the tool (1: the real timings).
     CliRun cli(const QStringList& args, const QString& device = {}, double timeScale = 0)
     {
-        return runCli(dir.path(), device.isEmpty() ? simDevice() : device, args,
-                      {timeScale, std::exchange(input, {}), std::exchange(stdoutFile, {})});
-    }
-    QString simDevice() const { return "sim:" + dir.file("frame.flash"); }
-    std::vector<uint8_t> flashOf(uint32_t address, size_t n)
-    {
-        std::string error;
-        auto frame = sim::VirtualFrame::withFlashFile(dir.file("frame.flash").toStdString(), error);
-        return frame ? frame->readFlash(address, n) : std::vector<uint8_t>{};
+        return CliFolderTest::cli(
+            args, device, {timeScale, std::exchange(input, {}), std::exchange(stdoutFile, {})});
     }
 
-    ScratchDir dir;
     QByteArray input;   // the next run's standard input
     QString stdoutFile; // where the next run's standard output goes, if not to the test
 };

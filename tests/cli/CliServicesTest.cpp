@@ -21,13 +21,8 @@ namespace {
 
 using Result = CliRun;
 
-class CliServicesTest : public ::testing::Test {
+class CliServicesTest : public CliFolderTest {
 protected:
-    Result cli(const QStringList& args, const QString& device = {})
-    {
-        return runCli(dir.path(), device.isEmpty() ? "sim:" + dir.file("frame.flash") : device,
-                      args);
-    }
     // A flash file of a frame that has never been leveled nor configured.
     void useBlankFrame()
     {
@@ -36,8 +31,6 @@ protected:
         dir.write("frame.flash", QByteArray(reinterpret_cast<const char*>(image.data()),
                                             static_cast<int>(image.size())));
     }
-
-    ScratchDir dir;
 };
 
 TEST_F(CliServicesTest, ConfigEnsureWritesTheDefaultsOnceAndShowPrintsThem)

@@ -3,6 +3,7 @@
 #include "FakeFlashFrame.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
+#include "tests/support/DeviceStateTest.h"
 
 #include <gtest/gtest.h>
 
@@ -10,18 +11,16 @@
 
 namespace {
 
-class FlashBlocksTest : public ::testing::Test {
+class FlashBlocksTest : public DeviceStateTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
+        DeviceStateTest::SetUp();
         transport.setResponder(frame.responder());
         for (size_t i = 0; i < block.size(); ++i)
             block[i] = static_cast<uint8_t>(i * 7 + 3);
         le::put32(block.data(), flash_map::SENSORInfoFlag);
     }
-    void TearDown() override { delay::setTimeScale(1.0); }
 
     FakeFlashFrame frame;
     ScriptedTransport transport;

@@ -1,6 +1,7 @@
 #include "device/ModeSwitch.h"
 
 #include "FakeFlashFrame.h"
+#include "tests/support/DeviceStateTest.h"
 #include "tests/support/LogCapture.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
@@ -16,18 +17,16 @@ struct RecordingObserver : ModeSwitchObserver {
     void showText(int index) override { texts.push_back(index); }
 };
 
-class ModeSwitchTest : public ::testing::Test {
+class ModeSwitchTest : public DeviceStateTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
+        DeviceStateTest::SetUp();
         g_bDevExist = 1;
         auto t = std::make_unique<ScriptedTransport>(frame.responder());
         transport = t.get();
         device = std::make_unique<Device>(std::move(t));
     }
-    void TearDown() override { delay::setTimeScale(1.0); }
 
     int switches() const
     {

@@ -3,6 +3,7 @@
 #include "FakeFlashFrame.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
+#include "tests/support/DeviceStateTest.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -11,18 +12,16 @@ namespace {
 
 namespace aw = address_word;
 
-class RegisterAccessTest : public ::testing::Test {
+class RegisterAccessTest : public DeviceStateTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
+        DeviceStateTest::SetUp();
         g_bDevExist = 1;
         transport.setResponder(frame.responder());
         for (size_t i = 0; i < 0x1000; ++i)
             frame.flash[i] = static_cast<uint8_t>(i);
     }
-    void TearDown() override { delay::setTimeScale(1.0); }
 
     RegisterRequest request(uint32_t word, uint32_t length, std::vector<uint8_t> data = {})
     {

@@ -2,6 +2,7 @@
 #include "device/TouchPoints.h"
 
 #include "FakeFlashFrame.h"
+#include "tests/support/DeviceStateTest.h"
 #include "tests/support/LogCapture.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
@@ -10,17 +11,15 @@
 
 namespace {
 
-class DeviceFixture : public ::testing::Test {
+class DeviceFixture : public DeviceStateTest {
 protected:
     void SetUp() override
     {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
+        DeviceStateTest::SetUp();
         auto t = std::make_unique<ScriptedTransport>(frame.responder());
         transport = t.get();
         device = std::make_unique<Device>(std::move(t));
     }
-    void TearDown() override { delay::setTimeScale(1.0); }
 
     LogCapture log;
     FakeFlashFrame frame;

@@ -61,6 +61,17 @@ protected:
     ScratchDir dir;
 };
 
+// One frame served into the test's folder, running from the start.
+class ServedFrameTest : public FrameServerTest {
+protected:
+    explicit ServedFrameTest(uint16_t product = 0xCB12) : frame(makeFrame(product, 0x41)) {}
+    void SetUp() override { ASSERT_TRUE(server.start()); }
+
+    std::shared_ptr<FakeFrame> frame;
+    FakeFrameBus bus{{frame}};
+    sim::FrameServer server{bus, folder()};
+};
+
 TEST_F(FrameServerTest, PublishesEveryCollectionInTheBusOrder)
 {
     auto first = makeFrame(0xCB12, 1);
@@ -88,12 +99,8 @@ TEST_F(FrameServerTest, PublishesEveryCollectionInTheBusOrder)
     EXPECT_EQ(usages, expectedUsages);
 }
 
-TEST_F(FrameServerTest, TransportFindsTheVendorCollectionBehindMouseAndDigitizer)
+TEST_F(ServedFrameTest, TransportFindsTheVendorCollectionBehindMouseAndDigitizer)
 {
-    auto frame = makeFrame(0xCB12, 0x41);
-    FakeFrameBus bus({frame});
-    sim::FrameServer server(bus, folder());
-    ASSERT_TRUE(server.start());
     SocketTransport transport(folder());
 
     uint16_t product = 0;
@@ -140,12 +147,8 @@ TEST_F(FrameServerTest, FirstOfTwoFramesWins)
     EXPECT_TRUE(second->reportsSet().empty());
 }
 
-TEST_F(FrameServerTest, UnpluggedFrameFailsProbeAndTransfersAndIsFoundAfterReplug)
+TEST_F(ServedFrameTest, UnpluggedFrameFailsProbeAndTransfersAndIsFoundAfterReplug)
 {
-    auto frame = makeFrame(0xCB12, 0x41);
-    FakeFrameBus bus({frame});
-    sim::FrameServer server(bus, folder());
-    ASSERT_TRUE(server.start());
     SocketTransport transport(folder(), 200);
     uint16_t product = 0;
     ASSERT_EQ(transport.open(product), 1);
@@ -170,12 +173,8 @@ TEST_F(FrameServerTest, UnpluggedFrameFailsProbeAndTransfersAndIsFoundAfterReplu
     EXPECT_EQ(transport.getFeature64(reply.data()), 1);
 }
 
-TEST_F(FrameServerTest, UnplugIsNoticedWithoutBeingTold)
+TEST_F(ServedFrameTest, UnplugIsNoticedWithoutBeingTold)
 {
-    auto frame = makeFrame(0xCB12, 0x41);
-    FakeFrameBus bus({frame});
-    sim::FrameServer server(bus, folder());
-    ASSERT_TRUE(server.start());
 
     frame->unplug();
     EXPECT_TRUE(bounded::eventually([&] { return socketNames().empty(); }));
@@ -206,12 +205,8 @@ TEST_F(FrameServerTest, ConnectionsToAFrameThatStaysSurviveOthersLeaving)
     EXPECT_EQ(transport.getFeature64(reply.data()), 1);
 }
 
-TEST_F(FrameServerTest, ReopeningLeaksNoDescriptorsOnEitherSide)
+TEST_F(ServedFrameTest, ReopeningLeaksNoDescriptorsOnEitherSide)
 {
-    auto frame = makeFrame(0xCB12, 0x41);
-    FakeFrameBus bus({frame});
-    sim::FrameServer server(bus, folder());
-    ASSERT_TRUE(server.start());
     SocketTransport transport(folder());
     uint16_t product = 0;
     ASSERT_EQ(transport.open(product), 1);
@@ -229,12 +224,8 @@ TEST_F(FrameServerTest, ReopeningLeaksNoDescriptorsOnEitherSide)
     EXPECT_TRUE(bounded::eventually([&] { return frame->openHandles() == 0; }));
 }
 
-TEST_F(FrameServerTest, StopRemovesTheSocketsAndEndsTheConnections)
+TEST_F(ServedFrameTest, StopRemovesTheSocketsAndEndsTheConnections)
 {
-    auto frame = makeFrame(0xCB12, 0x41);
-    FakeFrameBus bus({frame});
-    sim::FrameServer server(bus, folder());
-    ASSERT_TRUE(server.start());
     SocketTransport transport(folder(), 200);
     uint16_t product = 0;
     ASSERT_EQ(transport.open(product), 1);
@@ -302,11 +293,8 @@ TEST_F(FrameServerTest, AFolderWhereAnotherDeviceAnswersIsRefused)
     ::close(other);
 }
 
-TEST_F(FrameServerTest, StopRemovesOnlyTheSocketsItCreated)
+TEST_F(ServedFrameTest, StopRemovesOnlyTheSocketsItCreated)
 {
-    FakeFrameBus bus({makeFrame(0xCB12, 0x41)});
-    sim::FrameServer server(bus, folder());
-    ASSERT_TRUE(server.start());
     // Someone else's socket now stands under one of the server's names.
     const std::string taken = folder() + "/01-fake_0_1";
     ::unlink(taken.c_str());
@@ -360,11 +348,14 @@ TEST_F(FrameServerTest, ConnectionsBeyondTheLimitAreClosedAtOnce)
 }
 
 // The server's side of the messages, spoken by hand.
-class FrameServerWireTest : public FrameServerTest {
+class FrameServerWireTest : public ServedFrameTest {
 protected:
+    FrameServerWireTest() : ServedFrameTest(0xCB14) {}
     void SetUp() override
     {
-        ASSERT_TRUE(server.start());
+        ServedFrameTest::SetUp();
+        if (HasFatalFailure())
+            return;
         fd = connectTo(folder() + "/02-fake_0_2");
         ASSERT_GE(fd, 0);
     }
@@ -380,9 +371,6 @@ protected:
         return readMessage(fd);
     }
 
-    std::shared_ptr<FakeFrame> frame = makeFrame(0xCB14, 0x41);
-    FakeFrameBus bus{{frame}};
-    sim::FrameServer server{bus, folder()};
     int fd = -1;
 };
 

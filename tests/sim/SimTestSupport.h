@@ -5,6 +5,7 @@
 #include "device/DeviceState.h"
 #include "sim/SimTransport.h"
 #include "sim/VirtualFrame.h"
+#include "tests/support/DeviceStateTest.h"
 #include "tests/support/FrameHarness.h"
 
 #include <gtest/gtest.h>
@@ -19,15 +20,7 @@ namespace simtest {
 using Report = sim::VirtualFrame::Report;
 
 // Protocol waits off and the device flags fresh for every test.
-class SimTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        delay::setTimeScale(0.0);
-        resetDeviceState();
-    }
-    void TearDown() override { delay::setTimeScale(1.0); }
-};
+class SimTest : public DeviceStateTest {};
 
 // The tool's device stack on a virtual frame, opened by the test itself.
 struct HostOnFrame : FrameHarness {

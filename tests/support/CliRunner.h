@@ -50,6 +50,26 @@ inline CliRun runCli(const QString& folder, const QString& device, const QString
     return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
 }
 
+// A test that runs vireto-cli in its own scratch folder, against the virtual frame whose
+// flash is the folder's "frame.flash" unless it names another device.
+class CliFolderTest : public ::testing::Test {
+protected:
+    CliRun cli(const QStringList& args, const QString& device = {}, const CliOptions& options = {})
+    {
+        return runCli(dir.path(), device.isEmpty() ? simDevice() : device, args, options);
+    }
+    QString simDevice() const { return "sim:" + dir.file("frame.flash"); }
+    // What the virtual frame's flash file holds (nothing when there is no such file).
+    std::vector<uint8_t> flashOf(uint32_t address, size_t n) const
+    {
+        std::string error;
+        auto frame = sim::VirtualFrame::withFlashFile(dir.file("frame.flash").toStdString(), error);
+        return frame ? frame->readFlash(address, n) : std::vector<uint8_t>{};
+    }
+
+    ScratchDir dir;
+};
+
 // A virtual frame served by this test on the sockets of a folder.
 struct ServedFrame {
     explicit ServedFrame(const QString& folder,

@@ -5,9 +5,9 @@
 #include "ui/widgets/Button.h"
 #include "ui/widgets/SkinnedParts.h"
 
+#include <QColor>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPainter>
 
 EditionFrame::EditionFrame(QWidget* parent) : QDialog(parent, Qt::FramelessWindowHint | Qt::Window)
 {
@@ -31,16 +31,10 @@ EditionFrame::EditionFrame(QWidget* parent) : QDialog(parent, Qt::FramelessWindo
     version_->setGeometry(scaled(kDesignWidth - 420, 14, 300, 32));
     version_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    auto* minimise = new Button(this);
-    minimise->setSkin(QStringLiteral("min1.png"), QStringLiteral("min2.png"),
-                      QStringLiteral("min2.png"), QString());
-    minimise->setGeometry(scaled(kDesignWidth - 96, 12, 36, 36));
-    connect(minimise, &Button::clicked, this, &QWidget::showMinimized);
-    auto* quit = new Button(this);
-    quit->setSkin(QStringLiteral("quit1.png"), QStringLiteral("quit2.png"),
-                  QStringLiteral("quit2.png"), QString());
-    quit->setGeometry(scaled(kDesignWidth - 52, 12, 36, 36));
-    connect(quit, &Button::clicked, this, &QWidget::close);
+    connect(skinned_parts::minimiseButton(this, scaled(kDesignWidth - 96, 12, 36, 36)),
+            &Button::clicked, this, &QWidget::showMinimized);
+    connect(skinned_parts::quitButton(this, scaled(kDesignWidth - 52, 12, 36, 36)),
+            &Button::clicked, this, &QWidget::close);
 
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
@@ -96,9 +90,5 @@ void EditionFrame::mouseMoveEvent(QMouseEvent* event)
 
 void EditionFrame::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (!background_.isNull())
-        painter.drawPixmap(rect(), background_);
-    else
-        painter.fillRect(rect(), QColor(18, 44, 74));
+    skinned_parts::paintBackground(*this, background_, QColor(18, 44, 74));
 }

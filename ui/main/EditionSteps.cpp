@@ -6,6 +6,7 @@
 #include "codec/ConfigRecord.h"
 #include "codec/FlashMap.h"
 #include "device/ConfigRecordStore.h"
+#include "device/DeviceJobQueue.h"
 #include "device/DeviceState.h"
 #include "device/ModeSwitch.h"
 #include "imaging/LevelingConfig.h"
@@ -115,6 +116,18 @@ void switchToWorkOnClose(Device& device)
     if (!SwitchMode(device, WorkMode))
         appContext().log.logf("closeEvent :Switch to work mode failed! g_isSwitchMode=%d\n",
                               g_isSwitchMode.load());
+}
+
+bool queueWorkModeOnClose(DeviceJobQueue& jobs, QObject* context, Device& device)
+{
+    if (!g_bDevExist || !g_isDeviceCommunicate)
+        return false;
+    Device* frame = &device;
+    jobs.enqueue(context, [frame] {
+        switchToWorkOnClose(*frame);
+        return 1;
+    });
+    return true;
 }
 
 } // namespace edition_steps

@@ -7,6 +7,8 @@
 #include <cstdint>
 
 struct LevelingConfig;
+class DeviceJobQueue;
+class QObject;
 
 // The device steps the editions take before a function opens, after a calibration and
 // when they close. They run off the GUI thread (in a device job) and return what the
@@ -62,5 +64,9 @@ int storeCalibrationType(Device& device, int fastMode);
 
 // Closing: back to work mode, logged when refused.
 void switchToWorkOnClose(Device& device);
+// Closing a window: a present and answering frame is switched back to work mode by a
+// job queued behind the window's others (context as for DeviceJobQueue::enqueue). False
+// when the frame is gone and nothing was queued.
+bool queueWorkModeOnClose(DeviceJobQueue& jobs, QObject* context, Device& device);
 
 } // namespace edition_steps

@@ -91,6 +91,17 @@ void MainWindowLogic::switchModeInBackground(uint8_t mode, std::function<void(in
         });
 }
 
+void MainWindowLogic::switchModeOrWarn(uint8_t mode, int failureText, const char* logPrefix)
+{
+    switchModeInBackground(mode, [this, failureText, logPrefix](int ok) {
+        if (ok)
+            return;
+        showText(failureText);
+        appContext().log.logf("%sSwitch to work mode failed! g_isSwitchMode=%d\n", logPrefix,
+                              g_isSwitchMode.load());
+    });
+}
+
 void MainWindowLogic::runBusy(std::function<int()> work, std::function<void(int)> done)
 {
     busy_ = true;
@@ -206,24 +217,12 @@ void MainWindowLogic::onLeveled(int)
     showText(kTextLeveled);
     // The frame stores its optical parameters off the GUI thread, before the switch
     // to work mode that the window's closing (code 2) queues behind it.
-    switchModeInBackground(SaveMode, [this](int ok) {
-        if (!ok) {
-            showText(kTextCheckConnection);
-            appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
-                                  g_isSwitchMode.load());
-        }
-    });
+    switchModeOrWarn(SaveMode, kTextCheckConnection);
 }
 
 void MainWindowLogic::onWindowClosed(int)
 {
-    switchModeInBackground(WorkMode, [this](int ok) {
-        if (!ok) {
-            showText(kTextEnvironmentFailure);
-            appContext().log.logf("Switch to work mode failed! g_isSwitchMode=%d\n",
-                                  g_isSwitchMode.load());
-        }
-    });
+    switchModeOrWarn(WorkMode, kTextEnvironmentFailure);
 }
 
 // The frame stayed away during a firmware update: the update is abandoned and the
@@ -253,15 +252,8 @@ void MainWindowLogic::onWindowLeft(int code)
 {
     if (!g_bDevExist || !g_isDeviceCommunicate)
         return;
-    switchModeInBackground(
-        code == kShowLeftToCalibration ? CalibrationMode : WorkMode, [this](int ok) {
-            if (!ok) {
-                showText(kTextEnvironmentFailure);
-                appContext().log.logf("Leveling exit:Switch to work mode failed! "
-                                      "g_isSwitchMode=%d\n",
-                                      g_isSwitchMode.load());
-            }
-        });
+    switchModeOrWarn(code == kShowLeftToCalibration ? CalibrationMode : WorkMode,
+                     kTextEnvironmentFailure, "Leveling exit:");
 }
 
 void MainWindowLogic::onCheckStarted(int)

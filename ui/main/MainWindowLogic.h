@@ -122,6 +122,9 @@ private:
     // The same switch as a device job; its messages are shown once it is done, then
     // then(result) runs.
     void switchModeInBackground(uint8_t mode, std::function<void(int)> then);
+    // The same, where a refusal shows failureText and logs logPrefix followed by
+    // "Switch to work mode failed! g_isSwitchMode=N".
+    void switchModeOrWarn(uint8_t mode, int failureText, const char* logPrefix = "");
     // A device function of the operator: busy until done has run.
     void runBusy(std::function<int()> work, std::function<void(int)> done);
     // The composed about text from the versions read.

@@ -3,15 +3,14 @@
 #include "app/AppContext.h"
 #include "app/SettingsFile.h"
 #include "app/TextIds.h"
-#include "device/DeviceArrivalWatcher.h"
 #include "device/DeviceJobQueue.h"
-#include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
 #include "imaging/LevelingConfig.h"
 #include "transport/VirtualScene.h"
 #include "ui/calibration/KeyCalibrationWin.h"
 #include "ui/leveling/AdjustScreenWin.h"
 #include "ui/main/EditionSteps.h"
+#include "ui/main/FrameWatch.h"
 #include "ui/settings/SingleSetWin.h"
 #include "ui/widgets/Button.h"
 #include "ui/widgets/MyMessageBox.h"
@@ -62,12 +61,7 @@ SingleVireto::SingleVireto(Device& device, std::shared_ptr<VirtualScene> scene, 
     showStatusText(kTextDeviceChecking);
 
     app.log.startRun(app.toolMode, app.subFunction);
-    monitor_ = std::make_unique<GetDeviceConfigThreadSingle>(device_);
-    connect(monitor_.get(), &DeviceMonitorThread::sendShowData, this, &SingleVireto::recvShowData,
-            Qt::QueuedConnection);
-    arrival_ = new DeviceArrivalWatcher(this);
-    connect(arrival_, &DeviceArrivalWatcher::deviceChanged, this, &SingleVireto::FindHidDevice);
-    monitor_->startMonitor();
+    monitor_ = watchForFrame<GetDeviceConfigThreadSingle>(*this, device_);
 }
 
 SingleVireto::~SingleVireto()
@@ -174,8 +168,7 @@ void SingleVireto::recvShowData(int code)
 
 void SingleVireto::FindHidDevice()
 {
-    if (!monitor_->isRunning())
-        monitor_->startMonitor();
+    monitor_->deviceChanged();
 }
 
 void SingleVireto::KeyCalibrationButSlot()
@@ -276,13 +269,7 @@ void SingleVireto::closeEvent(QCloseEvent* event)
     delete adjustScreen_.data();
     delete keyCalibrationWin_.data();
     delete setWin_.data();
-    if (g_bDevExist && g_isDeviceCommunicate) {
-        Device* device = &device_;
-        jobs_->enqueue(this, [device] {
-            edition_steps::switchToWorkOnClose(*device);
-            return 1;
-        });
-    }
+    edition_steps::queueWorkModeOnClose(*jobs_, this, device_);
     jobs_->drain();
     appContext().log.log("Vireto log end!\n");
     event->accept();

@@ -9,7 +9,6 @@
 
 class AdjustScreenWin;
 class Button;
-class DeviceArrivalWatcher;
 class DeviceJobQueue;
 class DeviceMonitorThread;
 class KeyCalibrationWin;
@@ -84,5 +83,4 @@ private:
     QPointer<SettingsDialog> setWin_;
     QPointer<AdjustScreenWin> adjustScreen_;
     std::unique_ptr<DeviceMonitorThread> monitor_;
-    DeviceArrivalWatcher* arrival_ = nullptr;
 };

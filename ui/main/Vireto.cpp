@@ -6,7 +6,6 @@
 #include "calibration/CalibrationImages.h"
 #include "calibration/CalibrationRunState.h"
 #include "calibration/StoredRecord.h"
-#include "device/DeviceArrivalWatcher.h"
 #include "device/DeviceJob.h"
 #include "device/DeviceJobQueue.h"
 #include "device/DeviceState.h"
@@ -22,6 +21,7 @@
 #include "ui/leveling/AdjustScreenWin.h"
 #include "ui/leveling/PreviewPanel.h"
 #include "ui/main/EditionSteps.h"
+#include "ui/main/FrameWatch.h"
 #include "ui/main/LanguagePanel.h"
 #include "ui/main/LogPanel.h"
 #include "ui/maintenance/FirmwareFileChoice.h"
@@ -40,9 +40,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QColor>
 #include <QComboBox>
 #include <QLabel>
-#include <QPainter>
 #include <QProgressBar>
 #include <QScreen>
 #include <QTextEdit>
@@ -150,12 +150,7 @@ Vireto::Vireto(Device& device, std::shared_ptr<VirtualScene> scene, QWidget* par
     previewLineCount = 8;
     app.log.startRun(toolMode_, app.subFunction);
 
-    monitor_ = std::make_unique<GetDeviceConfigThread>(device_);
-    connect(monitor_.get(), &DeviceMonitorThread::sendShowData, this, &Vireto::recvShowData,
-            Qt::QueuedConnection);
-    arrival_ = new DeviceArrivalWatcher(this);
-    connect(arrival_, &DeviceArrivalWatcher::deviceChanged, this, &Vireto::FindHidDevice);
-    startMonitor();
+    monitor_ = watchForFrame<GetDeviceConfigThread>(*this, device_);
 }
 
 Vireto::~Vireto()
@@ -196,16 +191,10 @@ void Vireto::buildCommon()
     version_->setGeometry(scaled(right - 250, 14, 130, 32));
     version_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    auto* minimise = new Button(this);
-    minimise->setSkin(QStringLiteral("min1.png"), QStringLiteral("min2.png"),
-                      QStringLiteral("min2.png"), QString());
-    minimise->setGeometry(scaled(right - 96, 12, 36, 36));
-    connect(minimise, &Button::clicked, this, &Vireto::MinimizeButSlot);
-    auto* quit = new Button(this);
-    quit->setSkin(QStringLiteral("quit1.png"), QStringLiteral("quit2.png"),
-                  QStringLiteral("quit2.png"), QString());
-    quit->setGeometry(scaled(right - 52, 12, 36, 36));
-    connect(quit, &Button::clicked, this, &Vireto::QuitButSlot);
+    connect(skinned_parts::minimiseButton(this, scaled(right - 96, 12, 36, 36)), &Button::clicked,
+            this, &Vireto::MinimizeButSlot);
+    connect(skinned_parts::quitButton(this, scaled(right - 52, 12, 36, 36)), &Button::clicked, this,
+            &Vireto::QuitButSlot);
 
     const bool panels = toolMode_ == 2;
     const int bottom = height() / scale_;
@@ -862,27 +851,25 @@ void Vireto::RunScriptButSlot()
 
 // --- Register panel -----------------------------------------------------------------
 
-void Vireto::WriteButSlot()
+void Vireto::registerAccess(bool write)
 {
-    // The register panel works beside the preview, but not beside another tool's worker.
     if (!register_ || toolsLocked() || !logic_.frameUsable(true))
         return;
     if (fpga_->running() || script_->running()) {
         showStatusMessage(QStringLiteral("Wait for the FPGA download or the script to end"));
         return;
     }
-    register_->startAccess(true);
+    register_->startAccess(write);
+}
+
+void Vireto::WriteButSlot()
+{
+    registerAccess(true);
 }
 
 void Vireto::ReadButSlot()
 {
-    if (!register_ || toolsLocked() || !logic_.frameUsable(true))
-        return;
-    if (fpga_->running() || script_->running()) {
-        showStatusMessage(QStringLiteral("Wait for the FPGA download or the script to end"));
-        return;
-    }
-    register_->startAccess(false);
+    registerAccess(false);
 }
 
 void Vireto::SlaveCButSlot()
@@ -893,15 +880,20 @@ void Vireto::SlaveCButSlot()
 
 // --- Flash tools --------------------------------------------------------------------
 
+void Vireto::flashStarted(bool started)
+{
+    if (!started)
+        return;
+    flashLock_ = true;
+    applyToolLock();
+}
+
 void Vireto::EraseFlashSlot()
 {
     if (!flash_ || !toolGuard())
         return;
-    if (flash_->start(FlashPanel::Operation::Erase, {}, {},
-                      g_useSlave ? Side::Slave : Side::Master)) {
-        flashLock_ = true;
-        applyToolLock();
-    }
+    flashStarted(flash_->start(FlashPanel::Operation::Erase, {}, {},
+                               g_useSlave ? Side::Slave : Side::Master));
 }
 
 void Vireto::ReadFlashSlot()
@@ -912,10 +904,7 @@ void Vireto::ReadFlashSlot()
                                              QString::fromLatin1(file_choice::kBinFilter));
     if (path.isEmpty() || !toolGuard())
         return;
-    if (flash_->start(FlashPanel::Operation::Read, path, {}, Side::Master)) {
-        flashLock_ = true;
-        applyToolLock();
-    }
+    flashStarted(flash_->start(FlashPanel::Operation::Read, path, {}, Side::Master));
 }
 
 void Vireto::WriteFlashSlot()
@@ -936,11 +925,8 @@ void Vireto::WriteFlashSlot()
     }
     if (!toolGuard())
         return;
-    if (flash_->start(FlashPanel::Operation::Write, path, image,
-                      g_useSlave ? Side::Slave : Side::Master)) {
-        flashLock_ = true;
-        applyToolLock();
-    }
+    flashStarted(flash_->start(FlashPanel::Operation::Write, path, image,
+                               g_useSlave ? Side::Slave : Side::Master));
 }
 
 void Vireto::flashFinished(int operation, bool ok, bool workMode)
@@ -1059,11 +1045,7 @@ bool Vireto::eventFilter(QObject* watched, QEvent* event)
 
 void Vireto::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (!background_.isNull())
-        painter.drawPixmap(rect(), background_);
-    else
-        painter.fillRect(rect(), QColor(18, 44, 74));
+    skinned_parts::paintBackground(*this, background_, QColor(18, 44, 74));
 }
 
 void Vireto::closeEvent(QCloseEvent* event)

@@ -15,7 +15,6 @@ class AdjustScreenWin;
 class Button;
 class CalibrationCheckWin;
 class CalibrationWin;
-class DeviceArrivalWatcher;
 class DeviceJobQueue;
 class KeyCalibrationWin;
 class KeyTestWin;
@@ -184,6 +183,11 @@ private:
     // After the monitor's verdict: tools locked by an update that has ended are free.
     void releaseUpdateLock();
     void flashFinished(int operation, bool ok, bool workMode);
+    // A flash tool that started locks the other tools while it runs.
+    void flashStarted(bool started);
+    // The register panel's Write (true) or Read: beside the preview, but not beside
+    // another tool's worker.
+    void registerAccess(bool write);
     // The guard of the maintenance tools: nothing while another tool owns the frame.
     bool toolGuard();
     void leaveConfirmed();
@@ -241,7 +245,6 @@ private:
     QString imagePath_;
     QString lastAbout_;
     std::unique_ptr<DeviceMonitorThread> monitor_;
-    DeviceArrivalWatcher* arrival_ = nullptr;
     std::unique_ptr<DeviceJobQueue> jobs_;
     bool opening_ = false;
     bool closing_ = false; // the window goes: nothing opens any more

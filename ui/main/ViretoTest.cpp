@@ -2,12 +2,11 @@
 
 #include "app/AppContext.h"
 #include "app/TextIds.h"
-#include "device/DeviceArrivalWatcher.h"
 #include "device/DeviceJobQueue.h"
-#include "device/DeviceState.h"
 #include "device/ModeSwitch.h"
 #include "device/PresenceMonitor.h"
 #include "ui/main/EditionSteps.h"
+#include "ui/main/FrameWatch.h"
 #include "ui/widgets/Button.h"
 #include "ui/widgets/SkinnedParts.h"
 
@@ -97,12 +96,7 @@ ViretoTest::ViretoTest(Device& device, QWidget* parent)
 
     connect(&logic_, &FactoryTestLogic::testCode, this, &ViretoTest::recvShowData);
     app.log.startRun(app.toolMode, app.subFunction);
-    monitor_ = std::make_unique<GetDeviceConfigThreadTest>(device_);
-    connect(monitor_.get(), &DeviceMonitorThread::sendShowData, this, &ViretoTest::recvShowData,
-            Qt::QueuedConnection);
-    arrival_ = new DeviceArrivalWatcher(this);
-    connect(arrival_, &DeviceArrivalWatcher::deviceChanged, this, &ViretoTest::FindHidDevice);
-    monitor_->startMonitor();
+    monitor_ = watchForFrame<GetDeviceConfigThreadTest>(*this, device_);
 }
 
 ViretoTest::~ViretoTest()
@@ -192,8 +186,7 @@ void ViretoTest::CloseTestSlot()
 
 void ViretoTest::FindHidDevice()
 {
-    if (!monitor_->isRunning())
-        monitor_->startMonitor();
+    monitor_->deviceChanged();
 }
 
 void ViretoTest::keyPressEvent(QKeyEvent* event)
@@ -219,14 +212,8 @@ void ViretoTest::closeEvent(QCloseEvent* event)
     // A running test ends first; then the frame goes back to work mode.
     logic_.stopAndWait();
     monitor_->stop();
-    if (g_bDevExist && g_isDeviceCommunicate) {
-        Device* device = &device_;
-        jobs_->enqueue(this, [device] {
-            edition_steps::switchToWorkOnClose(*device);
-            return 1;
-        });
+    if (edition_steps::queueWorkModeOnClose(*jobs_, this, device_))
         jobs_->drain();
-    }
     appContext().log.log("Vireto log end!\n");
     event->accept();
 }

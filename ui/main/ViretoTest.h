@@ -6,7 +6,6 @@
 #include <memory>
 
 class Button;
-class DeviceArrivalWatcher;
 class DeviceJobQueue;
 class DeviceMonitorThread;
 class QCheckBox;
@@ -67,5 +66,4 @@ private:
     QCheckBox* lines_ = nullptr;
     bool optionsEnabled_ = true;
     std::unique_ptr<DeviceMonitorThread> monitor_;
-    DeviceArrivalWatcher* arrival_ = nullptr;
 };

@@ -3,10 +3,10 @@
 #include "app/AppContext.h"
 #include "app/TextIds.h"
 #include "device/Delay.h"
-#include "device/DeviceArrivalWatcher.h"
 #include "device/DeviceJobQueue.h"
 #include "device/PresenceMonitor.h"
 #include "transport/VirtualScene.h"
+#include "ui/main/FrameWatch.h"
 #include "ui/widgets/Button.h"
 #include "ui/widgets/MyMessageBox.h"
 #include "ui/widgets/SkinnedParts.h"
@@ -74,12 +74,7 @@ ViretoUser::ViretoUser(Device& device, std::shared_ptr<VirtualScene> scene, QWid
     showStatus(app.text(kTextDeviceChecking).trimmed(), toneOfText(kTextDeviceChecking));
 
     app.log.startRun(app.toolMode, app.subFunction);
-    monitor_ = std::make_unique<GetDeviceConfigThreadUser>(device_);
-    connect(monitor_.get(), &DeviceMonitorThread::sendShowData, this, &ViretoUser::recvShowData,
-            Qt::QueuedConnection);
-    arrival_ = new DeviceArrivalWatcher(this);
-    connect(arrival_, &DeviceArrivalWatcher::deviceChanged, this, &ViretoUser::FindHidDevice);
-    monitor_->startMonitor();
+    monitor_ = watchForFrame<GetDeviceConfigThreadUser>(*this, device_);
 }
 
 ViretoUser::~ViretoUser()
@@ -214,8 +209,7 @@ void ViretoUser::leave()
 
 void ViretoUser::FindHidDevice()
 {
-    if (!monitor_->isRunning())
-        monitor_->startMonitor();
+    monitor_->deviceChanged();
 }
 
 // --- Keyboard, painting ---------------------------------------------------------------

@@ -7,7 +7,6 @@
 #include <memory>
 
 class Button;
-class DeviceArrivalWatcher;
 class DeviceJobQueue;
 class DeviceMonitorThread;
 class QLabel;
@@ -80,5 +79,4 @@ private:
     QTimer* animation_ = nullptr;
     int repaints_ = 0;
     std::unique_ptr<DeviceMonitorThread> monitor_;
-    DeviceArrivalWatcher* arrival_ = nullptr;
 };

@@ -14,9 +14,9 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QColor>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QRadioButton>
 
 namespace {
@@ -51,16 +51,10 @@ SettingsDialog::SettingsDialog(Device& device, DeviceJobQueue& jobs, const QStri
             .arg(radio));
 
     addLabel(title, QRect(28, 12, 500, 44), true);
-    auto* minimise = new Button(this);
-    minimise->setSkin(QStringLiteral("min1.png"), QStringLiteral("min2.png"),
-                      QStringLiteral("min2.png"), QString());
-    minimise->setGeometry(scaled(kDesignWidth - 96, 12, 36, 36));
-    connect(minimise, &Button::clicked, this, &SettingsDialog::MinimizeButSlot);
-    auto* quit = new Button(this);
-    quit->setSkin(QStringLiteral("quit1.png"), QStringLiteral("quit2.png"),
-                  QStringLiteral("quit2.png"), QString());
-    quit->setGeometry(scaled(kDesignWidth - 52, 12, 36, 36));
-    connect(quit, &Button::clicked, this, &QDialog::close);
+    connect(skinned_parts::minimiseButton(this, scaled(kDesignWidth - 96, 12, 36, 36)),
+            &Button::clicked, this, &SettingsDialog::MinimizeButSlot);
+    connect(skinned_parts::quitButton(this, scaled(kDesignWidth - 52, 12, 36, 36)),
+            &Button::clicked, this, &QDialog::close);
 }
 
 SettingsDialog::~SettingsDialog() = default;
@@ -180,11 +174,7 @@ void SettingsDialog::keyPressEvent(QKeyEvent* event)
 
 void SettingsDialog::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (!background_.isNull())
-        painter.drawPixmap(rect(), background_);
-    else
-        painter.fillRect(rect(), QColor(18, 44, 74));
+    skinned_parts::paintBackground(*this, background_, QColor(18, 44, 74));
 }
 
 void SettingsDialog::closeEvent(QCloseEvent* event)

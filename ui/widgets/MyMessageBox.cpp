@@ -4,10 +4,11 @@
 #include "app/TextIds.h"
 #include "ui/widgets/BandDrag.h"
 #include "ui/widgets/Button.h"
+#include "ui/widgets/SkinnedParts.h"
 
+#include <QColor>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 
 namespace {
 
@@ -192,9 +193,5 @@ void MyMessageBox::keyPressEvent(QKeyEvent* event)
 
 void MyMessageBox::paintEvent(QPaintEvent*)
 {
-    QPainter painter(this);
-    if (!background_.isNull())
-        painter.drawPixmap(rect(), background_);
-    else
-        painter.fillRect(rect(), QColor(240, 244, 250));
+    skinned_parts::paintBackground(*this, background_, QColor(240, 244, 250));
 }

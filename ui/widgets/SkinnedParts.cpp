@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 
 namespace skinned_parts {
 
@@ -42,6 +43,38 @@ QLineEdit* field(QWidget* parent, const QRect& geometry, bool enabled)
     e->setFont(appContext().skin.text.font());
     e->setEnabled(enabled);
     return e;
+}
+
+namespace {
+
+Button* titleButton(QWidget* parent, const QRect& geometry, const QString& normal,
+                    const QString& pressed)
+{
+    auto* b = new Button(parent);
+    b->setSkin(normal, pressed, pressed, QString());
+    b->setGeometry(geometry);
+    return b;
+}
+
+} // namespace
+
+Button* minimiseButton(QWidget* parent, const QRect& geometry)
+{
+    return titleButton(parent, geometry, QStringLiteral("min1.png"), QStringLiteral("min2.png"));
+}
+
+Button* quitButton(QWidget* parent, const QRect& geometry)
+{
+    return titleButton(parent, geometry, QStringLiteral("quit1.png"), QStringLiteral("quit2.png"));
+}
+
+void paintBackground(QWidget& window, const QPixmap& background, const QColor& fallback)
+{
+    QPainter painter(&window);
+    if (!background.isNull())
+        painter.drawPixmap(window.rect(), background);
+    else
+        painter.fillRect(window.rect(), fallback);
 }
 
 } // namespace skinned_parts

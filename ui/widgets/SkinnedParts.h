@@ -3,6 +3,8 @@
 #include <QRect>
 
 class Button;
+class QColor;
+class QPixmap;
 class QLabel;
 class QLineEdit;
 class QWidget;
@@ -18,5 +20,14 @@ extern const char* const kLabelStyle;
 Button* pushButton(QWidget* parent, const QRect& geometry, bool small);
 QLabel* label(QWidget* parent, const QRect& geometry);
 QLineEdit* field(QWidget* parent, const QRect& geometry, bool enabled);
+
+// The title bar's minimise and quit buttons of a frameless skinned window; the caller
+// connects them.
+Button* minimiseButton(QWidget* parent, const QRect& geometry);
+Button* quitButton(QWidget* parent, const QRect& geometry);
+
+// For paintEvent: the skin's background picture stretched over the window, or the
+// fallback colour when the skin has none.
+void paintBackground(QWidget& window, const QPixmap& background, const QColor& fallback);
 
 } // namespace skinned_parts
