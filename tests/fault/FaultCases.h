@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace fault_cases {
@@ -48,6 +49,13 @@ inline const char* faultName(sim::RequestFault f)
         return "garbled reply";
     }
     return "?";
+}
+
+// "workflow, fault at request n of m": what a failing case names.
+inline std::string caseName(const char* workflow, sim::RequestFault fault, int at, int requests)
+{
+    return std::string(workflow) + ", " + faultName(fault) + " at request " + std::to_string(at) +
+           " of " + std::to_string(requests);
 }
 
 // Injection points: every request of a short workflow; of a long one, its first and

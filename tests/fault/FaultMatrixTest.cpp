@@ -200,9 +200,7 @@ void FaultMatrixTest::runMatrix(const Workflow& w)
     int cases = 0;
     for (const int at : injectionPoints(requests, kMostPoints)) {
         for (const RequestFault fault : kAllFaults) {
-            const std::string what = std::string(w.name) + ", " + faultName(fault) +
-                                     " at request " + std::to_string(at) + " of " +
-                                     std::to_string(requests);
+            const std::string what = caseName(w.name, fault, at, requests);
             setFlash(start);
             restoreOperatorFiles();
             served.frame->clearFaults();

@@ -69,14 +69,6 @@ protected:
         openFrameDirectly();
         scene = std::make_shared<SimScene>(frame);
         screen = QGuiApplication::primaryScreen()->geometry().size();
-        // Every box a failure raises is read and answered.
-        QObject::connect(&boxes, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<MyMessageBox*>(QApplication::activeModalWidget())) {
-                boxText = box->messageText();
-                QTest::keyClick(box, Qt::Key_Return);
-            }
-        });
-        boxes.start(5);
     }
 
     QByteArray flash(const Record& r) const
@@ -159,11 +151,11 @@ protected:
         config_settings::Choices c = w.choices();
         c.screenSize = c.screenSize == 3 ? 4 : 3;
         w.setChoices(c);
-        boxText.clear();
+        boxes.texts.clear();
         w.OKButtonSlot();
         waitUntil([&] { return !w.busy() && jobs.pending() == 0; });
         return {w.statusText() == "The settings were written to the frame.",
-                boxText.isEmpty() ? w.statusText() : boxText};
+                boxes.texts.isEmpty() ? w.statusText() : boxes.last()};
     }
 
     // The main window with a checked frame and its leveling window previewing, the
@@ -189,7 +181,7 @@ protected:
     // the main window then has the frame store its optics and return to work mode.
     WindowRun runLevelingSave(bool saved)
     {
-        boxText.clear();
+        boxes.texts.clear();
         const auto closed = [&] {
             return std::find_if(levelingCodes.begin(), levelingCodes.end(),
                                 [](int c) { return c == 2 || c == 3; }) != levelingCodes.end();
@@ -209,7 +201,7 @@ protected:
             std::find(levelingCodes.begin(), levelingCodes.end(), 1) != levelingCodes.end();
         WindowRun r{leveled && main->statusText() == appContext().text(kTextLeveled),
                     main->statusText()};
-        for (const QString& shown : {afterSave, boxText})
+        for (const QString& shown : {afterSave, boxes.last()})
             if (isFailureText(shown))
                 r.shown = shown;
         main.reset();
@@ -231,8 +223,7 @@ protected:
     QPointer<AdjustScreenWin> leveling;
     std::vector<int> levelingCodes;
     DeviceJobQueue jobs;
-    QTimer boxes;
-    QString boxText;
+    BoxAnswerer boxes; // every box a failure raises is read and answered
 };
 
 void WindowFaultMatrix::runMatrix(const Workflow& w)
@@ -262,9 +253,7 @@ void WindowFaultMatrix::runMatrix(const Workflow& w)
     int met = 0; // cases whose fault came before the window's end
     for (const int at : injectionPoints(requests, kMostPoints)) {
         for (const RequestFault fault : kAllFaults) {
-            const std::string what = std::string(w.name) + ", " + faultName(fault) +
-                                     " at request " + std::to_string(at) + " of " +
-                                     std::to_string(requests);
+            const std::string what = caseName(w.name, fault, at, requests);
             SCOPED_TRACE(what);
             setFlash(start);
             replug();

@@ -33,20 +33,6 @@ protected:
         resetCalibrationState();
         scene = std::make_shared<SimScene>(frame);
         screen = QGuiApplication::primaryScreen()->geometry().size();
-        // Every box the editions show is answered (and remembered).
-        boxes = new QTimer;
-        QObject::connect(boxes, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<MyMessageBox*>(QApplication::activeModalWidget())) {
-                boxTexts << box->messageText();
-                QTest::keyClick(box, Qt::Key_Escape);
-            }
-        });
-        boxes->start(20);
-    }
-    void TearDown() override
-    {
-        delete boxes;
-        UiTest::TearDown();
     }
     static void edition(int toolMode, int subFunction)
     {
@@ -77,8 +63,9 @@ protected:
 
     std::shared_ptr<SimScene> scene;
     QSize screen;
-    QTimer* boxes = nullptr;
-    QStringList boxTexts;
+    // Every box the editions show is answered (and remembered).
+    BoxAnswerer boxes{Qt::Key_Escape, 20};
+    QStringList& boxTexts = boxes.texts;
 };
 
 // --- The user edition -----------------------------------------------------------------------

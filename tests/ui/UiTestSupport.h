@@ -11,10 +11,14 @@
 #include "tests/support/FrameHarness.h"
 #include "tests/support/TempDir.h"
 #include "transport/VirtualScene.h"
+#include "ui/widgets/MyMessageBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QStringList>
+#include <QTest>
 #include <QThread>
+#include <QTimer>
 
 #include <atomic>
 
@@ -54,6 +58,28 @@ inline bool storeCalibrationHeadless(Device& device, VirtualScene& scene, const 
         });
     return ended && last == kCalStored;
 }
+
+// Answers every message box as it opens (with key) and keeps what each said: for tests
+// whose windows raise boxes in modal loops of their own.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(Qt::Key key = Qt::Key_Return, int everyMs = 5)
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this, key] {
+            if (auto* box = qobject_cast<MyMessageBox*>(QApplication::activeModalWidget())) {
+                texts << box->messageText();
+                QTest::keyClick(box, key);
+            }
+        });
+        timer_.start(everyMs);
+    }
+    QString last() const { return texts.isEmpty() ? QString() : texts.last(); }
+
+    QStringList texts;
+
+private:
+    QTimer timer_;
+};
 
 // Windows on the offscreen platform with the real skin, the frame harness's scratch
 // program folder as the current folder, and a virtual frame (not yet opened: the
