@@ -14,6 +14,8 @@
 // with the replies of a factory-fresh virtual frame, and exit.
 #include "calibration/StoredRecord.h"
 #include "calibration/TouchSampler.h"
+#include "codec/ByteOrder.h"
+#include "codec/FlashMap.h"
 #include "codec/SensorAngleTables.h"
 #include "device/ConfigRecordStore.h"
 #include "device/Delay.h"
@@ -43,6 +45,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -56,10 +59,37 @@ namespace {
 constexpr size_t kParameterBytes = 8;
 constexpr uint8_t kFailRead = 0xFF;
 
-// The input as a frame: answers each reply poll from the next bytes.
+// A request that changes the frame's flash or leaves its application: the command's
+// code and the flash address it names.
+struct Change {
+    uint8_t code = 0;
+    uint32_t address = 0;
+};
+
+bool changesTheFrame(uint8_t code)
+{
+    switch (code) {
+    case cmd::kFlashWrite:
+    case cmd::kFlashErase:
+    case cmd::kJump:
+    case cmd::kStreamA.master:
+    case cmd::kStreamA.slave:
+    case cmd::kStreamB.master:
+    case cmd::kStreamB.slave:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The input as a frame: answers each reply poll from the next bytes, and notes every
+// request that would change the frame.
 class FuzzedFrame : public HidTransport {
 public:
-    FuzzedFrame(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+    FuzzedFrame(const uint8_t* data, size_t size, std::vector<Change>& changes)
+        : data_(data), size_(size), changes_(changes)
+    {
+    }
 
     int open(uint16_t& productId) override
     {
@@ -74,6 +104,8 @@ public:
     int setFeature64(const uint8_t* report) override
     {
         code_ = report[1] & 0x3F;
+        if (changesTheFrame(code_))
+            changes_.push_back({code_, le::u24(report + 2)});
         return 1;
     }
     int getFeature64(uint8_t* report) override
@@ -97,7 +129,7 @@ public:
     }
     int getFeature3(uint8_t reportId, uint8_t* report) override
     {
-        if (at_ >= size_ || data_[at_] == kFailRead)
+        if (at_ >= size_ || data_[at_++] == kFailRead)
             return 0;
         report[0] = reportId;
         report[1] = report[2] = 0;
@@ -117,6 +149,7 @@ private:
 
     const uint8_t* data_;
     size_t size_;
+    std::vector<Change>& changes_;
     size_t at_ = 0;
     uint8_t code_ = 0;
 };
@@ -207,6 +240,8 @@ struct Operation {
     const char* name;
     void (*run)(Device&, const Parameters&);
     std::array<uint8_t, kParameterBytes> seed;
+    // The one operation that may write to the flash, and only the configuration record.
+    bool writesConfigRecord = false;
 };
 
 const Operation kOperations[] = {
@@ -242,7 +277,8 @@ const Operation kOperations[] = {
      {}},
     {"configuration record made valid",
      [](Device& d, const Parameters&) { EnsureConfigRecord(d); },
-     {}},
+     {},
+     true},
     {"device information",
      [](Device& d, const Parameters&) {
          DeviceInfoRecord record;
@@ -271,10 +307,13 @@ const Operation kOperations[] = {
     {"start line and exposure",
      [](Device& d, const Parameters& p) {
          uint16_t line = 0;
-         d.commands.SearchStartline(p.side(), p.u16(1), p.u16(3), line);
+         if (!d.commands.SearchStartline(p.side(), p.u16(1), p.u16(3), line) && line != 0xFFFF)
+             __builtin_trap(); // a failed search must not give a start line
          uint8_t time = 0;
          uint8_t gain = 0;
-         d.commands.GetExposure(p.side(), p.u16(3), p.u16(5), time, gain);
+         if (!d.commands.GetExposure(p.side(), p.u16(3), p.u16(5), time, gain) &&
+             (time != 0xFF || gain != 0xFF))
+             __builtin_trap();
      },
      {0, 200, 0, 0x2C, 1, 0x7F, 2}},
     {"optimum lines",
@@ -308,8 +347,18 @@ const Operation kOperations[] = {
          RegisterRequest request;
          request.addressWord = p.u32(1);
          request.length = p.u16(5) % (RegisterAccess::kTransferBufferSize + 2);
-         std::vector<uint8_t> out(RegisterAccess::kTransferBufferSize + 2);
-         d.access.readBlock(request, out.data());
+         std::vector<uint8_t> out(RegisterAccess::kTransferBufferSize + 2, 0x5A);
+         const uint32_t space = address_word::space(request.addressWord);
+         const bool sent = request.length >= 1 &&
+                           request.length <= RegisterAccess::kTransferBufferSize &&
+                           space != address_word::kSpaceStream;
+         if (!d.access.readBlock(request, out.data()) && sent) {
+             // A failed read leaves 0xFF in what it delivers, never an earlier read's bytes.
+             const size_t n = space == address_word::kSpaceSensor ? 1 : request.length;
+             if (!std::all_of(out.begin(), out.begin() + static_cast<long>(n),
+                              [](uint8_t b) { return b == 0xFF; }))
+                 __builtin_trap();
+         }
          uint8_t value = 0;
          d.access.sensorRead(request, value);
          d.access.singleRead(request, value);
@@ -361,7 +410,10 @@ const Operation kOperations[] = {
     {"flash area",
      [](Device& d, const Parameters& p) {
          std::vector<uint8_t> out;
-         flash_area::read(d, p.u32(1) & 0x1FFFF, p.u16(5) % 0x2000, out, {}, p.side());
+         const uint32_t length = p.u16(5) % 0x2000;
+         if (!flash_area::read(d, p.u32(1) & 0x1FFFF, length, out, {}, p.side()) &&
+             out.size() != length)
+             __builtin_trap(); // a finished read delivers what was asked for
      },
      {0, 0, 0xF0, 0x01, 0, 0x84, 0}},
     {"key state",
@@ -428,8 +480,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     Parameters parameters;
     std::memcpy(parameters.b.data(), data + 1, kParameterBytes);
-    runOperation(
-        std::make_unique<FuzzedFrame>(data + 1 + kParameterBytes, size - 1 - kParameterBytes),
-        data[0], parameters);
+    std::vector<Change> changes;
+    runOperation(std::make_unique<FuzzedFrame>(data + 1 + kParameterBytes,
+                                               size - 1 - kParameterBytes, changes),
+                 data[0], parameters);
+    // Whatever the frame answers, reading it never writes it; making the configuration
+    // record valid writes that record's sector and nothing else.
+    const bool mayWrite = kOperations[data[0] % kOperationCount].writesConfigRecord;
+    for (const Change& change : changes) {
+        const bool inRecordSector =
+            (change.code == cmd::kFlashWrite || change.code == cmd::kFlashErase) &&
+            change.address >= flash_map::kConfigRecord &&
+            change.address < flash_map::kConfigRecord + flash_map::kSectorSize;
+        if (!mayWrite || !inRecordSector)
+            __builtin_trap();
+    }
     return 0;
 }
