@@ -98,7 +98,15 @@ bool SettingsFile::isWellFormed() const
         return true; // a missing file holds no keys and takes new ones
     while (!file.atEnd()) {
         const QByteArray line = file.readLine().trimmed();
-        if (line.startsWith('[') && !line.contains(']'))
+        if (!line.startsWith('['))
+            continue;
+        const qsizetype end = line.indexOf(']');
+        if (end < 0)
+            return false;
+        // QSettings takes "/" and "\" in a section name as group separators: keys of
+        // "[DeviceInfo/]" are not found in the group "DeviceInfo".
+        const QByteArray name = line.mid(1, end - 1);
+        if (name.contains('/') || name.contains('\\'))
             return false;
     }
     return true;
