@@ -1,6 +1,7 @@
 #include "app/SettingsFile.h"
 #include "app/RuntimeHome.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -86,6 +87,29 @@ bool SettingsFile::isWritable() const
     const QFileInfo folder(QFileInfo(path_).absolutePath());
     return folder.isDir() && folder.isWritable() &&
            QSettings(path_, QSettings::IniFormat).isWritable();
+}
+
+bool SettingsFile::isWellFormed() const
+{
+    // Looked at here rather than through QSettings::status(): QSettings keeps a parsed file
+    // for later objects on the same path, and those report no error.
+    QFile file(path_);
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // a missing file holds no keys and takes new ones
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        if (!line.startsWith('['))
+            continue;
+        const qsizetype end = line.indexOf(']');
+        if (end < 0)
+            return false;
+        // QSettings takes "/" and "\" in a section name as group separators: keys of
+        // "[DeviceInfo/]" are not found in the group "DeviceInfo".
+        const QByteArray name = line.mid(1, end - 1);
+        if (name.contains('/') || name.contains('\\'))
+            return false;
+    }
+    return true;
 }
 
 SettingsFile SettingsFile::vireto()

@@ -47,6 +47,10 @@ public:
     // Whether a write would reach the file: it can be opened for writing, or created
     // in its folder.
     bool isWritable() const;
+    // False when the file has a section line without its "]" or a section name with "/"
+    // or "\": QSettings then reads its keys in part or not at all, and a write rewrites
+    // the file from what it could read.
+    bool isWellFormed() const;
 
 private:
     QString path_;

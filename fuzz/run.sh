@@ -27,7 +27,8 @@ cmake --build "$build" --target fuzz_all -- -j"$(nproc)"
 
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-    targets=(firmware_file records frame_link register_script operator_files)
+    targets=(firmware_file records frame_link register_script operator_files
+        device_replies device_info_ini frame_server)
 fi
 status=0
 for t in "${targets[@]}"; do
@@ -36,8 +37,13 @@ for t in "${targets[@]}"; do
     mkdir -p "$corpus" "$findings"
     seeds=()
     [ -d "$top/fuzz/seeds/$t" ] && seeds=("$top/fuzz/seeds/$t")
+    # Qt's settings cache leaves allocations from one input to the next, so every input of
+    # the "DeviceInfo.ini" target would get the per-input leak check (twenty times its
+    # own cost). Its leaks are still reported when the run ends.
+    leaks=()
+    [ "$t" = device_info_ini ] && leaks=(-detect_leaks=0)
     echo "== $t ($seconds s)"
-    if ! "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 \
+    if ! "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -timeout=5 -rss_limit_mb=2048 "${leaks[@]}" \
         -artifact_prefix="$findings/" -print_final_stats=1 "$corpus" "${seeds[@]}" \
         2>"$build/fuzz/$t.log"; then
         echo "$t: FINDING (see $findings and $build/fuzz/$t.log)"

@@ -152,6 +152,15 @@ DeviceInfoWriteResult DeviceInfoService::write(const DeviceInfoFields& fields,
             return outcome(false, lastMessage_);
         }
     }
+    // A values file the reader cannot understand reads as zeros and empty texts, and
+    // advancing the ID would rewrite it from what could be read: refuse it as it is.
+    if (!SettingsFile(iniPath()).isWellFormed()) {
+        lastMessage_ = QStringLiteral("%1 is not a readable settings file, so the values and the "
+                                      "next device ID are unknown: nothing was written to the "
+                                      "frame.\n")
+                           .arg(QDir::toNativeSeparators(iniPath()));
+        return outcome(false, lastMessage_);
+    }
     if (!SettingsFile(iniPath()).isWritable()) {
         lastMessage_ = QStringLiteral("%1 cannot be written, so the next device ID could not be "
                                       "stored: nothing was written to the frame.\n")

@@ -55,7 +55,8 @@ public:
     // The write steps: firmware version, counter, erase, body, head, head read back,
     // next device ID, workbook. Nothing is written to the frame when the fields cannot
     // be stored (a text that is not Latin-1) or when the values file cannot take the
-    // next device ID: the next frame would otherwise get the same ID.
+    // next device ID (not writable, or not a readable settings file): the next frame
+    // would otherwise get the same ID, or the file be rewritten from a misreading.
     DeviceInfoWriteResult write(const DeviceInfoFields& fields,
                                 const DeviceInfoExportContext& context);
     // The write without dialog: "DeviceInfo.ini" and today's date.

@@ -1,7 +1,7 @@
 #include "sim/FrameServer.h"
 
-#include "codec/ByteOrder.h"
 #include "device/SocketBus.h"
+#include "sim/FrameRequests.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,8 +17,6 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
-
-using namespace frame_link;
 
 namespace sim {
 
@@ -125,15 +123,6 @@ bool sendNow(int fd, const std::vector<uint8_t>& message)
             return false;
     }
     return true;
-}
-
-std::vector<uint8_t> answer(uint8_t kind, const uint8_t* payload = nullptr, size_t length = 0)
-{
-    std::vector<uint8_t> message(kHeaderSize + length);
-    putHeader(message.data(), kind, length);
-    if (length > 0)
-        std::memcpy(message.data() + kHeaderSize, payload, length);
-    return message;
 }
 
 void closeFd(int& fd)
@@ -493,55 +482,10 @@ bool FrameServer::receive(Connection& connection)
 // Answers every complete request in the connection's input. False: close it.
 bool FrameServer::serve(Connection& connection)
 {
-    std::vector<uint8_t>& input = connection.input;
-    HidCollection& collection = *connection.collection;
-    for (;;) {
-        Message message;
-        const size_t taken = takeMessage(input.data(), input.size(), message);
-        if (taken == 0)
-            return true;
-        const uint8_t kind = message.kind;
-        const uint8_t* payload = message.payload;
-        const size_t length = message.length;
-        std::vector<uint8_t> reply;
-        if (kind == kIdentity) {
-            uint8_t identity[kIdentitySize];
-            uint16_t vendor = 0;
-            uint16_t product = 0;
-            uint16_t page = 0;
-            uint16_t usage = 0;
-            // There is no failed identity answer: a collection that cannot say who it
-            // is has gone away, and so does its connection.
-            if (length != 0 || !collection.attributes(vendor, product) ||
-                !collection.usage(page, usage))
-                return false;
-            le::put16(identity, vendor);
-            le::put16(identity + 2, product);
-            le::put16(identity + 4, page);
-            le::put16(identity + 6, usage);
-            reply = answer(kIdentityAnswer, identity, sizeof identity);
-        } else if (kind == kSetFeature) {
-            const bool accepted =
-                length >= 1 && length <= kMaxReport && collection.setFeature(payload, length);
-            const uint8_t verdict = accepted ? kAccepted : kRefused;
-            reply = answer(kSetAnswer, &verdict, 1);
-        } else if (kind == kGetFeature) {
-            const size_t wanted = length == kGetRequestSize ? le::u16(payload + 1) : 0;
-            uint8_t report[kMaxReport] = {};
-            if (wanted >= 1 && wanted <= kMaxReport) {
-                report[0] = payload[0];
-                if (collection.getFeature(report, wanted))
-                    reply = answer(kGetAnswer, report, wanted);
-            }
-            if (reply.empty())
-                reply = answer(kGetFailed);
-        } else {
-            return false; // not this link's language: nothing after it can be trusted
-        }
-        input.erase(input.begin(), input.begin() + static_cast<long>(taken));
-        if (!sendNow(connection.fd, reply))
-            return false;
-    }
+    const int fd = connection.fd;
+    return frame_requests::answer(
+        *connection.collection, connection.input,
+        [fd](const std::vector<uint8_t>& reply) { return sendNow(fd, reply); });
 }
 
 void FrameServer::closeAll()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/HidBus.h"
+#include "sim/FrameRequests.h"
 
 #include <atomic>
 #include <chrono>
@@ -40,7 +41,7 @@ class FrameServer {
 public:
     static constexpr int kRescanMs = 50;
     // The longest report a request may carry or ask for.
-    static constexpr size_t kMaxReport = 64;
+    static constexpr size_t kMaxReport = frame_requests::kMaxReport;
     static constexpr size_t kMaxConnections = 256;
     static constexpr int kAcceptPauseMs = 100;
 

@@ -235,6 +235,26 @@ TEST_F(DeviceInfoServiceTest, AValuesFileThatCannotTakeTheNextIdStopsTheWrite)
         << "a write that does not reach the file says so";
 }
 
+TEST_F(DeviceInfoServiceTest, AValuesFileThatCannotBeReadStopsTheWriteAndStaysAsItWas)
+{
+    // A section line without its "]", and a section name with a group separator: the
+    // keys read as zeros or empty texts, and advancing the ID rewrote the file from the
+    // part that could be read.
+    for (const QByteArray& broken :
+         {QByteArray("; v\xff\n[DeviceInfo\nDeviceID=0x00000010\nCustomerName=Plant7; line 3\n"),
+          QByteArray("[DeviceInfo//]\nDeviceID=0x00000010\n[DeviceInfo]\nCustomerName=Plant7\n")}) {
+        dir.write("DeviceInfo.ini", broken);
+        frame->clearRequestLog();
+        const DeviceInfoWriteResult r = service->automaticWrite({});
+        EXPECT_FALSE(r.written) << broken.toStdString();
+        EXPECT_TRUE(r.message.contains("DeviceInfo.ini is not a readable settings file"))
+            << r.message.toStdString();
+        EXPECT_TRUE(frame->requestLog().empty()) << "the frame is not touched";
+        EXPECT_EQ(dir.read("DeviceInfo.ini"), broken);
+        EXPECT_FALSE(service->write(sampleFields(), {}).written) << "the dialog's write as well";
+    }
+}
+
 TEST_F(DeviceInfoServiceTest, AHeadThatDoesNotStickIsReported)
 {
     // Every programming leaves a byte unprogrammed; only the head is read back.
