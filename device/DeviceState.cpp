@@ -1,5 +1,6 @@
 #include "device/DeviceState.h"
 
+#include "app/TextIds.h"
 #include "device/PresenceMonitor.h"
 
 ProcessValue<int> g_bDevExist{0};
@@ -7,6 +8,15 @@ ProcessValue<int> g_isDeviceCommunicate{1};
 ProcessValue<int> g_isSwitchMode{0};
 ProcessValue<uint32_t> g_ErrorCode{0};
 ProcessValue<int> g_getStatusError{0};
+
+int frameTroubleText()
+{
+    if (!g_bDevExist)
+        return kTextPulledOut;
+    if (!g_isDeviceCommunicate)
+        return kTextCheckConnection;
+    return 0;
+}
 
 void resetDeviceState()
 {

@@ -18,6 +18,10 @@ inline void markDeviceLost()
     g_isDeviceCommunicate = 0;
 }
 
+// The text that says why the frame cannot be used: pulled out (kTextPulledOut) or not
+// answering (kTextCheckConnection); 0 while it is there and answering.
+int frameTroubleText();
+
 // Every process-wide value of the device layer back to its value at program start:
 // these flags and the presence monitor's state (used between independent runs, e.g.
 // tests).
