@@ -109,7 +109,7 @@ TEST_F(Editions, UserWithoutAStoredRecordCannotCalibrate)
     ASSERT_TRUE(waitUntil([&] { return user.statusText() == text(kTextNoCalibrationBasis); }));
     EXPECT_TRUE(user.statusStyle().contains("color:rgb(255,0,0)"));
     EXPECT_FALSE(user.typeButton()->isButtonEnabled());
-    EXPECT_FALSE(user.resetButton()->isButtonEnabled());
+    EXPECT_FALSE(user.stepBackButton()->isButtonEnabled());
     EXPECT_FALSE(user.logic().run().workerRunning());
     QTest::mouseClick(user.typeButton(), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::qWait(50);
