@@ -50,17 +50,14 @@ void CalibrationRunState::reset()
 
 bool CalibrationRunState::stepBack()
 {
-    std::lock_guard lock(mutex());
-    const int k = index;
-    if (k <= 0 || k >= targetCount())
-        return false;
-    calPoints.clearSlot(fastMode ? calibration_targets::fullIndexOfFast(k) : k);
-    accepted = 1;
-    rejected = 0;
-    index = k - 1;
-    shownTarget = k - 1;
-    countStepBack();
-    return true;
+    return stepIndexBack(
+        index, [this] { return targetCount(); },
+        [this](int k) {
+            calPoints.clearSlot(fastMode ? calibration_targets::fullIndexOfFast(k) : k);
+            accepted = 1;
+            rejected = 0;
+            shownTarget = k - 1;
+        });
 }
 
 CalibrationRunState& calibrationRunState()

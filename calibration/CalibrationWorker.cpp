@@ -14,6 +14,8 @@
 
 #include <QTime>
 
+#include <algorithm>
+
 namespace ct = calibration_targets;
 
 namespace {
@@ -225,17 +227,22 @@ CalibrationWorker::Outcome CalibrationWorker::compute()
     return fast_ ? computeFast() : computeFull();
 }
 
-CalibrationWorker::Outcome CalibrationWorker::computeFull()
+template <typename Inputs>
+Inputs CalibrationWorker::solveInputs() const
 {
-    SolveInputs inputs;
+    Inputs inputs;
     inputs.width = setup_.width;
     inputs.height = setup_.height;
     inputs.table = &table();
-    {
-        std::lock_guard lock(state_.mutex());
-        inputs.left = state_.leftInputs;
-        inputs.right = state_.rightInputs;
-    }
+    std::lock_guard lock(state_.mutex());
+    std::copy_n(state_.leftInputs.begin(), inputs.left.size(), inputs.left.begin());
+    std::copy_n(state_.rightInputs.begin(), inputs.right.size(), inputs.right.begin());
+    return inputs;
+}
+
+CalibrationWorker::Outcome CalibrationWorker::computeFull()
+{
+    auto inputs = solveInputs<SolveInputs>();
     for (size_t k = 0; k < targets_.size(); ++k)
         inputs.targets[k] = targets_[k];
     SolveControl control;
@@ -269,17 +276,7 @@ CalibrationWorker::Outcome CalibrationWorker::takeSolution(SolveStatus status, c
 
 CalibrationWorker::Outcome CalibrationWorker::computeFast()
 {
-    FastInputs inputs;
-    inputs.width = setup_.width;
-    inputs.height = setup_.height;
-    inputs.table = &table();
-    {
-        std::lock_guard lock(state_.mutex());
-        for (size_t j = 0; j < inputs.left.size(); ++j) {
-            inputs.left[j] = state_.leftInputs[j];
-            inputs.right[j] = state_.rightInputs[j];
-        }
-    }
+    const auto inputs = solveInputs<FastInputs>();
     SolveControl control;
     control.stopRequested = [this] { return mustEnd(); };
     const FastResult result = SolveFast(device_, inputs, control);

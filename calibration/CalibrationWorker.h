@@ -71,6 +71,10 @@ private:
     Outcome compute();
     Outcome computeFull();
     Outcome computeFast();
+    // The inputs of a solve (SolveInputs or FastInputs): this run's screen and angle
+    // table and the first positions of each camera, read under the run's lock.
+    template <typename Inputs>
+    Inputs solveInputs() const;
     Outcome takeSolution(SolveStatus status, const QString& error, const CalibrationRecord& record,
                          float r, const char* logName);
     Outcome store();

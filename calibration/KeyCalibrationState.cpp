@@ -11,13 +11,8 @@ void KeyCalibrationState::reset(int targets)
 
 bool KeyCalibrationState::stepBack()
 {
-    std::lock_guard lock(mutex());
-    const int k = index;
-    if (k <= 0 || k >= targetCount)
-        return false;
-    index = k - 1;
-    countStepBack();
-    return true;
+    return stepIndexBack(
+        index, [this] { return targetCount.load(); }, [](int) {});
 }
 
 KeyCalibrationState& keyCalibrationState()

@@ -257,17 +257,14 @@ int runCalib(const CliContext& context)
     std::optional<SensorBlock> saved;
     if (what == QLatin1String("restore") && !(saved = savedBlock(a[1])))
         return kExitUsage;
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-    if (what == QLatin1String("show"))
-        return session.finish(show(*device, context.json));
-    if (what == QLatin1String("verify"))
-        return session.finish(verify(*device, points, context.json));
-    if (saved)
-        return session.finish(restore(*device, *saved, a[1]),
-                              QStringLiteral("sensor information block restored"));
-    return session.finish(deleteRecord(*device), QStringLiteral("calibration record deleted"));
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        if (what == QLatin1String("show"))
+            return session.finish(show(device, context.json));
+        if (what == QLatin1String("verify"))
+            return session.finish(verify(device, points, context.json));
+        if (saved)
+            return session.finish(restore(device, *saved, a[1]),
+                                  QStringLiteral("sensor information block restored"));
+        return session.finish(deleteRecord(device), QStringLiteral("calibration record deleted"));
+    });
 }

@@ -84,92 +84,90 @@ int runCalibrate(const CliContext& context)
     if (!parseOptions(context.args, o, error))
         return fail(kExitUsage,
                     error + QStringLiteral(" (usage: calibrate [--points 16|4] [--screen WxH])"));
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-
-    SensorBlock block{};
-    if (!device->blocks.ReadCalibInfo(block))
-        return fail(kExitFailed, QStringLiteral("reading the sensor information block failed: %1")
-                                     .arg(lastFailure(*device)));
-    if (o.fast && !hasSensorInfoFlag(block))
-        return fail(kExitFailed, appContext().text(kTextFirst16Point));
-    if (o.fast) {
-        // Spare the operator four touches that could not be used.
-        if (const QString problem = stored_record::problemOf(recordOf(block)); !problem.isEmpty())
-            return fail(kExitFailed, QStringLiteral("%1: %2").arg(
-                                         appContext().text(kTextFirst16Point), problem));
-    }
-    VirtualScene* scene = frameScene();
-    if (o.width == 0) {
-        if (o.fast && widthOf(block) != 0 && widthOf(block) != 0xFFFF) {
-            o.width = widthOf(block);
-            o.height = heightOf(block);
-        } else if (scene) {
-            o.width = 1920;
-            o.height = 1080;
-        } else {
-            return fail(kExitUsage, QStringLiteral("give the desktop size with --screen WxH"));
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        SensorBlock block{};
+        if (!device.blocks.ReadCalibInfo(block))
+            return fail(kExitFailed,
+                        QStringLiteral("reading the sensor information block failed: %1")
+                            .arg(lastFailure(device)));
+        if (o.fast && !hasSensorInfoFlag(block))
+            return fail(kExitFailed, appContext().text(kTextFirst16Point));
+        if (o.fast) {
+            // Spare the operator four touches that could not be used.
+            if (const QString problem = stored_record::problemOf(recordOf(block));
+                !problem.isEmpty())
+                return fail(kExitFailed, QStringLiteral("%1: %2").arg(
+                                             appContext().text(kTextFirst16Point), problem));
         }
-    }
-    const int sensorType = storedSensorType(*device);
-    if (scene) {
-        scene->placeOperator(o.width, o.height, sensorType, kAimError);
-        note(QStringLiteral("virtual frame: a virtual operator touches the targets"));
-    }
-    readWaitFrameCount(SettingsFile::vireto());
+        VirtualScene* scene = frameScene();
+        if (o.width == 0) {
+            if (o.fast && widthOf(block) != 0 && widthOf(block) != 0xFFFF) {
+                o.width = widthOf(block);
+                o.height = heightOf(block);
+            } else if (scene) {
+                o.width = 1920;
+                o.height = 1080;
+            } else {
+                return fail(kExitUsage, QStringLiteral("give the desktop size with --screen WxH"));
+            }
+        }
+        const int sensorType = storedSensorType(device);
+        if (scene) {
+            scene->placeOperator(o.width, o.height, sensorType, kAimError);
+            note(QStringLiteral("virtual frame: a virtual operator touches the targets"));
+        }
+        readWaitFrameCount(SettingsFile::vireto());
 
-    CalibrationRunState& state = calibrationRunState();
-    state.fastMode = o.fast ? 1 : 0;
-    std::unique_ptr<CalibrationWorker> worker;
-    if (o.fast)
-        worker = std::make_unique<FastCalibrationThread>(*device);
-    else
-        worker = std::make_unique<CalibrationThread>(*device);
-    CalibrationSetup setup;
-    setup.width = o.width;
-    setup.height = o.height;
-    setup.sensorType = sensorType;
-    setup.saveImages = calibration_images::enabledInSettings();
+        CalibrationRunState& state = calibrationRunState();
+        state.fastMode = o.fast ? 1 : 0;
+        std::unique_ptr<CalibrationWorker> worker;
+        if (o.fast)
+            worker = std::make_unique<FastCalibrationThread>(device);
+        else
+            worker = std::make_unique<CalibrationThread>(device);
+        CalibrationSetup setup;
+        setup.width = o.width;
+        setup.height = o.height;
+        setup.sensorType = sensorType;
+        setup.saveImages = calibration_images::enabledInSettings();
 
-    const int count = state.targetCount();
-    std::printf("%d-point calibration of a %d x %d desktop\n", count, o.width, o.height);
-    std::fflush(stdout);
-    int lastShown = CalibrationRunState::kNoTarget;
-    ProgressLine computing(QStringLiteral("calibrate: computing and storing"), 100);
-    int ending = -1;
-    runCliWorker(
-        *worker, &CalibrationWorker::sendData, [&] { return worker->begin(setup); },
-        [&](int code) {
-            if (code == kCalShowTarget && g_bDevExist) {
-                const int shown = state.shownTarget;
-                if (shown != lastShown && shown != CalibrationRunState::kNoTarget) {
-                    std::printf("target %d of %d\n", shown + 1, count);
-                    std::fflush(stdout);
+        const int count = state.targetCount();
+        std::printf("%d-point calibration of a %d x %d desktop\n", count, o.width, o.height);
+        std::fflush(stdout);
+        int lastShown = CalibrationRunState::kNoTarget;
+        ProgressLine computing(QStringLiteral("calibrate: computing and storing"), 100);
+        int ending = -1;
+        runCliWorker(
+            *worker, &CalibrationWorker::sendData, [&] { return worker->begin(setup); },
+            [&](int code) {
+                if (code == kCalShowTarget && g_bDevExist) {
+                    const int shown = state.shownTarget;
+                    if (shown != lastShown && shown != CalibrationRunState::kNoTarget) {
+                        std::printf("target %d of %d\n", shown + 1, count);
+                        std::fflush(stdout);
+                    }
+                    lastShown = shown;
+                    return true;
                 }
-                lastShown = shown;
-                return true;
-            }
-            if (code == kCalProgress) {
-                computing.update(state.progress);
-                return true;
-            }
-            ending = code;
-            return code == kCalStored;
-        });
-    computing.finish();
-    if (ending != kCalStored) {
-        const QString why = ending == kCalProcessFailed ? worker->lastError()
-                            : ending < 0                ? QStringLiteral("the worker did not start")
-                                                        : QLatin1String(codeText(ending));
-        return fail(kExitFailed, QStringLiteral("calibration failed: %1").arg(why));
-    }
-    calibration_cli::printRecord(worker->record(), o.width, o.height);
-    // Done only once the frame touches again: "stored." says the whole workflow ended.
-    const int exit = session.finish(kExitOk, QStringLiteral("calibration stored"));
-    if (exit == kExitOk)
-        std::printf("stored.\n");
-    return exit;
+                if (code == kCalProgress) {
+                    computing.update(state.progress);
+                    return true;
+                }
+                ending = code;
+                return code == kCalStored;
+            });
+        computing.finish();
+        if (ending != kCalStored) {
+            const QString why = ending == kCalProcessFailed ? worker->lastError()
+                                : ending < 0 ? QStringLiteral("the worker did not start")
+                                             : QLatin1String(codeText(ending));
+            return fail(kExitFailed, QStringLiteral("calibration failed: %1").arg(why));
+        }
+        calibration_cli::printRecord(worker->record(), o.width, o.height);
+        // Done only once the frame touches again: "stored." says the whole workflow ended.
+        const int exit = session.finish(kExitOk, QStringLiteral("calibration stored"));
+        if (exit == kExitOk)
+            std::printf("stored.\n");
+        return exit;
+    });
 }

@@ -179,24 +179,22 @@ int runConfig(const CliContext& context)
             return fail(kExitUsage, error);
         assignments.push_back(*a);
     }
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-    if (setting)
-        return set(*device, session, assignments);
-    if (args[0] == QLatin1String("ensure") && !EnsureConfigRecord(*device))
-        return fail(
-            kExitFailed,
-            QStringLiteral("the record could not be written: %1").arg(lastFailure(*device)));
-    ConfigRecord record;
-    if (!ReadConfigRecord(*device, record))
-        return fail(kExitFailed,
-                    QStringLiteral("the record could not be read: %1").arg(lastFailure(*device)));
-    if (context.json)
-        printJson(jsonOf(record));
-    else
-        print(record);
-    return session.end() ? kExitOk : kExitFailed;
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        if (setting)
+            return set(device, session, assignments);
+        if (args[0] == QLatin1String("ensure") && !EnsureConfigRecord(device))
+            return fail(
+                kExitFailed,
+                QStringLiteral("the record could not be written: %1").arg(lastFailure(device)));
+        ConfigRecord record;
+        if (!ReadConfigRecord(device, record))
+            return fail(
+                kExitFailed,
+                QStringLiteral("the record could not be read: %1").arg(lastFailure(device)));
+        if (context.json)
+            printJson(jsonOf(record));
+        else
+            print(record);
+        return session.end() ? kExitOk : kExitFailed;
+    });
 }

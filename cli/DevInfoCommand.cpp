@@ -91,46 +91,45 @@ int runDevInfo(const CliContext& context)
                     QStringLiteral("no values for the record: %1 does not exist (give --from FILE)")
                         .arg(iniFile));
 
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-    DeviceInfoService service(*device, programFolder());
-    service.setValuesFile(iniFile);
-    if (show) {
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        DeviceInfoService service(device, programFolder());
+        service.setValuesFile(iniFile);
+        if (show) {
+            DeviceInfoRecord record;
+            if (!service.readStored(record))
+                return fail(kExitFailed, service.lastMessage().trimmed());
+            if (context.json)
+                printJson(jsonOf(record));
+            else
+                print(record);
+            return session.end() ? kExitOk : kExitFailed;
+        }
+        // The row lists the Master camera's optics as the frame keeps them.
+        SensorBlock block{};
+        if (!device.blocks.ReadCalibInfo(block))
+            return fail(kExitFailed,
+                        QStringLiteral("reading the sensor information block failed: %1")
+                            .arg(lastFailure(device)));
+        const OpticalValues optics = storedStartAndExposure(block, Side::Master);
+        DeviceInfoExportContext exportContext;
+        exportContext.exposureGain = optics.exposureGain;
+        exportContext.exposureTime = optics.exposureTime;
+        exportContext.startLine = optics.startLine;
+        const DeviceInfoWriteResult result = service.automaticWrite(exportContext);
+        if (!result.written)
+            return fail(kExitFailed, result.message.trimmed());
         DeviceInfoRecord record;
-        if (!service.readStored(record))
-            return fail(kExitFailed, service.lastMessage().trimmed());
-        if (context.json)
-            printJson(jsonOf(record));
-        else
-            print(record);
+        service.readStored(record);
+        print(record);
+        if (!result.idAdvanced)
+            return fail(kExitFailed,
+                        QStringLiteral("the record was written, but %1").arg(result.advanceError));
+        if (!result.exported)
+            return fail(kExitFailed,
+                        QStringLiteral("the record was written, but the workbook was not: %1")
+                            .arg(result.exportError));
+        note(QStringLiteral("row added to %1")
+                 .arg(DeviceInfoWorkbook(programFolder()).workbookPath()));
         return session.end() ? kExitOk : kExitFailed;
-    }
-    // The row lists the Master camera's optics as the frame keeps them.
-    SensorBlock block{};
-    if (!device->blocks.ReadCalibInfo(block))
-        return fail(kExitFailed, QStringLiteral("reading the sensor information block failed: %1")
-                                     .arg(lastFailure(*device)));
-    const OpticalValues optics = storedStartAndExposure(block, Side::Master);
-    DeviceInfoExportContext exportContext;
-    exportContext.exposureGain = optics.exposureGain;
-    exportContext.exposureTime = optics.exposureTime;
-    exportContext.startLine = optics.startLine;
-    const DeviceInfoWriteResult result = service.automaticWrite(exportContext);
-    if (!result.written)
-        return fail(kExitFailed, result.message.trimmed());
-    DeviceInfoRecord record;
-    service.readStored(record);
-    print(record);
-    if (!result.idAdvanced)
-        return fail(kExitFailed,
-                    QStringLiteral("the record was written, but %1").arg(result.advanceError));
-    if (!result.exported)
-        return fail(kExitFailed,
-                    QStringLiteral("the record was written, but the workbook was not: %1")
-                        .arg(result.exportError));
-    note(QStringLiteral("row added to %1").arg(DeviceInfoWorkbook(programFolder()).workbookPath()));
-    return session.end() ? kExitOk : kExitFailed;
+    });
 }

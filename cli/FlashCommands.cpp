@@ -165,31 +165,31 @@ int flashDump(const CliContext& context, const QStringList& a)
 {
     if (a.size() != 1 || a[0].isEmpty())
         return fail(kExitUsage, QStringLiteral("flash dump FILE: bad arguments (see --help)"));
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-    std::vector<uint8_t> image;
-    ProgressLine line(QStringLiteral("flash dump"), flash_tools::kSectors);
-    const flash_tools::Outcome outcome = flash_tools::readAll(*device, image, sectorCounter(line));
-    line.finish();
-    if (!outcome.ok) {
-        fail(kExitFailed,
-             QStringLiteral("flash dump failed: %1; no file was written").arg(outcome.failure));
-        return session.finish(kExitFailed);
-    }
-    QString error;
-    if (!writeOutputFile(a[0],
-                         QByteArray(reinterpret_cast<const char*>(image.data()),
-                                    static_cast<qsizetype>(image.size())),
-                         error)) {
-        fail(kExitFailed, error);
-        return session.finish(kExitFailed);
-    }
-    if (a[0] != QLatin1String("-"))
-        note(QStringLiteral("read the whole flash (%1 bytes) into %2").arg(image.size()).arg(a[0]));
-    return session.finish(kExitOk);
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        std::vector<uint8_t> image;
+        ProgressLine line(QStringLiteral("flash dump"), flash_tools::kSectors);
+        const flash_tools::Outcome outcome =
+            flash_tools::readAll(device, image, sectorCounter(line));
+        line.finish();
+        if (!outcome.ok) {
+            fail(kExitFailed,
+                 QStringLiteral("flash dump failed: %1; no file was written").arg(outcome.failure));
+            return session.finish(kExitFailed);
+        }
+        QString error;
+        if (!writeOutputFile(a[0],
+                             QByteArray(reinterpret_cast<const char*>(image.data()),
+                                        static_cast<qsizetype>(image.size())),
+                             error)) {
+            fail(kExitFailed, error);
+            return session.finish(kExitFailed);
+        }
+        if (a[0] != QLatin1String("-"))
+            note(QStringLiteral("read the whole flash (%1 bytes) into %2")
+                     .arg(image.size())
+                     .arg(a[0]));
+        return session.finish(kExitOk);
+    });
 }
 
 int flashProgram(const CliContext& context, const QStringList& a)
@@ -200,21 +200,18 @@ int flashProgram(const CliContext& context, const QStringList& a)
     const QByteArray image = flash_tools::loadImage(a[0], problem);
     if (!problem.isEmpty())
         return fail(kExitUsage, problem);
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-    ProgressLine line(QStringLiteral("flash program"), flash_tools::kSectors);
-    const flash_tools::Outcome outcome =
-        flash_tools::programAll(*device, image, Side::Master, sectorCounter(line));
-    line.finish();
-    if (!outcome.ok) {
-        fail(kExitFailed, QStringLiteral("flash program failed: %1").arg(outcome.failure));
-        return session.finish(kExitFailed);
-    }
-    note(QStringLiteral("programmed and verified the whole flash from %1").arg(a[0]));
-    return session.finish(kExitOk);
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        ProgressLine line(QStringLiteral("flash program"), flash_tools::kSectors);
+        const flash_tools::Outcome outcome =
+            flash_tools::programAll(device, image, Side::Master, sectorCounter(line));
+        line.finish();
+        if (!outcome.ok) {
+            fail(kExitFailed, QStringLiteral("flash program failed: %1").arg(outcome.failure));
+            return session.finish(kExitFailed);
+        }
+        note(QStringLiteral("programmed and verified the whole flash from %1").arg(a[0]));
+        return session.finish(kExitOk);
+    });
 }
 
 } // namespace

@@ -60,33 +60,31 @@ int runImage(const CliContext& context)
                                     : error + QStringLiteral(" (image grab [--lines N] PREFIX)"));
     const QString prefix = fromArgument(prefixArgument);
 
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-    FrameBuffers buffers;
-    if (!buffers.valid())
-        return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));
-    if (!readPreviewFrame(*device, static_cast<int>(lines)))
-        return fail(kExitFailed,
-                    QStringLiteral("reading the line images failed: %1").arg(lastFailure(*device)));
-    const int n = static_cast<int>(lines);
-    for (const auto& [camera, frame] : {std::pair{QStringLiteral("Master"), pFrameYA},
-                                        std::pair{QStringLiteral("Slave"), pFrameYB}}) {
-        const QString png = prefix + "_" + camera + ".png";
-        const QString raw = prefix + "_" + camera + ".raw";
-        const QByteArray picture = pngOf(frame, n);
-        if (picture.isEmpty())
-            return fail(kExitFailed, QStringLiteral("cannot encode %1").arg(png));
-        QString error;
-        if (!writeOutputFile(png, picture, error) ||
-            !writeOutputFile(raw,
-                             QByteArray(reinterpret_cast<const char*>(frame),
-                                        static_cast<qsizetype>(frame_geometry::kBufferSize)),
-                             error))
-            return fail(kExitFailed, error);
-        std::printf("%s\n%s\n", qPrintable(png), qPrintable(raw));
-    }
-    return session.end() ? kExitOk : kExitFailed;
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        FrameBuffers buffers;
+        if (!buffers.valid())
+            return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));
+        if (!readPreviewFrame(device, static_cast<int>(lines)))
+            return fail(
+                kExitFailed,
+                QStringLiteral("reading the line images failed: %1").arg(lastFailure(device)));
+        const int n = static_cast<int>(lines);
+        for (const auto& [camera, frame] : {std::pair{QStringLiteral("Master"), pFrameYA},
+                                            std::pair{QStringLiteral("Slave"), pFrameYB}}) {
+            const QString png = prefix + "_" + camera + ".png";
+            const QString raw = prefix + "_" + camera + ".raw";
+            const QByteArray picture = pngOf(frame, n);
+            if (picture.isEmpty())
+                return fail(kExitFailed, QStringLiteral("cannot encode %1").arg(png));
+            QString error;
+            if (!writeOutputFile(png, picture, error) ||
+                !writeOutputFile(raw,
+                                 QByteArray(reinterpret_cast<const char*>(frame),
+                                            static_cast<qsizetype>(frame_geometry::kBufferSize)),
+                                 error))
+                return fail(kExitFailed, error);
+            std::printf("%s\n%s\n", qPrintable(png), qPrintable(raw));
+        }
+        return session.end() ? kExitOk : kExitFailed;
+    });
 }

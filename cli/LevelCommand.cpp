@@ -119,76 +119,73 @@ int runLevel(const CliContext& context)
     if (!parseArguments(app, args, error))
         return fail(kExitUsage, error + QStringLiteral(" (level takes only --save)"));
 
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-    LevelingConfig config;
-    readLevelingSettings(config);
-    if (!prepareLeveling(*device, config))
-        return fail(
-            kExitFailed,
-            QStringLiteral("cannot read the configuration record: %1").arg(lastFailure(*device)));
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        LevelingConfig config;
+        readLevelingSettings(config);
+        if (!prepareLeveling(device, config))
+            return fail(kExitFailed, QStringLiteral("cannot read the configuration record: %1")
+                                         .arg(lastFailure(device)));
 
-    previewLineCount = kPreviewLines;
-    FrameBuffers buffers;
-    if (!buffers.valid())
-        return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));
-    LevelingRun::clearResults();
-    AdjustScreenState state;
-    const std::atomic<int> stop{0};
-    LevelingRun run(*device, state, config, stop, [](int) {});
-    ImageAdjusting& adjusting = run.adjusting();
-    if (!adjusting.LoadStoredOptics())
-        return fail(kExitFailed, QStringLiteral("cannot read the sensor information block: %1")
-                                     .arg(lastFailure(*device)));
-    ProgressLine progress(QStringLiteral("level"), ImageAdjusting::kSearchStages);
-    adjusting.setStageReport([&progress](int stage) { progress.update(stage); });
-    const int outcome = adjusting.runSearch();
-    progress.finish();
-    if (outcome != ImageAdjusting::kSucceeded) {
-        resetSearchFlags();
-        return fail(kExitFailed,
-                    QStringLiteral("image-adjusting failed: %1").arg(searchFailure(outcome)));
-    }
-    const bool qualified = !config.QualityEvaluation || (leftQualified && rightQualified);
-    QJsonObject json;
-    if (context.json) {
-        json = {{"penMode", config.InfraredPenMode != 0},
-                {"master",
-                 jsonOfSide(opticalParams(Side::Master).values(), verdict(config, leftQualified))},
-                {"slave",
-                 jsonOfSide(opticalParams(Side::Slave).values(), verdict(config, rightQualified))},
-                {"qualified", qualified}};
-    } else {
-        if (config.InfraredPenMode)
-            std::printf("pen mode: exposure from the configuration record\n");
-        printSide("Master (left)", opticalParams(Side::Master).values(),
-                  verdict(config, leftQualified));
-        printSide("Slave (right)", opticalParams(Side::Slave).values(),
-                  verdict(config, rightQualified));
-        std::fflush(stdout);
-    }
-    if (save) {
-        if (!qualified)
-            return fail(kExitFailed, QStringLiteral("not saved: a side is not qualified"));
-        if (!SwitchMode(*device, SaveMode, &session))
+        previewLineCount = kPreviewLines;
+        FrameBuffers buffers;
+        if (!buffers.valid())
+            return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));
+        LevelingRun::clearResults();
+        AdjustScreenState state;
+        const std::atomic<int> stop{0};
+        LevelingRun run(device, state, config, stop, [](int) {});
+        ImageAdjusting& adjusting = run.adjusting();
+        if (!adjusting.LoadStoredOptics())
+            return fail(kExitFailed, QStringLiteral("cannot read the sensor information block: %1")
+                                         .arg(lastFailure(device)));
+        ProgressLine progress(QStringLiteral("level"), ImageAdjusting::kSearchStages);
+        adjusting.setStageReport([&progress](int stage) { progress.update(stage); });
+        const int outcome = adjusting.runSearch();
+        progress.finish();
+        if (outcome != ImageAdjusting::kSucceeded) {
+            resetSearchFlags();
             return fail(kExitFailed,
-                        QStringLiteral("the frame refused to save: %1").arg(lastFailure(*device)));
-        // A frame without sensor information may accept the request and store nothing.
-        if (!frameStored(*device))
-            return fail(kExitFailed, QStringLiteral("the frame did not store the new values"));
-    }
-    // "saved" only once the frame is back in work mode: the whole workflow ended.
-    const bool ended = session.end(save ? QStringLiteral("optical values saved") : QString());
-    if (context.json) {
-        json.insert("saved", save && ended);
-        printJson(json);
-    } else if (save && ended) {
-        std::printf("saved\n");
-    }
-    if (!ended)
-        return kExitFailed;
-    return qualified ? kExitOk : kExitFailed;
+                        QStringLiteral("image-adjusting failed: %1").arg(searchFailure(outcome)));
+        }
+        const bool qualified = !config.QualityEvaluation || (leftQualified && rightQualified);
+        QJsonObject json;
+        if (context.json) {
+            json = {{"penMode", config.InfraredPenMode != 0},
+                    {"master", jsonOfSide(opticalParams(Side::Master).values(),
+                                          verdict(config, leftQualified))},
+                    {"slave", jsonOfSide(opticalParams(Side::Slave).values(),
+                                         verdict(config, rightQualified))},
+                    {"qualified", qualified}};
+        } else {
+            if (config.InfraredPenMode)
+                std::printf("pen mode: exposure from the configuration record\n");
+            printSide("Master (left)", opticalParams(Side::Master).values(),
+                      verdict(config, leftQualified));
+            printSide("Slave (right)", opticalParams(Side::Slave).values(),
+                      verdict(config, rightQualified));
+            std::fflush(stdout);
+        }
+        if (save) {
+            if (!qualified)
+                return fail(kExitFailed, QStringLiteral("not saved: a side is not qualified"));
+            if (!SwitchMode(device, SaveMode, &session))
+                return fail(
+                    kExitFailed,
+                    QStringLiteral("the frame refused to save: %1").arg(lastFailure(device)));
+            // A frame without sensor information may accept the request and store nothing.
+            if (!frameStored(device))
+                return fail(kExitFailed, QStringLiteral("the frame did not store the new values"));
+        }
+        // "saved" only once the frame is back in work mode: the whole workflow ended.
+        const bool ended = session.end(save ? QStringLiteral("optical values saved") : QString());
+        if (context.json) {
+            json.insert("saved", save && ended);
+            printJson(json);
+        } else if (save && ended) {
+            std::printf("saved\n");
+        }
+        if (!ended)
+            return kExitFailed;
+        return qualified ? kExitOk : kExitFailed;
+    });
 }

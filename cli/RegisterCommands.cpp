@@ -60,28 +60,24 @@ int runRegister(const CliContext& context)
                         QStringLiteral("bad value \"%1\" (0..0xff)").arg(args.value(2)));
     }
 
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-
-    RegisterRequest r;
-    r.addressWord = aw::make(sensor ? aw::kSpaceSensor : aw::kSpaceFpga, *address,
-                             slave ? Side::Slave : Side::Master);
-    r.length = 1;
-    int ok = 0;
-    uint8_t read = 0;
-    if (write) {
-        r.data = {static_cast<uint8_t>(*value)};
-        ok = sensor ? device->access.sensorWrite(r) : device->access.portWrite(r);
-    } else {
-        ok = sensor ? device->access.sensorRead(r, read) : device->access.singleRead(r, read);
-    }
-    if (!ok)
-        return fail(kExitFailed,
-                    QStringLiteral("register %1 failed: %2").arg(verb, lastFailure(*device)));
-    if (!write)
-        std::printf("0x%02x\n", read);
-    return session.end() ? kExitOk : kExitFailed;
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        RegisterRequest r;
+        r.addressWord = aw::make(sensor ? aw::kSpaceSensor : aw::kSpaceFpga, *address,
+                                 slave ? Side::Slave : Side::Master);
+        r.length = 1;
+        int ok = 0;
+        uint8_t read = 0;
+        if (write) {
+            r.data = {static_cast<uint8_t>(*value)};
+            ok = sensor ? device.access.sensorWrite(r) : device.access.portWrite(r);
+        } else {
+            ok = sensor ? device.access.sensorRead(r, read) : device.access.singleRead(r, read);
+        }
+        if (!ok)
+            return fail(kExitFailed,
+                        QStringLiteral("register %1 failed: %2").arg(verb, lastFailure(device)));
+        if (!write)
+            std::printf("0x%02x\n", read);
+        return session.end() ? kExitOk : kExitFailed;
+    });
 }

@@ -43,21 +43,19 @@ constexpr uint8_t kNormalOutput = 0x70;
 
 int runSensorCable(const CliContext& context)
 {
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-    const SensorDataResult result = TestSensorData(*device);
-    if (!result.ok)
-        return fail(kExitFailed,
-                    QStringLiteral("the sensor test could not run: %1").arg(lastFailure(*device)));
-    if (result.warning.isEmpty())
-        std::printf("both sensor cables: every data line good\n");
-    else
-        std::printf("%s", qPrintable(result.warning));
-    const bool ended = session.end();
-    return ended && result.warning.isEmpty() ? kExitOk : kExitFailed;
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        const SensorDataResult result = TestSensorData(device);
+        if (!result.ok)
+            return fail(
+                kExitFailed,
+                QStringLiteral("the sensor test could not run: %1").arg(lastFailure(device)));
+        if (result.warning.isEmpty())
+            std::printf("both sensor cables: every data line good\n");
+        else
+            std::printf("%s", qPrintable(result.warning));
+        const bool ended = session.end();
+        return ended && result.warning.isEmpty() ? kExitOk : kExitFailed;
+    });
 }
 
 void printReadings(const char* name, const ImageSensorTestThread::Readings& values)
@@ -109,99 +107,98 @@ bool normalOutput(Device& device)
 
 int runEndurance(const CliContext& context, bool imageMode, uint32_t passes, const QString& prefix)
 {
-    FrameSession frame(context);
-    if (!frame.begun())
-        return frame.exitCode();
-    Device* device = frame.device();
-    ToolSession& session = frame.session();
-    RegisterCopy saved{};
-    if (!imageMode && !readRegisters(*device, saved))
-        return fail(
-            kExitFailed,
-            QStringLiteral("cannot read the sensor registers: %1").arg(lastFailure(*device)));
+    return inFrameSession(context, [&](Device& device, ToolSession& session) -> int {
+        RegisterCopy saved{};
+        if (!imageMode && !readRegisters(device, saved))
+            return fail(
+                kExitFailed,
+                QStringLiteral("cannot read the sensor registers: %1").arg(lastFailure(device)));
 
-    SensorTestState state;
-    state.imageMode = imageMode ? 1 : 0;
-    std::atomic<int> outcome{-1};
-    ImageSensorTestThread worker(*device, state, prefix);
-    // Every dump is checked; the list is read once the worker has ended.
-    QStringList dumpErrors;
-    worker.setDumpWriter([&dumpErrors](const QString& dumpPrefix, int n, const uint8_t* master,
-                                       const uint8_t* slave) {
-        int written = 0;
-        for (const auto& [isMaster, frame] : {std::pair{false, slave}, std::pair{true, master}}) {
-            QString error;
-            if (writeOutputFile(frameDumpName(dumpPrefix, n, isMaster),
-                                QByteArray(reinterpret_cast<const char*>(frame),
-                                           static_cast<qsizetype>(kFrameDumpBytes)),
-                                error))
-                ++written;
-            else
-                dumpErrors << error;
+        SensorTestState state;
+        state.imageMode = imageMode ? 1 : 0;
+        std::atomic<int> outcome{-1};
+        ImageSensorTestThread worker(device, state, prefix);
+        // Every dump is checked; the list is read once the worker has ended.
+        QStringList dumpErrors;
+        worker.setDumpWriter([&dumpErrors](const QString& dumpPrefix, int n, const uint8_t* master,
+                                           const uint8_t* slave) {
+            int written = 0;
+            for (const auto& [isMaster, frame] :
+                 {std::pair{false, slave}, std::pair{true, master}}) {
+                QString error;
+                if (writeOutputFile(frameDumpName(dumpPrefix, n, isMaster),
+                                    QByteArray(reinterpret_cast<const char*>(frame),
+                                               static_cast<qsizetype>(kFrameDumpBytes)),
+                                    error))
+                    ++written;
+                else
+                    dumpErrors << error;
+            }
+            return written;
+        });
+        QObject::connect(
+            &worker, &ImageSensorTestThread::sendData, &worker,
+            [&outcome](int code) {
+                if (code != 3)
+                    outcome = code;
+            },
+            Qt::DirectConnection);
+        if (!worker.startTest())
+            return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));
+        ProgressLine line(imageMode ? QStringLiteral("test image") : QStringLiteral("test sensor"),
+                          passes);
+        while (worker.isRunning() && state.passCount <= static_cast<int>(passes) &&
+               !interruption::requested()) {
+            line.update(state.passCount - 1);
+            QThread::msleep(1);
         }
-        return written;
-    });
-    QObject::connect(
-        &worker, &ImageSensorTestThread::sendData, &worker,
-        [&outcome](int code) {
-            if (code != 3)
-                outcome = code;
-        },
-        Qt::DirectConnection);
-    if (!worker.startTest())
-        return fail(kExitFailed, QStringLiteral("no memory for the frame buffers"));
-    ProgressLine line(imageMode ? QStringLiteral("test image") : QStringLiteral("test sensor"),
-                      passes);
-    while (worker.isRunning() && state.passCount <= static_cast<int>(passes) &&
-           !interruption::requested()) {
-        line.update(state.passCount - 1);
-        QThread::msleep(1);
-    }
-    worker.stopTest();
-    line.finish();
-    if (interruption::requested()) {
-        // Stopped between two passes: the sensors are put back and the frame returns to
-        // work mode; there is no verdict.
-        const bool restored = imageMode ? normalOutput(*device) : writeRegisters(*device, saved);
-        if (!restored)
-            fail(kExitFailed,
-                 QStringLiteral("cannot put the sensors back: %1").arg(lastFailure(*device)));
-        session.end();
-        return kExitFailed;
-    }
+        worker.stopTest();
+        line.finish();
+        if (interruption::requested()) {
+            // Stopped between two passes: the sensors are put back and the frame returns to
+            // work mode; there is no verdict.
+            const bool restored = imageMode ? normalOutput(device) : writeRegisters(device, saved);
+            if (!restored)
+                fail(kExitFailed,
+                     QStringLiteral("cannot put the sensors back: %1").arg(lastFailure(device)));
+            session.end();
+            return kExitFailed;
+        }
 
-    const int pass = state.passCount;
-    int exit = kExitOk;
-    switch (outcome.load()) {
-    case ImageSensorTestThread::kImageDiffers:
-        std::printf("pass %d: the pictures differ from pass 1 (%s1_Master.dat, %s%d_Master.dat)\n",
-                    pass, qPrintable(prefix), qPrintable(prefix), pass);
-        exit = kExitFailed;
-        break;
-    case ImageSensorTestThread::kRegistersDiffer:
-        std::printf("pass %d: the sensor registers differ from pass 1\n", pass);
-        printReadings("L_First", worker.firstReadings(Side::Master));
-        printReadings("L_Error", worker.currentReadings(Side::Master));
-        printReadings("R_First", worker.firstReadings(Side::Slave));
-        printReadings("R_Error", worker.currentReadings(Side::Slave));
-        exit = kExitFailed;
-        break;
-    case ImageSensorTestThread::kDeviceLost:
-        return fail(kExitFailed, QStringLiteral("the frame was lost in pass %1").arg(pass));
-    default:
-        if (pass <= static_cast<int>(passes))
-            return fail(kExitFailed, QStringLiteral("a device access failed in pass %1: %2")
-                                         .arg(pass)
-                                         .arg(lastFailure(*device)));
-        std::printf("%u passes: no difference\n", passes);
-    }
-    for (const QString& error : dumpErrors)
-        exit = fail(kExitFailed, error);
-    const bool restored = imageMode ? normalOutput(*device) : writeRegisters(*device, saved);
-    if (!restored)
-        exit = fail(kExitFailed,
-                    QStringLiteral("cannot put the sensors back: %1").arg(lastFailure(*device)));
-    return session.end() ? exit : kExitFailed;
+        const int pass = state.passCount;
+        int exit = kExitOk;
+        switch (outcome.load()) {
+        case ImageSensorTestThread::kImageDiffers:
+            std::printf(
+                "pass %d: the pictures differ from pass 1 (%s1_Master.dat, %s%d_Master.dat)\n",
+                pass, qPrintable(prefix), qPrintable(prefix), pass);
+            exit = kExitFailed;
+            break;
+        case ImageSensorTestThread::kRegistersDiffer:
+            std::printf("pass %d: the sensor registers differ from pass 1\n", pass);
+            printReadings("L_First", worker.firstReadings(Side::Master));
+            printReadings("L_Error", worker.currentReadings(Side::Master));
+            printReadings("R_First", worker.firstReadings(Side::Slave));
+            printReadings("R_Error", worker.currentReadings(Side::Slave));
+            exit = kExitFailed;
+            break;
+        case ImageSensorTestThread::kDeviceLost:
+            return fail(kExitFailed, QStringLiteral("the frame was lost in pass %1").arg(pass));
+        default:
+            if (pass <= static_cast<int>(passes))
+                return fail(kExitFailed, QStringLiteral("a device access failed in pass %1: %2")
+                                             .arg(pass)
+                                             .arg(lastFailure(device)));
+            std::printf("%u passes: no difference\n", passes);
+        }
+        for (const QString& error : dumpErrors)
+            exit = fail(kExitFailed, error);
+        const bool restored = imageMode ? normalOutput(device) : writeRegisters(device, saved);
+        if (!restored)
+            exit = fail(kExitFailed,
+                        QStringLiteral("cannot put the sensors back: %1").arg(lastFailure(device)));
+        return session.end() ? exit : kExitFailed;
+    });
 }
 
 } // namespace

@@ -61,3 +61,12 @@ int FrameSession::exitCode() const
 {
     return device_ ? kExitFailed : kExitNoFrame;
 }
+
+int inFrameSession(const CliContext& context,
+                   const std::function<int(Device& device, ToolSession& session)>& work)
+{
+    FrameSession frame(context);
+    if (!frame.begun())
+        return frame.exitCode();
+    return work(*frame.device(), frame.session());
+}

@@ -2,6 +2,7 @@
 
 #include "device/ModeSwitch.h"
 
+#include <functional>
 #include <optional>
 
 struct CliContext;
@@ -47,3 +48,8 @@ private:
     std::optional<ToolSession> session_;
     bool begun_ = false;
 };
+
+// A subcommand's work in a FrameSession: work(device, session) gives the exit code, or
+// the session's exit code when it could not begin.
+int inFrameSession(const CliContext& context,
+                   const std::function<int(Device& device, ToolSession& session)>& work);

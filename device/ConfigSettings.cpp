@@ -7,6 +7,7 @@
 #include "device/ModeSwitch.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace config_settings {
 
@@ -36,6 +37,12 @@ uint8_t exposureTimeOf(const SettingsFile& ini)
     return exposureTimeForScale(scale);
 }
 
+uint8_t exposureGainOf(const SettingsFile& ini)
+{
+    return static_cast<uint8_t>(
+        ini.readHex(kConfig, QStringLiteral("InfraredExpGain"), QStringLiteral("4")));
+}
+
 int switchMode(Device& device, uint8_t mode)
 {
     return SwitchMode(device, mode);
@@ -60,6 +67,18 @@ SaveResult writeAndVerify(Device& device, const ConfigRecord& record, Side write
     if (!ReadConfigRecord(device, back, Side::Master) || back.encode() != record.encode())
         return finish(device, SaveResult::VerifyFailed);
     return finish(device, SaveResult::Saved);
+}
+
+// In calibration mode: the record read, changed, written through writeSide and verified.
+SaveResult saveChanged(Device& device, Side writeSide,
+                       const std::function<ConfigRecord(const ConfigRecord& read)>& change)
+{
+    if (!switchMode(device, CalibrationMode))
+        return SaveResult::SwitchRefused;
+    ConfigRecord read;
+    if (!ReadConfigRecord(device, read))
+        return finish(device, SaveResult::ReadFailed);
+    return writeAndVerify(device, change(read), writeSide);
 }
 
 } // namespace
@@ -178,8 +197,7 @@ ConfigRecord recordFromSettings(const SettingsFile& ini, const ConfigRecord& rea
     r.InfraredPenMode = byte(kConfig, "InfraredPenMode", read.InfraredPenMode);
     r.TouchType = byte(QStringLiteral("os_check"), "TouchType", read.TouchType);
     r.SensorType = byte(QStringLiteral("SensorType"), "SensorType", read.SensorType);
-    r.InfraredExpGain = static_cast<uint8_t>(
-        ini.readHex(kConfig, QStringLiteral("InfraredExpGain"), QStringLiteral("4")));
+    r.InfraredExpGain = exposureGainOf(ini);
     readRightClick(ini, r);
     return r;
 }
@@ -198,28 +216,20 @@ void readRightClick(const SettingsFile& ini, ConfigRecord& r)
 
 SaveResult saveToFrame(Device& device, const SettingsFile& ini)
 {
-    if (!switchMode(device, CalibrationMode))
-        return SaveResult::SwitchRefused;
-    ConfigRecord read;
-    if (!ReadConfigRecord(device, read))
-        return finish(device, SaveResult::ReadFailed);
-    return writeAndVerify(device, recordFromSettings(ini, read), Side::Master);
+    return saveChanged(device, Side::Master,
+                       [&](const ConfigRecord& read) { return recordFromSettings(ini, read); });
 }
 
 SaveResult savePenToFrame(Device& device, const SettingsFile& ini)
 {
-    if (!switchMode(device, CalibrationMode))
-        return SaveResult::SwitchRefused;
-    ConfigRecord record;
-    if (!ReadConfigRecord(device, record))
-        return finish(device, SaveResult::ReadFailed);
-    record.ALGConfigInfoFlag = flash_map::ALGConfigInfoFlag;
-    record.InfraredPenMode =
-        static_cast<uint8_t>(ini.readInt(kConfig, QStringLiteral("InfraredPenMode"), 0));
-    record.InfraredExpTime = exposureTimeOf(ini);
-    record.InfraredExpGain = static_cast<uint8_t>(
-        ini.readHex(kConfig, QStringLiteral("InfraredExpGain"), QStringLiteral("4")));
-    return writeAndVerify(device, record, Side::Slave);
+    return saveChanged(device, Side::Slave, [&](ConfigRecord record) {
+        record.ALGConfigInfoFlag = flash_map::ALGConfigInfoFlag;
+        record.InfraredPenMode =
+            static_cast<uint8_t>(ini.readInt(kConfig, QStringLiteral("InfraredPenMode"), 0));
+        record.InfraredExpTime = exposureTimeOf(ini);
+        record.InfraredExpGain = exposureGainOf(ini);
+        return record;
+    });
 }
 
 const char* describe(SaveResult result)

@@ -9,11 +9,11 @@
 
 using namespace frame_identity;
 
-std::atomic<uint8_t> checkState{FIRST_OPEN_TOOL};
-std::atomic<int> openResult{0};
-std::atomic<uint8_t> retryCount{0};
-std::atomic<int> updatePending{0};
-std::atomic<int> bootLoaderSeen{0};
+ProcessValue<uint8_t> checkState{FIRST_OPEN_TOOL};
+ProcessValue<int> openResult{0};
+ProcessValue<uint8_t> retryCount{0};
+ProcessValue<int> updatePending{0};
+ProcessValue<int> bootLoaderSeen{0};
 
 PresenceMachine::PresenceMachine(Device& device, MonitorVariant variant,
                                  std::function<void(int)> send, const std::atomic<int>& stop)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ProcessValue.h"
 #include "device/Device.h"
 #include "device/WorkerThread.h"
 
@@ -10,11 +11,11 @@
 // Shared state of the presence monitor. Other parts move the machine by writing
 // checkState and clearing retryCount (the firmware update waits for the boot loader
 // with state 3 and for the application with state 4).
-extern std::atomic<uint8_t> checkState; // 1..6
-extern std::atomic<int> openResult; // fed into state 6: 0 not found, 1 found, 2 wrong collection
-extern std::atomic<uint8_t> retryCount; // attempts of states 2, 3 and 4
-extern std::atomic<int> updatePending;  // a firmware update is running
-extern std::atomic<int> bootLoaderSeen; // the boot-loader product ID was reported
+extern ProcessValue<uint8_t> checkState; // 1..6
+extern ProcessValue<int> openResult; // fed into state 6: 0 not found, 1 found, 2 wrong collection
+extern ProcessValue<uint8_t> retryCount; // attempts of states 2, 3 and 4
+extern ProcessValue<int> updatePending;  // a firmware update is running
+extern ProcessValue<int> bootLoaderSeen; // the boot-loader product ID was reported
 
 enum MonitorState : uint8_t {
     FIRST_OPEN_TOOL = 1, // first look

@@ -15,6 +15,13 @@ int RegisterAccess::finish(int ok)
     return ok;
 }
 
+int RegisterAccess::finishKeeping(int ok, uint8_t value)
+{
+    if (ok)
+        lastValue_ = value;
+    return finish(ok);
+}
+
 int RegisterAccess::refuse(const QString& why)
 {
     lastError_ = why;
@@ -93,9 +100,7 @@ int RegisterAccess::sensorRead(const RegisterRequest& request, uint8_t& value)
     const int ok =
         commands_.I2C_Read(aw::side(request.addressWord),
                            static_cast<uint8_t>(aw::address(request.addressWord)), value);
-    if (ok)
-        lastValue_ = value;
-    return finish(ok);
+    return finishKeeping(ok, value);
 }
 
 int RegisterAccess::sensorWrite(const RegisterRequest& request)
@@ -105,9 +110,7 @@ int RegisterAccess::sensorWrite(const RegisterRequest& request)
     const int ok =
         commands_.I2CWrite(aw::side(request.addressWord),
                            static_cast<uint8_t>(aw::address(request.addressWord)), request.data[0]);
-    if (ok)
-        lastValue_ = request.data[0];
-    return finish(ok);
+    return finishKeeping(ok, request.data[0]);
 }
 
 int RegisterAccess::singleRead(const RegisterRequest& request, uint8_t& value)
@@ -115,9 +118,7 @@ int RegisterAccess::singleRead(const RegisterRequest& request, uint8_t& value)
     const int ok =
         commands_.FPGASingleRead(aw::side(request.addressWord),
                                  static_cast<uint16_t>(aw::address(request.addressWord)), value);
-    if (ok)
-        lastValue_ = value;
-    return finish(ok);
+    return finishKeeping(ok, value);
 }
 
 int RegisterAccess::portRead(const RegisterRequest& request, uint8_t& value)
@@ -138,17 +139,13 @@ int RegisterAccess::portWrite(const RegisterRequest& request)
 int RegisterAccess::MsgFPGAPortWriteReg(Side side, uint16_t reg, uint8_t value)
 {
     const int ok = commands_.FPGAPortWrite(side, reg, value);
-    if (ok)
-        lastValue_ = value;
-    return finish(ok);
+    return finishKeeping(ok, value);
 }
 
 int RegisterAccess::MsgFPGAPortReadReg(Side side, uint16_t reg, uint8_t& value)
 {
     const int ok = commands_.FPGAPortRead(side, reg, value);
-    if (ok)
-        lastValue_ = value;
-    return finish(ok);
+    return finishKeeping(ok, value);
 }
 
 int RegisterAccess::streamAWrite(uint8_t flags, const uint8_t* data, size_t length)

@@ -97,6 +97,8 @@ public:
 
 private:
     int finish(int ok);
+    // finish(); a successful access also keeps value as the last register value.
+    int finishKeeping(int ok, uint8_t value);
     int refuse(const QString& why);
 
     FrameCommands& commands_;

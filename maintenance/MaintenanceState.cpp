@@ -1,12 +1,10 @@
 #include "maintenance/MaintenanceState.h"
 
-std::atomic<int> g_UpdateProgress{0};
-std::atomic<int> g_useSlave{0};
-std::atomic<int> g_FpgaDownloadState{0};
+ProcessValue<int> g_UpdateProgress{0};
+ProcessValue<int> g_useSlave{0};
+ProcessValue<int> g_FpgaDownloadState{0};
 
 void resetMaintenanceState()
 {
-    g_UpdateProgress = 0;
-    g_useSlave = 0;
-    g_FpgaDownloadState = 0;
+    resetToStart(g_UpdateProgress, g_useSlave, g_FpgaDownloadState);
 }

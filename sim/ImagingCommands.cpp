@@ -4,6 +4,7 @@
 #include "device/FrameCommands.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace sim {
@@ -14,9 +15,19 @@ constexpr size_t kLargestStartLine = 639;
 constexpr size_t kSegmentTable = 5; // offset of the table in the optimum-line answer
 constexpr size_t kExposureReply = 6;
 
-bool isColumnRange(uint16_t first, uint16_t last)
+struct ColumnRange {
+    uint16_t first = 0;
+    uint16_t last = 0;
+};
+
+// The first and last column a request names; none when they are no range of the line.
+std::optional<ColumnRange> columnRangeOf(const CommandRequest& request)
 {
-    return first <= last && last <= kLastColumn;
+    const uint16_t first = request.payload.u16(0);
+    const uint16_t last = request.payload.u16(2);
+    if (first > last || last > kLastColumn)
+        return std::nullopt;
+    return ColumnRange{first, last};
 }
 
 // Memory flag 0x40 reads the second image memory; 0x80 and no flag read the first. The
@@ -67,10 +78,10 @@ CommandReply configStartline(FrameState&, Side, ModuleState& module, const Comma
 CommandReply optimalizeLine(FrameState& state, Side side, ModuleState& module,
                             const CommandRequest& request)
 {
-    const uint16_t first = request.payload.u16(0);
-    const uint16_t last = request.payload.u16(2);
-    if (!isColumnRange(first, last))
+    const std::optional<ColumnRange> columns = columnRangeOf(request);
+    if (!columns)
         return CommandReply::refused();
+    const auto [first, last] = *columns;
     const OptimumLineTable table =
         state.opticsModel.optimumLines(side, module.optics.startLine, first, last);
     module.optics.optimumLines = table;
@@ -93,10 +104,10 @@ CommandReply optimalizeLine(FrameState& state, Side side, ModuleState& module,
 CommandReply getExposure(FrameState& state, Side side, ModuleState& module,
                          const CommandRequest& request)
 {
-    const uint16_t first = request.payload.u16(0);
-    const uint16_t last = request.payload.u16(2);
-    if (!isColumnRange(first, last))
+    const std::optional<ColumnRange> columns = columnRangeOf(request);
+    if (!columns)
         return CommandReply::refused();
+    const auto [first, last] = *columns;
     uint8_t time = 0;
     uint8_t gain = 0;
     state.opticsModel.exposure(side, first, last, time, gain);

@@ -9,15 +9,38 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <mutex>
-#include <thread>
 
 namespace {
 
 using caltest::FrameHost;
 using caltest::LogCapture;
 using namespace shortcut_keys;
+
+// The codes a worker sends from its thread, kept under a lock.
+class SentCodes {
+public:
+    template <typename Worker>
+    void listenTo(Worker& worker, QObject& context)
+    {
+        QObject::connect(
+            &worker, &Worker::sendData, &context,
+            [this](int code) {
+                std::lock_guard lock(mutex_);
+                codes_.push_back(code);
+            },
+            Qt::DirectConnection);
+    }
+    std::vector<int> all() const
+    {
+        std::lock_guard lock(mutex_);
+        return codes_;
+    }
+
+private:
+    mutable std::mutex mutex_;
+    std::vector<int> codes_;
+};
 
 class KeyCalibration : public ::testing::Test {
 protected:
@@ -57,19 +80,13 @@ protected:
     void run(KeyCalibrationThread& worker)
     {
         QObject context;
-        QObject::connect(
-            &worker, &KeyCalibrationThread::sendData, &context,
-            [&](int code) {
-                std::lock_guard lock(mutex);
-                codes.push_back(code);
-            },
-            Qt::DirectConnection);
+        sent.listenTo(worker, context);
         ASSERT_TRUE(worker.begin(setup)) << worker.lastError().toStdString();
         ASSERT_TRUE(worker.wait(bounded::kGiveUpMs)) << "the worker did not end";
     }
-    int lastCode()
+    int lastCode() const
     {
-        std::lock_guard lock(mutex);
+        const std::vector<int> codes = sent.all();
         return codes.empty() ? -1 : codes.back();
     }
 
@@ -80,8 +97,7 @@ protected:
     std::vector<sim::PrintedKey> printed;
     KeyCalibrationSetup setup;
     KeyCalibrationState state;
-    std::mutex mutex;
-    std::vector<int> codes;
+    SentCodes sent;
 };
 
 TEST_F(KeyCalibration, FindsThePrintedKeysAndStoresCodesAndRectangles)
@@ -188,40 +204,21 @@ class KeyTest : public ::testing::Test {
 protected:
     void start()
     {
-        QObject::connect(
-            &worker, &KeyTestThread::sendData, &context,
-            [&](int code) {
-                std::lock_guard lock(mutex);
-                codes.push_back(code);
-            },
-            Qt::DirectConnection);
+        sent.listenTo(worker, context);
         worker.begin();
     }
     // Waits for n more polls.
     void polls(size_t n)
     {
-        size_t seen = 0;
-        {
-            std::lock_guard lock(mutex);
-            seen = codes.size();
-        }
-        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (std::chrono::steady_clock::now() < until) {
-            {
-                std::lock_guard lock(mutex);
-                if (codes.size() >= seen + n)
-                    return;
-            }
-            std::this_thread::yield();
-        }
-        ADD_FAILURE() << "no polls";
+        const size_t seen = sent.all().size();
+        EXPECT_TRUE(bounded::eventually([&] { return sent.all().size() >= seen + n; }))
+            << "no polls";
     }
 
     FrameHost host;
     KeyTestThread worker{host.device};
-    QObject context;
-    std::mutex mutex;
-    std::vector<int> codes;
+    SentCodes sent;
+    QObject context; // goes first: no code reaches sent once it is gone
 };
 
 TEST_F(KeyTest, ReportsThePressedKeyAndClearsIt)
@@ -236,7 +233,7 @@ TEST_F(KeyTest, ReportsThePressedKeyAndClearsIt)
     EXPECT_EQ(worker.keyState().sideCode, 0u);
     EXPECT_EQ(worker.keyState().keyNumber, 0);
     worker.stopAndWait();
-    std::lock_guard lock(mutex);
+    const std::vector<int> codes = sent.all();
     ASSERT_FALSE(codes.empty());
     EXPECT_EQ(codes.front(), KeyTestThread::kTestRunning);
     EXPECT_EQ(codes.back(), KeyTestThread::kPolled);
@@ -281,8 +278,8 @@ TEST_F(KeyTest, TheTestEndsByItselfWhenTheFrameIsGone)
     g_bDevExist = 0;
     ASSERT_TRUE(worker.wait(10000)) << "the worker did not end";
     EXPECT_TRUE(worker.stopRequested());
-    std::lock_guard lock(mutex);
-    EXPECT_EQ(codes.back(), KeyTestThread::kPolled);
+    ASSERT_FALSE(sent.all().empty());
+    EXPECT_EQ(sent.all().back(), KeyTestThread::kPolled);
 }
 
 } // namespace

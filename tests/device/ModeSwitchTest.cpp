@@ -35,6 +35,13 @@ protected:
                                               [](const auto& r) { return r[1] == 0x0E; }));
     }
     void writeValidSensorBlock() { le::put32(&frame.flash[0x011000], flash_map::SENSORInfoFlag); }
+    // The switch fails, the window is told to show text 14 and logLine is logged.
+    void expectFailureShown(uint8_t mode, const char* logLine)
+    {
+        EXPECT_EQ(SwitchMode(*device, mode, &observer), 0);
+        EXPECT_EQ(observer.texts, std::vector<int>{14});
+        EXPECT_TRUE(log.contains(logLine)) << logLine;
+    }
 
     LogCapture log;
     FakeFlashFrame frame;
@@ -60,10 +67,8 @@ TEST_F(ModeSwitchTest, CalibrationModeIsTriedTwice)
 
     frame.statusOf[0x0E] = 0xFF;
     transport->requests.clear();
-    EXPECT_EQ(SwitchMode(*device, CalibrationMode, &observer), 0);
+    expectFailureShown(CalibrationMode, "Switch to calibration mode failed! g_isSwitchMode=0\n");
     EXPECT_EQ(switches(), 2);
-    EXPECT_EQ(observer.texts, std::vector<int>{14});
-    EXPECT_TRUE(log.contains("Switch to calibration mode failed! g_isSwitchMode=0\n"));
     EXPECT_EQ(g_bDevExist, 1) << "a refusal is not a lost frame";
 }
 
@@ -115,20 +120,16 @@ TEST_F(ModeSwitchTest, WorkModeRefusedWithSensorInformationFails)
 {
     writeValidSensorBlock();
     frame.statusOf[0x0E] = 0xFF;
-    EXPECT_EQ(SwitchMode(*device, SaveMode, &observer), 0);
-    EXPECT_EQ(observer.texts, std::vector<int>{14});
-    EXPECT_TRUE(
-        log.contains("Switch to wrok mode failed! SwitchMode(SENSORInfoFlag) g_isSwitchMode=0\n"));
+    expectFailureShown(SaveMode,
+                       "Switch to wrok mode failed! SwitchMode(SENSORInfoFlag) g_isSwitchMode=0\n");
 }
 
 TEST_F(ModeSwitchTest, WorkModeRefusedAndBlockUnreadableFails)
 {
     frame.statusOf[0x0E] = 0xFF;
     frame.statusOf[0x0A] = 0xFF;
-    EXPECT_EQ(SwitchMode(*device, WorkMode, &observer), 0);
-    EXPECT_EQ(observer.texts, std::vector<int>{14});
-    EXPECT_TRUE(
-        log.contains("Switch to wrok mode failed! SwitchMode(ReadCalibInfo) g_isSwitchMode=0\n"));
+    expectFailureShown(WorkMode,
+                       "Switch to wrok mode failed! SwitchMode(ReadCalibInfo) g_isSwitchMode=0\n");
 }
 
 TEST_F(ModeSwitchTest, WorkModeTimeOutFailsWithoutReadingTheBlock)

@@ -61,14 +61,12 @@ bool isFailureText(const QString& shown)
     return false;
 }
 
-class WindowFaultMatrix : public UiTest {
+class WindowFaultMatrix : public SceneUiTest {
 protected:
     void SetUp() override
     {
-        UiTest::SetUp();
+        SceneUiTest::SetUp();
         openFrameDirectly();
-        scene = std::make_shared<SimScene>(frame);
-        screen = QGuiApplication::primaryScreen()->geometry().size();
     }
 
     QByteArray flash(const Record& r) const
@@ -217,8 +215,6 @@ protected:
 
     void runMatrix(const Workflow& w);
 
-    std::shared_ptr<SimScene> scene;
-    QSize screen;
     std::unique_ptr<Vireto> main;
     QPointer<AdjustScreenWin> leveling;
     std::vector<int> levelingCodes;

@@ -48,6 +48,16 @@ bool waitFor(const std::function<bool()>& pred, int ms = 10000)
     return true;
 }
 
+// The worker's thread ended within the bound, and the codes it sent have reached the log.
+template <typename Worker>
+::testing::AssertionResult endedAndDelivered(Worker& worker, int ms = 5000)
+{
+    if (!worker.wait(ms))
+        return ::testing::AssertionFailure() << "the worker did not end";
+    QCoreApplication::processEvents();
+    return ::testing::AssertionSuccess();
+}
+
 class AdjustWorkerTest : public ImagingTest {
 protected:
     void start()
@@ -58,8 +68,7 @@ protected:
     void stop()
     {
         worker->stopWorker();
-        ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
-        QCoreApplication::processEvents();
+        ASSERT_TRUE(endedAndDelivered(*worker));
     }
 
     void SetUp() override
@@ -130,8 +139,7 @@ TEST_F(AdjustWorkerTest, FailedSearchStopsTheWorkerWithItsCode)
     state.searchDone = 0;
     frame->refuseCommand(0x11);
     start();
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(endedAndDelivered(*worker));
     EXPECT_EQ(log.codes, std::vector<int>{1});
 }
 
@@ -139,8 +147,7 @@ TEST_F(AdjustWorkerTest, LostFrameWhileLoadingReports6)
 {
     frame->unplug();
     start();
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(endedAndDelivered(*worker));
     EXPECT_EQ(log.codes, std::vector<int>{6});
     EXPECT_EQ(g_bDevExist, 0);
 }
@@ -204,8 +211,7 @@ TEST_F(EngineeringPreviewTest, FramesWhileTheSwitchIsOnAndAQuietEnd)
     start();
     ASSERT_TRUE(waitFor([&] { return log.count(10) >= 3; }));
     state.previewSwitch = 0;
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(endedAndDelivered(*worker));
     EXPECT_EQ(log.count(11), 0);
     EXPECT_EQ(state.frameReady, 1);
     EXPECT_EQ(opticalParams(Side::Master).values().endColumn,
@@ -246,8 +252,7 @@ TEST_F(EngineeringPreviewTest, FailedLineReadReports11AndClearsTheSwitch)
     state.previewSwitch = 1;
     frame->refuseCommand(0x01);
     start();
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(endedAndDelivered(*worker));
     EXPECT_EQ(log.codes, std::vector<int>{11});
     EXPECT_EQ(state.previewSwitch, 0);
     EXPECT_TRUE(worker->stopRequested());
@@ -259,8 +264,7 @@ TEST_F(EngineeringPreviewTest, LostFrameReports11)
     start();
     ASSERT_TRUE(waitFor([&] { return log.count(10) >= 1; }));
     frame->unplug();
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
-    QCoreApplication::processEvents();
+    ASSERT_TRUE(endedAndDelivered(*worker));
     EXPECT_EQ(log.count(11), 1);
     EXPECT_EQ(state.previewSwitch, 0);
 }
@@ -286,11 +290,7 @@ protected:
             },
             Qt::DirectConnection);
     }
-    void finished()
-    {
-        ASSERT_TRUE(worker->wait(10000)) << "the worker did not end";
-        QCoreApplication::processEvents();
-    }
+    void finished() { ASSERT_TRUE(endedAndDelivered(*worker, 10000)); }
 
     void SetUp() override
     {

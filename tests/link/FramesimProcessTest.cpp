@@ -68,6 +68,18 @@ protected:
     size_t socketCount() const { return SocketBus(sockets()).enumerate().size(); }
 
     void signal(int s) { ::kill(static_cast<pid_t>(process.processId()), s); }
+    QStringList blankFrameArguments() const
+    {
+        return {QStringLiteral("--dir"), QString::fromStdString(sockets()),
+                QStringLiteral("--blank")};
+    }
+    // Starts the program on a blank frame: true once it serves the frame's collections.
+    bool startServing()
+    {
+        process.start(kProgram, blankFrameArguments());
+        return process.waitForStarted(5000) &&
+               bounded::eventually([&] { return socketCount() == 3; });
+    }
 
     ScratchDir dir;
     QProcess process;
@@ -75,10 +87,7 @@ protected:
 
 TEST_F(FramesimProcessTest, ServesTheFrameAndPlugsItOnSignals)
 {
-    process.start(kProgram, {QStringLiteral("--dir"), QString::fromStdString(sockets()),
-                             QStringLiteral("--blank")});
-    ASSERT_TRUE(process.waitForStarted(5000));
-    ASSERT_TRUE(bounded::eventually([&] { return socketCount() == 3; }));
+    ASSERT_TRUE(startServing());
 
     SocketTransport transport(sockets(), 500);
     uint16_t product = 0;
@@ -104,12 +113,9 @@ TEST_F(FramesimProcessTest, ServesTheFrameAndPlugsItOnSignals)
 
 TEST_F(FramesimProcessTest, ASecondServerOnTheSameFolderIsRefused)
 {
-    const QString folder = QString::fromStdString(sockets());
-    process.start(kProgram, {QStringLiteral("--dir"), folder, QStringLiteral("--blank")});
-    ASSERT_TRUE(process.waitForStarted(5000));
-    ASSERT_TRUE(bounded::eventually([&] { return socketCount() == 3; }));
+    ASSERT_TRUE(startServing());
 
-    const Finished second = runToEnd({QStringLiteral("--dir"), folder, QStringLiteral("--blank")});
+    const Finished second = runToEnd(blankFrameArguments());
     EXPECT_NE(second.exitCode, 0);
     EXPECT_NE(second.exitCode, -1) << "it must not serve the folder too";
     EXPECT_EQ(second.err.count(QLatin1Char('\n')), 1) << second.err.toStdString();
@@ -134,10 +140,7 @@ TEST_F(FramesimProcessTest, OutOfDescriptorsItClosesNewConnectionsAndKeepsServin
             ::setrlimit(RLIMIT_NOFILE, &limit);
         }
     });
-    process.start(kProgram, {QStringLiteral("--dir"), QString::fromStdString(sockets()),
-                             QStringLiteral("--blank")});
-    ASSERT_TRUE(process.waitForStarted(5000));
-    ASSERT_TRUE(bounded::eventually([&] { return socketCount() == 3; }));
+    ASSERT_TRUE(startServing());
     SocketTransport kept(sockets(), 500);
     uint16_t product = 0;
     ASSERT_EQ(kept.open(product), 1);

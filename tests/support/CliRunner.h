@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <memory>
 #include <utility>
 
@@ -24,6 +25,20 @@ struct CliRun {
     QByteArray out;
     QByteArray err;
 };
+
+// The run ended with exit code 0 and its standard output holds every one of texts.
+inline ::testing::AssertionResult succeededPrinting(const CliRun& r,
+                                                    std::initializer_list<const char*> texts)
+{
+    if (r.exitCode != 0)
+        return ::testing::AssertionFailure()
+               << "exit code " << r.exitCode << ": " << r.err.constData();
+    for (const char* text : texts)
+        if (!r.out.contains(text))
+            return ::testing::AssertionFailure() << "\"" << text << "\" not printed in:\n"
+                                                 << r.out.constData();
+    return ::testing::AssertionSuccess();
+}
 
 struct CliOptions {
     double timeScale = 0;   // 1: the real timings

@@ -24,15 +24,13 @@
 
 namespace {
 
-class CalibrationWindows : public UiTest {
+class CalibrationWindows : public SceneUiTest {
 protected:
     void SetUp() override
     {
-        UiTest::SetUp();
+        SceneUiTest::SetUp();
         delay::setTimeScale(0.0);
         resetCalibrationState();
-        scene = std::make_shared<SimScene>(frame);
-        screen = QGuiApplication::primaryScreen()->geometry().size();
     }
     // The frame as the main window leaves it before a calibration window opens.
     void openFrame()
@@ -57,13 +55,6 @@ protected:
         std::copy(bytes.begin(), bytes.end(), b.begin());
         return b;
     }
-    uint8_t storedFourPointFlag() const
-    {
-        return frame->readFlash(flash_map::kConfigRecord + 10, 1)[0];
-    }
-
-    std::shared_ptr<SimScene> scene;
-    QSize screen;
 };
 
 TEST_F(CalibrationWindows, SixteenThenFourPointsFromTheCalibrateTile)

@@ -25,14 +25,12 @@
 
 namespace {
 
-class Editions : public UiTest {
+class Editions : public SceneUiTest {
 protected:
     void SetUp() override
     {
-        UiTest::SetUp();
+        SceneUiTest::SetUp();
         resetCalibrationState();
-        scene = std::make_shared<SimScene>(frame);
-        screen = QGuiApplication::primaryScreen()->geometry().size();
     }
     static void edition(int toolMode, int subFunction)
     {
@@ -56,13 +54,6 @@ protected:
         le::put32(word.data(), 0x01010000);
         ASSERT_TRUE(frame->writeFlash(flash_map::kVersionBlock, word));
     }
-    uint8_t storedFourPointFlag() const
-    {
-        return frame->readFlash(flash_map::kConfigRecord + 10, 1)[0];
-    }
-
-    std::shared_ptr<SimScene> scene;
-    QSize screen;
     // Every box the editions show is answered (and remembered).
     BoxAnswerer boxes{Qt::Key_Escape, 20};
     QStringList& boxTexts = boxes.texts;
@@ -109,7 +100,7 @@ TEST_F(Editions, UserWithoutAStoredRecordCannotCalibrate)
     ASSERT_TRUE(waitUntil([&] { return user.statusText() == text(kTextNoCalibrationBasis); }));
     EXPECT_TRUE(user.statusStyle().contains("color:rgb(255,0,0)"));
     EXPECT_FALSE(user.typeButton()->isButtonEnabled());
-    EXPECT_FALSE(user.resetButton()->isButtonEnabled());
+    EXPECT_FALSE(user.stepBackButton()->isButtonEnabled());
     EXPECT_FALSE(user.logic().run().workerRunning());
     QTest::mouseClick(user.typeButton(), Qt::LeftButton, {}, QPoint(5, 5));
     QTest::qWait(50);

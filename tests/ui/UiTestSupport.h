@@ -2,6 +2,7 @@
 
 #include "app/AppContext.h"
 #include "calibration/CalibrationWorker.h"
+#include "codec/FlashMap.h"
 #include "device/Delay.h"
 #include "device/DeviceState.h"
 #include "device/PresenceMonitor.h"
@@ -10,11 +11,14 @@
 #include "sim/VirtualFrame.h"
 #include "tests/support/FrameHarness.h"
 #include "tests/support/TempDir.h"
+#include "transport/SimScene.h"
 #include "transport/VirtualScene.h"
 #include "ui/widgets/MyMessageBox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 #include <QTest>
 #include <QThread>
@@ -120,4 +124,24 @@ protected:
     ScratchDir& home() { return host->home; }
 
     QString previousFolder;
+};
+
+// A UiTest whose windows run on the primary screen with the virtual frame's scene (its
+// operator touches what the windows show).
+class SceneUiTest : public UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        scene = std::make_shared<SimScene>(frame);
+        screen = QGuiApplication::primaryScreen()->geometry().size();
+    }
+    // The four-point flag of the configuration record in the frame's flash.
+    uint8_t storedFourPointFlag() const
+    {
+        return frame->readFlash(flash_map::kConfigRecord + 10, 1)[0];
+    }
+
+    std::shared_ptr<SimScene> scene;
+    QSize screen;
 };

@@ -6,12 +6,15 @@
 #include "ui/calibration/CalibrationRunLogic.h"
 
 #include <QPainter>
+#include <QTimer>
+#include <QWidget>
 
 #include <algorithm>
 
 namespace {
 
 constexpr int kRepaintsPerFrame = 5;
+constexpr int kAnimationMs = 40;
 
 const QColor kBarBack(177, 233, 251);
 const QColor kBarFill(0, 211, 40);
@@ -113,9 +116,24 @@ void CalibrationRunPainter::drawStatusLines(QPainter& painter, const QSize& area
             app.text(kTextEfficientPoints).arg(s.leftValid.load()).arg(s.rightValid.load()));
 }
 
+void CalibrationRunPainter::animate(QWidget& window)
+{
+    animation_ = new QTimer(&window);
+    QObject::connect(animation_, &QTimer::timeout, &window, [this, &window] {
+        ++repaints_;
+        window.update();
+    });
+    animation_->start(kAnimationMs);
+}
+
+void CalibrationRunPainter::stopAnimation()
+{
+    if (animation_)
+        animation_->stop();
+}
+
 void CalibrationRunPainter::paint(QPainter& painter, const QSize& area,
-                                  const CalibrationRunLogic& logic, int repaints,
-                                  int barBottom) const
+                                  const CalibrationRunLogic& logic, int barBottom) const
 {
     const CalibrationRunState& s = logic.state();
     const std::vector<QPoint> points = targets(logic);
@@ -131,7 +149,7 @@ void CalibrationRunPainter::paint(QPainter& painter, const QSize& area,
             const int wait = std::max(1, g_WaitFrameCount.load());
             frame = (s.steadyCount * 100 / wait + 5) / 35 + 1;
         } else {
-            frame = repaints / kRepaintsPerFrame % 5 + 1;
+            frame = repaints_ / kRepaintsPerFrame % 5 + 1;
         }
         drawCentred(painter, (*images)[static_cast<size_t>(std::clamp(frame, 1, 5) - 1)],
                     points[static_cast<size_t>(shown)]);

@@ -10,6 +10,8 @@
 
 class CalibrationRunLogic;
 class QPainter;
+class QTimer;
+class QWidget;
 
 // The drawing of a calibration run, shared by the windows that host one: the targets
 // (done, waiting, held), the progress bar and the status lines, over whatever
@@ -19,8 +21,12 @@ public:
     CalibrationRunPainter(); // loads the skin's target pictures
     // The skin's size against the 1920 skin's.
     double scale() const { return scale_; }
+    // Repaints window every 40 ms from now on; the repaints counted move the waiting
+    // target's pictures. stopAnimation() when the run's window goes.
+    void animate(QWidget& window);
+    void stopAnimation();
     // barBottom: the progress bar sits just above this line.
-    void paint(QPainter& painter, const QSize& area, const CalibrationRunLogic& logic, int repaints,
+    void paint(QPainter& painter, const QSize& area, const CalibrationRunLogic& logic,
                int barBottom) const;
     static std::vector<QPoint> targets(const CalibrationRunLogic& logic);
 
@@ -40,6 +46,8 @@ private:
                          const CalibrationRunLogic& logic) const;
 
     double scale_ = 1.0;
+    QTimer* animation_ = nullptr; // the window's
+    int repaints_ = 0;
     QPixmap done_;
     std::array<QPixmap, 5> waiting_;
     std::array<QPixmap, 5> holding_;

@@ -8,16 +8,13 @@
 #include "ui/widgets/MyMessageBox.h"
 #include "ui/widgets/SkinnedParts.h"
 
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QTimer>
 
 namespace {
 
 // The virtual operator touches within half a pixel of each target.
 constexpr double kAimError = 0.5;
-constexpr int kAnimationMs = 40;
 constexpr double kLeavePauseMs = 2100.0;
 constexpr double kAfterStopPauseMs = 500.0;
 
@@ -25,28 +22,13 @@ constexpr double kAfterStopPauseMs = 500.0;
 
 CalibrationWin::CalibrationWin(Device& device, const CalibrationRunSetup& setup,
                                VirtualScene* scene, QScreen* screen, QWidget* parent)
-    : FullScreenWindow(appContext().text(kTextCalibrate), parent), logic_(device, *this, setup),
+    : CalibrationRunWindow(appContext().text(kTextCalibrate), parent), logic_(device, *this, setup),
       scene_(scene)
 {
     const AppContext& app = appContext();
 
     message_ = addMessageLabel(true, skinned_parts::kLabelStyle);
-    typeButton_ = skinned_parts::pushButton(this, QRect(), false);
-    stepBackButton_ = skinned_parts::pushButton(this, QRect(), false);
-    stepBackButton_->setCaption(app.text(kTextStepBack));
-    exitButton_ = skinned_parts::pushButton(this, QRect(), false);
-    exitButton_->setCaption(app.text(kTextExit));
-    connect(typeButton_, &Button::clicked, this, &CalibrationWin::CalTypeSlot);
-    connect(stepBackButton_, &Button::clicked, this, &CalibrationWin::ResetSlot);
-    connect(exitButton_, &Button::clicked, this, &CalibrationWin::ReturnSlot);
-    setFocusButtons({typeButton_, stepBackButton_, exitButton_});
-
-    animation_ = new QTimer(this);
-    connect(animation_, &QTimer::timeout, this, [this] {
-        ++repaints_;
-        update();
-    });
-    animation_->start(kAnimationMs);
+    addRunButtons();
 
     if (scene_)
         scene_->placeOperator(setup.width, setup.height, setup.sensorType, kAimError);
@@ -65,11 +47,7 @@ QString CalibrationWin::messageText() const
 
 void CalibrationWin::layOut()
 {
-    const CalibrationRunPainter::Panel panel = painter_.panel(size());
-    typeButton_->setGeometry(panel.buttons[0]);
-    stepBackButton_->setGeometry(panel.buttons[1]);
-    exitButton_->setGeometry(panel.buttons[2]);
-    message_->setGeometry(panel.message);
+    layOutRunPanel(message_);
 }
 
 // --- CalibrationRunView --------------------------------------------------------------
@@ -151,27 +129,9 @@ void CalibrationWin::ReturnSlot()
         logic_.stopWorkers([this] {
             pause(kAfterStopPauseMs, [this] {
                 emit sendShowData(logic_.closingCode());
-                animation_->stop();
+                painter_.stopAnimation();
                 closeNow();
             });
         });
     });
-}
-
-// --- Keyboard, painting, closing -----------------------------------------------------
-
-void CalibrationWin::keyPressEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_Backspace)
-        ResetSlot();
-    else
-        FullScreenWindow::keyPressEvent(event);
-}
-
-void CalibrationWin::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    paintDarkBackground(painter);
-    painter_.paint(painter, size(), logic_, repaints_, stepBackButton_->geometry().top());
 }

@@ -43,12 +43,8 @@ void KeyTestWin::recvData(int code)
 {
     if (leaving_)
         return;
-    if (!g_bDevExist) {
-        leaveWith(kTextPulledOut);
-        return;
-    }
-    if (!g_isDeviceCommunicate) {
-        leaveWith(kTextCheckConnection);
+    if (const int trouble = frameTroubleText()) {
+        leaveWith(trouble);
         return;
     }
     if (code == KeyTestThread::kTestRunning)

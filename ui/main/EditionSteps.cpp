@@ -93,12 +93,13 @@ int imageAdjustingText(int outcome)
     return outcome == kImageAdjustingReady ? 0 : kTextCheckConnection;
 }
 
-void prepareKeyCalibration(Device& device)
+int prepareKeyCalibration(Device& device)
 {
     if (!SwitchMode(device, CalibrationMode))
         appContext().log.logf(
             "Key Calibration :Switch to calibration mode failed! g_isSwitchMode=%d\n",
             g_isSwitchMode.load());
+    return 1;
 }
 
 int storeCalibrationType(Device& device, int fastMode)

@@ -55,8 +55,8 @@ int prepareImageAdjusting(Device& device, LevelingConfig& config);
 int imageAdjustingText(int outcome);
 
 // Before the key calibration window: calibration mode; a refusal is logged and the
-// window opens all the same.
-void prepareKeyCalibration(Device& device);
+// window opens all the same (the job's outcome is 1 either way).
+int prepareKeyCalibration(Device& device);
 
 // After a stored calibration: the configuration record remembers its type (1 = 4-point;
 // the caller stores the same as Vireto_Config/FourCalib_en). 1 when it was written.

@@ -14,15 +14,13 @@
 #include <memory>
 #include <vector>
 
-std::atomic<int> g_WriteDeviceInfo{0};
-std::atomic<int> g_AmendDeviceInfo{0};
-std::atomic<int> g_IsReProduction{1};
+ProcessValue<int> g_WriteDeviceInfo{0};
+ProcessValue<int> g_AmendDeviceInfo{0};
+ProcessValue<int> g_IsReProduction{1};
 
 void resetMainWindowState()
 {
-    g_WriteDeviceInfo = 0;
-    g_AmendDeviceInfo = 0;
-    g_IsReProduction = 1;
+    resetToStart(g_WriteDeviceInfo, g_AmendDeviceInfo, g_IsReProduction);
 }
 
 namespace {

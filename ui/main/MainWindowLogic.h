@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ProcessValue.h"
 #include "device/Device.h"
 #include "device/ModeSwitch.h"
 #include "device/PresenceMonitor.h"
@@ -10,9 +11,9 @@
 #include <functional>
 
 // Settings read when a frame is ready (code 13), used after leveling.
-extern std::atomic<int> g_WriteDeviceInfo;
-extern std::atomic<int> g_AmendDeviceInfo;
-extern std::atomic<int> g_IsReProduction;
+extern ProcessValue<int> g_WriteDeviceInfo;
+extern ProcessValue<int> g_AmendDeviceInfo;
+extern ProcessValue<int> g_IsReProduction;
 // Puts those back as at program start.
 void resetMainWindowState();
 

@@ -176,18 +176,14 @@ void SingleVireto::KeyCalibrationButSlot()
     if (opening_ || !single_.functionAvailable() || !main_.guard(false))
         return;
     Device* device = &device_;
-    openAfter(
-        [device] {
-            edition_steps::prepareKeyCalibration(*device);
-            return 1;
-        },
-        [this](int) {
-            delete keyCalibrationWin_.data();
-            keyCalibrationWin_ =
-                new KeyCalibrationWin(device_, *jobs_, scene_.get(), touch_screen::chosen(), this);
-            connect(keyCalibrationWin_.data(), &KeyCalibrationWin::sendShowData, this,
-                    &SingleVireto::recvShowData);
-        });
+    openAfter([device] { return edition_steps::prepareKeyCalibration(*device); },
+              [this](int) {
+                  delete keyCalibrationWin_.data();
+                  keyCalibrationWin_ = new KeyCalibrationWin(device_, *jobs_, scene_.get(),
+                                                             touch_screen::chosen(), this);
+                  connect(keyCalibrationWin_.data(), &KeyCalibrationWin::sendShowData, this,
+                          &SingleVireto::recvShowData);
+              });
 }
 
 void SingleVireto::SetButSlot()

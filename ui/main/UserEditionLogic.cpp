@@ -156,12 +156,8 @@ void UserEditionLogic::prepared(const edition_steps::UserPreparation& p)
 
 void UserEditionLogic::handleWorkerCode(int code)
 {
-    if (!g_bDevExist) {
-        status(kTextPulledOut);
-        return;
-    }
-    if (!g_isDeviceCommunicate) {
-        status(kTextCheckConnection);
+    if (const int trouble = frameTroubleText()) {
+        status(trouble);
         return;
     }
     switch (code) {

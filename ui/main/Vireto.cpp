@@ -707,15 +707,11 @@ void Vireto::KeyCalibrationButSlot()
     if (opening_ || !logic_.guard(false))
         return;
     Device* device = &device_;
-    openAfter(
-        [device] {
-            edition_steps::prepareKeyCalibration(*device);
-            return 1;
-        },
-        [this](int) {
-            keep(keyCalibrationWin_, new KeyCalibrationWin(device_, *jobs_, scene_.get(),
-                                                           touch_screen::chosen(), this));
-        });
+    openAfter([device] { return edition_steps::prepareKeyCalibration(*device); },
+              [this](int) {
+                  keep(keyCalibrationWin_, new KeyCalibrationWin(device_, *jobs_, scene_.get(),
+                                                                 touch_screen::chosen(), this));
+              });
 }
 
 void Vireto::KeyTestButSlot()

@@ -45,39 +45,35 @@ ViretoTest::ViretoTest(Device& device, QWidget* parent)
             .arg(mark)
             .arg(app.skinDirectory));
 
-    auto radio = [this, &app](const char* caption, const QRect& at) {
-        auto* r = new QRadioButton(text(caption), this);
-        r->setFont(app.skin.heading.font());
-        r->setGeometry(at);
-        return r;
+    // A radio button or check box with its caption's font, at its place.
+    auto placed = [](auto* option, const QFont& font, const QRect& at) {
+        option->setFont(font);
+        option->setGeometry(at);
+        return option;
     };
+    const QFont headingFont = app.skin.heading.font();
+    const QFont textFont = app.skin.text.font();
+    auto radio = [this](const char* caption) { return new QRadioButton(text(caption), this); };
     // The test choice, then the flash test's options under it.
-    flashTest_ = radio(factory_texts::kFlashTest, scaled(80, 100, 280, 44));
-    imageTest_ = radio(factory_texts::kImageTest, scaled(380, 100, 220, 44));
-    sensorTest_ = radio(factory_texts::kSensorTest, scaled(620, 100, 260, 44));
+    flashTest_ = placed(radio(factory_texts::kFlashTest), headingFont, scaled(80, 100, 280, 44));
+    imageTest_ = placed(radio(factory_texts::kImageTest), headingFont, scaled(380, 100, 220, 44));
+    sensorTest_ = placed(radio(factory_texts::kSensorTest), headingFont, scaled(620, 100, 260, 44));
     auto* tests = new QButtonGroup(this);
     for (QRadioButton* r : {flashTest_, imageTest_, sensorTest_})
         tests->addButton(r);
     flashTest_->setChecked(true);
 
-    compareAll_ = radio(factory_texts::kCompareAll, scaled(120, 168, 300, 40));
-    skipParts_ = radio(factory_texts::kSkipParts, scaled(440, 168, 300, 40));
-    compareAll_->setFont(app.skin.text.font());
-    skipParts_->setFont(app.skin.text.font());
+    compareAll_ = placed(radio(factory_texts::kCompareAll), textFont, scaled(120, 168, 300, 40));
+    skipParts_ = placed(radio(factory_texts::kSkipParts), textFont, scaled(440, 168, 300, 40));
     auto* flashChoice = new QButtonGroup(this);
     flashChoice->addButton(compareAll_);
     flashChoice->addButton(skipParts_);
     compareAll_->setChecked(true);
 
-    auto check = [this, &app](const char* caption, const QRect& at) {
-        auto* c = new QCheckBox(text(caption), this);
-        c->setFont(app.skin.text.font());
-        c->setGeometry(at);
-        return c;
-    };
-    exposure_ = check(factory_texts::kExposure, scaled(160, 222, 200, 40));
-    columns_ = check(factory_texts::kColumns, scaled(380, 222, 220, 40));
-    lines_ = check(factory_texts::kLines, scaled(620, 222, 200, 40));
+    auto check = [this](const char* caption) { return new QCheckBox(text(caption), this); };
+    exposure_ = placed(check(factory_texts::kExposure), textFont, scaled(160, 222, 200, 40));
+    columns_ = placed(check(factory_texts::kColumns), textFont, scaled(380, 222, 220, 40));
+    lines_ = placed(check(factory_texts::kLines), textFont, scaled(620, 222, 200, 40));
     for (QRadioButton* r : {flashTest_, imageTest_, sensorTest_, compareAll_, skipParts_})
         connect(r, &QRadioButton::toggled, this, &ViretoTest::refreshFlashOptions);
 

@@ -12,9 +12,7 @@
 #include "ui/widgets/SkinnedParts.h"
 #include "ui/widgets/TouchScreen.h"
 
-#include <QKeyEvent>
 #include <QLabel>
-#include <QPainter>
 #include <QScreen>
 #include <QTimer>
 
@@ -22,7 +20,6 @@ namespace {
 
 // The virtual operator touches within half a pixel of each target.
 constexpr double kAimError = 0.5;
-constexpr int kAnimationMs = 40;
 // The status line sits on a light panel, so that its dark and red texts read on the
 // dark screen.
 const char* const kStatusPanel =
@@ -31,7 +28,7 @@ const char* const kStatusPanel =
 } // namespace
 
 ViretoUser::ViretoUser(Device& device, std::shared_ptr<VirtualScene> scene, QWidget* parent)
-    : FullScreenWindow(appContext().text(kTextCalibrate), parent), device_(device),
+    : CalibrationRunWindow(appContext().text(kTextCalibrate), parent), device_(device),
       scene_(std::move(scene)), jobs_(std::make_unique<DeviceJobQueue>())
 {
     AppContext& app = appContext();
@@ -44,25 +41,10 @@ ViretoUser::ViretoUser(Device& device, std::shared_ptr<VirtualScene> scene, QWid
     version_ = addMessageLabel(false, skinned_parts::kLabelStyle);
     version_->setText(QStringLiteral(" ") + toolVersionText(app.subVersion));
     status_ = addMessageLabel(true, styleOfTone(StatusTone::Normal));
-    typeButton_ = skinned_parts::pushButton(this, QRect(), false);
+    addRunButtons();
     typeButton_->setCaption(app.text(kText4Point));
-    resetButton_ = skinned_parts::pushButton(this, QRect(), false);
-    resetButton_->setCaption(app.text(kTextStepBack));
-    returnButton_ = skinned_parts::pushButton(this, QRect(), false);
-    returnButton_->setCaption(app.text(kTextExit));
-    connect(typeButton_, &Button::clicked, this, &ViretoUser::CalTypeSlot);
-    connect(resetButton_, &Button::clicked, this, &ViretoUser::ResetSlot);
-    connect(returnButton_, &Button::clicked, this, &ViretoUser::ReturnSlot);
-    setFocusButtons({typeButton_, resetButton_, returnButton_});
     typeButton_->setButtonEnabled(false);
-    resetButton_->setButtonEnabled(false);
-
-    animation_ = new QTimer(this);
-    connect(animation_, &QTimer::timeout, this, [this] {
-        ++repaints_;
-        update();
-    });
-    animation_->start(kAnimationMs);
+    stepBackButton_->setButtonEnabled(false);
 
     QScreen* screen = touch_screen::chosen();
     showOn(screen);
@@ -86,11 +68,7 @@ ViretoUser::~ViretoUser()
 void ViretoUser::layOut()
 {
     // As the calibration window, with the title and the versions above the panel.
-    const CalibrationRunPainter::Panel panel = painter_.panel(size());
-    typeButton_->setGeometry(panel.buttons[0]);
-    resetButton_->setGeometry(panel.buttons[1]);
-    returnButton_->setGeometry(panel.buttons[2]);
-    status_->setGeometry(panel.message);
+    layOutRunPanel(status_);
     const int w = width();
     const int top = height() * 24 / 100;
     title_->setGeometry(w / 5, top, w * 3 / 5, qRound(48 * scale_));
@@ -138,7 +116,7 @@ void ViretoUser::setTypeCaption(int textIndex)
 
 void ViretoUser::setResetEnabled(bool enabled)
 {
-    resetButton_->setButtonEnabled(enabled);
+    stepBackButton_->setButtonEnabled(enabled);
 }
 
 void ViretoUser::repaintTargets()
@@ -169,7 +147,7 @@ void ViretoUser::after(double ms, std::function<void()> then)
 
 void ViretoUser::closeWindow()
 {
-    animation_->stop();
+    painter_.stopAnimation();
     closeNow();
 }
 
@@ -212,21 +190,8 @@ void ViretoUser::FindHidDevice()
     monitor_->deviceChanged();
 }
 
-// --- Keyboard, painting ---------------------------------------------------------------
-
-void ViretoUser::keyPressEvent(QKeyEvent* event)
+const CalibrationRunLogic* ViretoUser::shownRun() const
 {
-    if (event->key() == Qt::Key_Backspace)
-        ResetSlot();
-    else
-        FullScreenWindow::keyPressEvent(event);
-}
-
-void ViretoUser::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    paintDarkBackground(painter);
-    if (logic_ && logic_->runStarted()) // the logic is built once the window has its size
-        painter_.paint(painter, size(), logic_->run(), repaints_, resetButton_->geometry().top());
+    // The logic is built once the window has its size.
+    return logic_ && logic_->runStarted() ? &logic_->run() : nullptr;
 }

@@ -1,22 +1,19 @@
 #pragma once
 
-#include "ui/calibration/CalibrationRunPainter.h"
+#include "ui/calibration/CalibrationRunWindow.h"
 #include "ui/main/UserEditionLogic.h"
-#include "ui/widgets/FullScreenWindow.h"
 
 #include <memory>
 
-class Button;
 class DeviceJobQueue;
 class DeviceMonitorThread;
 class QLabel;
-class QTimer;
 class VirtualScene;
 
 // The user edition: a calibration-only main window that fills the touch screen and runs
 // the calibration itself, with three buttons (calibration type, Reset, Return). Its
 // device side is UserEditionLogic.
-class ViretoUser : public FullScreenWindow, private UserEditionView {
+class ViretoUser : public CalibrationRunWindow, private UserEditionView {
     Q_OBJECT
 public:
     // scene: the virtual frame's (its operator touches the targets), null for a real frame.
@@ -29,26 +26,21 @@ public:
     QString statusText() const;
     QString statusStyle() const;
     QString versionText() const;
-    Button* typeButton() const { return typeButton_; }
-    Button* resetButton() const { return resetButton_; }
-    Button* returnButton() const { return returnButton_; }
     DeviceMonitorThread* monitor() const { return monitor_.get(); }
 
 public slots:
     void recvShowData(int code);
     void recvData(int code);
-    void CalTypeSlot();
-    void ReturnSlot();
-    void ResetSlot();
+    void CalTypeSlot() override;
+    void ReturnSlot() override;
+    void ResetSlot() override;
     void FindHidDevice();
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     // FullScreenWindow
     void leave() override;
+    // CalibrationRunWindow
+    const CalibrationRunLogic* shownRun() const override;
     // UserEditionView
     void showStatus(const QString& text, StatusTone tone) override;
     void setVersionText(const QString& text) override;
@@ -67,16 +59,10 @@ private:
     Device& device_;
     std::shared_ptr<VirtualScene> scene_;
     std::unique_ptr<DeviceJobQueue> jobs_;
-    CalibrationRunPainter painter_;
     std::unique_ptr<UserEditionLogic> logic_;
     double scale_ = 1.0;
-    Button* typeButton_ = nullptr;
-    Button* resetButton_ = nullptr;
-    Button* returnButton_ = nullptr;
     QLabel* title_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* version_ = nullptr;
-    QTimer* animation_ = nullptr;
-    int repaints_ = 0;
     std::unique_ptr<DeviceMonitorThread> monitor_;
 };

@@ -9,18 +9,14 @@ FirmwarePanel::FirmwarePanel(QWidget* parent, const QRect& designRect, double sc
     : EngineeringPanel(parent, designRect, scale)
 {
     addLabel(kTextImage, QRect(0, 2, 110, 36));
-    field_ = addField(QRect(112, 2, 224, 36), true);
-    field_->setReadOnly(true);
-    Button* browse = addButton(-1, QRect(342, 0, 48, 40));
-    browse->setCaption(QStringLiteral("..."));
-    connect(browse, &Button::clicked, this, &FirmwarePanel::browseRequested);
+    field_ = addPathField(QRect(112, 2, 224, 36));
+    connect(addBrowseButton(QRect(342, 0, 48, 40)), &Button::clicked, this,
+            &FirmwarePanel::browseRequested);
     Button* update = addButton(kTextUpdate, QRect(396, 0, 206, 40));
     connect(update, &Button::clicked, this, &FirmwarePanel::updateRequested);
 }
 
 void FirmwarePanel::setPath(const QString& path)
 {
-    field_->setText(path);
-    field_->setCursorPosition(static_cast<int>(path.size()));
-    field_->setToolTip(path);
+    showPath(field_, path);
 }

@@ -10,11 +10,9 @@ PathActionPanel::PathActionPanel(QWidget* parent, const QRect& designRect, doubl
     : EngineeringPanel(parent, designRect, scale), filter_(std::move(filter))
 {
     addLabel(label, QRect(0, 2, 170, 36));
-    field_ = addField(QRect(176, 2, 216, 36), true);
-    field_->setReadOnly(true);
-    Button* browseButton = addButton(-1, QRect(398, 0, 48, 40));
-    browseButton->setCaption(QStringLiteral("..."));
-    connect(browseButton, &Button::clicked, this, &PathActionPanel::browseRequested);
+    field_ = addPathField(QRect(176, 2, 216, 36));
+    connect(addBrowseButton(QRect(398, 0, 48, 40)), &Button::clicked, this,
+            &PathActionPanel::browseRequested);
     // Wide enough for "Run Script" in the longer languages.
     action_ = addButton(action, QRect(452, 0, 160, 40));
     connect(action_, &Button::clicked, this, &PathActionPanel::actionRequested);
@@ -30,9 +28,7 @@ void PathActionPanel::browse()
 void PathActionPanel::setPath(const QString& path)
 {
     path_ = path;
-    field_->setText(path);
-    field_->setCursorPosition(static_cast<int>(path.size()));
-    field_->setToolTip(path);
+    showPath(field_, path);
 }
 
 bool PathActionPanel::busy(const Button* button) const

@@ -26,7 +26,7 @@ enum DeleteResult { kDeleteRefused = -1, kDeleteFailed = 0, kDeleted = 1, kNothi
 } // namespace
 
 SetWin::SetWin(Device& device, DeviceJobQueue& jobs, QWidget* parent)
-    : SettingsDialog(device, jobs, appContext().text(kTextSet), parent)
+    : ExposureDialog(device, jobs, appContext().text(kTextSet), parent)
 {
     const AppContext& app = appContext();
     addLabel(app.text(kTextShowSize), QRect(40, 84, 400, 30), true);
@@ -142,16 +142,6 @@ void SetWin::setChoices(const config_settings::Choices& c)
 void SetWin::ResetButtonSlot()
 {
     setChoices(config_settings::readChoices(SettingsFile::vireto()));
-}
-
-void SetWin::LeftIRSlot()
-{
-    exposure_->step(+1);
-}
-
-void SetWin::RightIRSlot()
-{
-    exposure_->step(-1);
 }
 
 void SetWin::OKButtonSlot()

@@ -12,7 +12,7 @@
 #include <QRadioButton>
 
 SingleSetWin::SingleSetWin(Device& device, DeviceJobQueue& jobs, QWidget* parent)
-    : SettingsDialog(device, jobs, appContext().text(kTextSet), parent)
+    : ExposureDialog(device, jobs, appContext().text(kTextSet), parent)
 {
     const AppContext& app = appContext();
     addLabel(app.text(kTextIrPen), QRect(250, 150, 400, 36), true);
@@ -42,16 +42,6 @@ bool SingleSetWin::penOpen() const
 void SingleSetWin::setPenOpen(bool open)
 {
     pen_->button(open ? 1 : 0)->setChecked(true);
-}
-
-void SingleSetWin::LeftIRSlot()
-{
-    exposure_->step(+1);
-}
-
-void SingleSetWin::RightIRSlot()
-{
-    exposure_->step(-1);
 }
 
 void SingleSetWin::OKButtonSlot()

@@ -6,6 +6,7 @@
 #include "ui/widgets/SkinnedParts.h"
 
 #include <QLabel>
+#include <QLineEdit>
 
 EngineeringPanel::EngineeringPanel(QWidget* parent, const QRect& designRect, double scale)
     : QWidget(parent), scale_(scale)
@@ -46,6 +47,27 @@ QLabel* EngineeringPanel::addLabel(int text, const QRect& r)
 QLineEdit* EngineeringPanel::addField(const QRect& r, bool enabled)
 {
     return skinned_parts::field(this, scaled(r.x(), r.y(), r.width(), r.height()), enabled);
+}
+
+QLineEdit* EngineeringPanel::addPathField(const QRect& designRect)
+{
+    QLineEdit* field = addField(designRect, true);
+    field->setReadOnly(true);
+    return field;
+}
+
+Button* EngineeringPanel::addBrowseButton(const QRect& designRect)
+{
+    Button* browse = addButton(-1, designRect);
+    browse->setCaption(QStringLiteral("..."));
+    return browse;
+}
+
+void EngineeringPanel::showPath(QLineEdit* field, const QString& path)
+{
+    field->setText(path);
+    field->setCursorPosition(static_cast<int>(path.size()));
+    field->setToolTip(path);
 }
 
 void EngineeringPanel::setButtonText(Button* button, int text)

@@ -38,6 +38,11 @@ protected:
     // A button of this panel shows another language-table text from now on (toggles).
     void setButtonText(Button* button, int text);
     QLineEdit* addField(const QRect& designRect, bool enabled);
+    // The read-only field of a chosen file's path, and the "..." button that browses.
+    QLineEdit* addPathField(const QRect& designRect);
+    Button* addBrowseButton(const QRect& designRect);
+    // The path in its field: the end in view, the whole as the tool tip.
+    static void showPath(QLineEdit* field, const QString& path);
     // Shows each available button enabled unless the tools are locked or busy(button).
     void updateButtons();
     // A panel whose own work runs disables the buttons that would start it again.
