@@ -65,7 +65,7 @@ protected:
             },
             Qt::DirectConnection);
         ASSERT_TRUE(worker.begin(setup)) << worker.lastError().toStdString();
-        ASSERT_TRUE(worker.wait(bounded::kGiveUpMs)) << "the worker did not end";
+        ASSERT_TRUE(worker.join(bounded::kGiveUpMs)) << "the worker did not end";
     }
     int lastCode()
     {
@@ -279,7 +279,7 @@ TEST_F(KeyTest, TheTestEndsByItselfWhenTheFrameIsGone)
     start();
     polls(2);
     g_bDevExist = 0;
-    ASSERT_TRUE(worker.wait(10000)) << "the worker did not end";
+    ASSERT_TRUE(worker.join(10000)) << "the worker did not end";
     EXPECT_TRUE(worker.stopRequested());
     std::lock_guard lock(mutex);
     EXPECT_EQ(codes.back(), KeyTestThread::kPolled);

@@ -58,7 +58,7 @@ protected:
     void stop()
     {
         worker->stopWorker();
-        ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
+        ASSERT_TRUE(worker->join(5000)) << "the worker did not end";
         QCoreApplication::processEvents();
     }
 
@@ -130,7 +130,7 @@ TEST_F(AdjustWorkerTest, FailedSearchStopsTheWorkerWithItsCode)
     state.searchDone = 0;
     frame->refuseCommand(0x11);
     start();
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
+    ASSERT_TRUE(worker->join(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
     EXPECT_EQ(log.codes, std::vector<int>{1});
 }
@@ -139,7 +139,7 @@ TEST_F(AdjustWorkerTest, LostFrameWhileLoadingReports6)
 {
     frame->unplug();
     start();
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
+    ASSERT_TRUE(worker->join(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
     EXPECT_EQ(log.codes, std::vector<int>{6});
     EXPECT_EQ(g_bDevExist, 0);
@@ -204,7 +204,7 @@ TEST_F(EngineeringPreviewTest, FramesWhileTheSwitchIsOnAndAQuietEnd)
     start();
     ASSERT_TRUE(waitFor([&] { return log.count(10) >= 3; }));
     state.previewSwitch = 0;
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
+    ASSERT_TRUE(worker->join(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
     EXPECT_EQ(log.count(11), 0);
     EXPECT_EQ(state.frameReady, 1);
@@ -236,7 +236,7 @@ TEST_F(EngineeringPreviewTest, DeferredAccessesRunBetweenWholeFrames)
     // One queued as the preview ends still runs.
     ASSERT_TRUE(worker->runAfterFrame([&] { return ++ran, 0; }));
     state.previewSwitch = 0;
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
+    ASSERT_TRUE(worker->join(5000)) << "the worker did not end";
     EXPECT_EQ(ran, 2);
     EXPECT_FALSE(worker->runAfterFrame([] { return 0; })) << "finished";
 }
@@ -246,7 +246,7 @@ TEST_F(EngineeringPreviewTest, FailedLineReadReports11AndClearsTheSwitch)
     state.previewSwitch = 1;
     frame->refuseCommand(0x01);
     start();
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
+    ASSERT_TRUE(worker->join(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
     EXPECT_EQ(log.codes, std::vector<int>{11});
     EXPECT_EQ(state.previewSwitch, 0);
@@ -259,7 +259,7 @@ TEST_F(EngineeringPreviewTest, LostFrameReports11)
     start();
     ASSERT_TRUE(waitFor([&] { return log.count(10) >= 1; }));
     frame->unplug();
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
+    ASSERT_TRUE(worker->join(5000)) << "the worker did not end";
     QCoreApplication::processEvents();
     EXPECT_EQ(log.count(11), 1);
     EXPECT_EQ(state.previewSwitch, 0);
@@ -288,7 +288,7 @@ protected:
     }
     void finished()
     {
-        ASSERT_TRUE(worker->wait(10000)) << "the worker did not end";
+        ASSERT_TRUE(worker->join(10000)) << "the worker did not end";
         QCoreApplication::processEvents();
     }
 
