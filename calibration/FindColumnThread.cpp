@@ -7,6 +7,7 @@ FindColumnThread::FindColumnThread(Device& device, FindColumnState& state, int w
                                    QObject* parent)
     : WorkerThread(parent), device_(device), state_(state), width_(width), height_(height)
 {
+    orderHandOvers(this, &FindColumnThread::sendSubData);
 }
 
 FindColumnThread::~FindColumnThread()

@@ -3,6 +3,7 @@
 DeviceJob::DeviceJob(std::function<int()> job, QObject* parent)
     : WorkerThread(parent), job_(std::move(job))
 {
+    orderHandOvers(this, &DeviceJob::sendData);
 }
 
 DeviceJob::~DeviceJob()

@@ -9,7 +9,10 @@
 class DeviceJobRunner : public WorkerThread {
     Q_OBJECT
 public:
-    explicit DeviceJobRunner(DeviceJobQueue& queue) : queue_(queue) {}
+    explicit DeviceJobRunner(DeviceJobQueue& queue) : queue_(queue)
+    {
+        orderHandOvers(this, &DeviceJobRunner::sendData);
+    }
     ~DeviceJobRunner() override { stopAndWait(); }
 
 signals:

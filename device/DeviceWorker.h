@@ -14,7 +14,10 @@ signals:
     void sendData(int code);
 
 protected:
-    DeviceWorker(Device& device, QObject* parent) : WorkerThread(parent), device_(device) {}
+    DeviceWorker(Device& device, QObject* parent) : WorkerThread(parent), device_(device)
+    {
+        orderHandOvers(this, &DeviceWorker::sendData);
+    }
 
     // For an engine that runs on this thread and reports through a callback: each code
     // becomes a queued sendData(int).

@@ -195,6 +195,7 @@ bool PresenceMachine::report()
 DeviceMonitorThread::DeviceMonitorThread(Device& device, MonitorVariant variant, QObject* parent)
     : WorkerThread(parent), device_(device), variant_(variant)
 {
+    orderHandOvers(this, &DeviceMonitorThread::sendShowData);
 }
 
 DeviceMonitorThread::~DeviceMonitorThread()

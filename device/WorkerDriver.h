@@ -40,7 +40,7 @@ bool runWorker(Worker& worker, void (Sender::*signal)(int), const std::function<
     if (!start())
         return false;
     loop.exec();
-    worker.wait();
+    worker.join();
     // Codes sent just before the end are still queued: deliver them.
     QCoreApplication::sendPostedEvents(&receiver);
     return true;

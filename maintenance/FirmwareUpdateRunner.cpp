@@ -12,6 +12,9 @@ FirmwareUpdateRunner::FirmwareUpdateRunner(Device& device, FirmwareUpdateView& v
                                            QObject* parent)
     : QObject(parent), device_(device), view_(view), session_(device, *this)
 {
+    orderHandOvers(this, &FirmwareUpdateRunner::viewCalled);
+    connect(this, &FirmwareUpdateRunner::viewCalled, this, &FirmwareUpdateRunner::callView,
+            Qt::QueuedConnection);
 }
 
 FirmwareUpdateRunner::~FirmwareUpdateRunner()
@@ -112,31 +115,41 @@ void FirmwareUpdateRunner::workerCode(int code)
         session_.workerCode(code);
 }
 
+void FirmwareUpdateRunner::callView(int call, int value)
+{
+    switch (call) {
+    case ShowText:
+        view_.showText(value);
+        break;
+    case ShowProgress:
+        progressShown_ = std::max(progressShown_, value);
+        view_.showProgress(progressShown_);
+        break;
+    case HideProgress:
+        view_.hideProgress();
+        break;
+    case SetToolsEnabled:
+        view_.setToolsEnabled(value != 0);
+        break;
+    }
+}
+
 void FirmwareUpdateRunner::showText(int textIndex)
 {
-    QMetaObject::invokeMethod(
-        this, [this, textIndex] { view_.showText(textIndex); }, Qt::QueuedConnection);
+    emit viewCalled(ShowText, textIndex);
 }
 
 void FirmwareUpdateRunner::showProgress(int value)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, value] {
-            progressShown_ = std::max(progressShown_, value);
-            view_.showProgress(progressShown_);
-        },
-        Qt::QueuedConnection);
+    emit viewCalled(ShowProgress, value);
 }
 
 void FirmwareUpdateRunner::hideProgress()
 {
-    QMetaObject::invokeMethod(
-        this, [this] { view_.hideProgress(); }, Qt::QueuedConnection);
+    emit viewCalled(HideProgress, 0);
 }
 
 void FirmwareUpdateRunner::setToolsEnabled(bool enabled)
 {
-    QMetaObject::invokeMethod(
-        this, [this, enabled] { view_.setToolsEnabled(enabled); }, Qt::QueuedConnection);
+    emit viewCalled(SetToolsEnabled, enabled ? 1 : 0);
 }

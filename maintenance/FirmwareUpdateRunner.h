@@ -33,8 +33,12 @@ public:
 signals:
     // A step or the worker ended; busy() may have changed.
     void stateChanged();
+    // Internal: one call of the session's view, carried to this object's thread.
+    void viewCalled(int call, int value);
 
 private:
+    enum ViewCall { ShowText, ShowProgress, HideProgress, SetToolsEnabled };
+    void callView(int call, int value);
     enum class Step { Prepare, BootLoader, Finish };
     void runStep(Step step);
     void stepDone(Step step, int next);

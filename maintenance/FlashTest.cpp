@@ -182,6 +182,7 @@ void FlashTestRun::run()
 RWFlashTestThread::RWFlashTestThread(Device& device, FlashTestOptions options, QObject* parent)
     : WorkerThread(parent), device_(device), options_(std::move(options))
 {
+    orderHandOvers(this, &RWFlashTestThread::sendShowData);
 }
 
 RWFlashTestThread::~RWFlashTestThread()

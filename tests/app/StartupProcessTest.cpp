@@ -177,7 +177,7 @@ TEST_F(StartupProcessTest, SigtermLeavesAsClosingDoesWithTheFrameBackInWorkMode)
     window->terminate();
     ASSERT_TRUE(window->waitForFinished(15000)) << "SIGTERM did not end the program";
     EXPECT_EQ(window->exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(window->exitCode(), 143);
+    EXPECT_EQ(window->exitCode(), 143) << window->readAllStandardError().constData();
     EXPECT_EQ(served.frame->mode(), WorkMode);
     EXPECT_TRUE(waitForLogLine("Vireto log end!"));
     delay::setTimeScale(1);

@@ -88,7 +88,7 @@ protected:
             },
             Qt::DirectConnection);
         ASSERT_TRUE(worker.begin(setup));
-        ASSERT_TRUE(worker.wait(bounded::kGiveUpMs)) << "the worker did not end";
+        ASSERT_TRUE(worker.join(bounded::kGiveUpMs)) << "the worker did not end";
     }
 
     std::vector<uint8_t> sensorBlock() const

@@ -82,7 +82,7 @@ protected:
         QObject context;
         sent.listenTo(worker, context);
         ASSERT_TRUE(worker.begin(setup)) << worker.lastError().toStdString();
-        ASSERT_TRUE(worker.wait(bounded::kGiveUpMs)) << "the worker did not end";
+        ASSERT_TRUE(worker.join(bounded::kGiveUpMs)) << "the worker did not end";
     }
     int lastCode() const
     {
@@ -276,7 +276,7 @@ TEST_F(KeyTest, TheTestEndsByItselfWhenTheFrameIsGone)
     start();
     polls(2);
     g_bDevExist = 0;
-    ASSERT_TRUE(worker.wait(10000)) << "the worker did not end";
+    ASSERT_TRUE(worker.join(10000)) << "the worker did not end";
     EXPECT_TRUE(worker.stopRequested());
     ASSERT_FALSE(sent.all().empty());
     EXPECT_EQ(sent.all().back(), KeyTestThread::kPolled);

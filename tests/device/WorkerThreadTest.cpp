@@ -81,7 +81,7 @@ TEST(WorkerThread, StoppingFromItsOwnThreadEndsTheRun)
     CountingWorker w;
     w.stopFromInside = true;
     ASSERT_TRUE(w.startWorker());
-    ASSERT_TRUE(w.wait(bounded::kGiveUpMs)) << "the worker did not end";
+    ASSERT_TRUE(w.join(bounded::kGiveUpMs)) << "the worker did not end";
     EXPECT_TRUE(w.stopRequested());
 }
 

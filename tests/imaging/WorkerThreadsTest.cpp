@@ -52,7 +52,7 @@ bool waitFor(const std::function<bool()>& pred, int ms = 10000)
 template <typename Worker>
 ::testing::AssertionResult endedAndDelivered(Worker& worker, int ms = 5000)
 {
-    if (!worker.wait(ms))
+    if (!worker.join(ms))
         return ::testing::AssertionFailure() << "the worker did not end";
     QCoreApplication::processEvents();
     return ::testing::AssertionSuccess();
@@ -242,7 +242,7 @@ TEST_F(EngineeringPreviewTest, DeferredAccessesRunBetweenWholeFrames)
     // One queued as the preview ends still runs.
     ASSERT_TRUE(worker->runAfterFrame([&] { return ++ran, 0; }));
     state.previewSwitch = 0;
-    ASSERT_TRUE(worker->wait(5000)) << "the worker did not end";
+    ASSERT_TRUE(worker->join(5000)) << "the worker did not end";
     EXPECT_EQ(ran, 2);
     EXPECT_FALSE(worker->runAfterFrame([] { return 0; })) << "finished";
 }

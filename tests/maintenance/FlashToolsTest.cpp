@@ -22,7 +22,7 @@ protected:
         auto worker =
             std::make_unique<FlashToolThread>(*device, operation, path, image, Side::Master);
         EXPECT_TRUE(worker->startWorker());
-        EXPECT_TRUE(worker->wait(bounded::kGiveUpMs)) << "the flash tool did not end";
+        EXPECT_TRUE(worker->join(bounded::kGiveUpMs)) << "the flash tool did not end";
         return worker;
     }
 };

@@ -9,10 +9,10 @@
 #include "sim/SimBus.h"
 #include "sim/VirtualFrame.h"
 #include "tests/support/BoundedWait.h"
+#include "tests/support/SpawnedProcess.h"
 #include "tests/support/TempDir.h"
 
 #include <QDir>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -49,20 +49,19 @@ struct CliOptions {
 inline CliRun runCli(const QString& folder, const QString& device, const QStringList& args,
                      const CliOptions& options = {})
 {
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("VIRETO_TIME_SCALE", QString::number(options.timeScale));
-    env.insert("VIRETO_HOME", folder);
-    env.remove("VIRETO_DEVICE");
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(folder);
-    if (!options.stdoutFile.isEmpty())
-        p.setStandardOutputFile(options.stdoutFile);
-    p.start(QString(VIRETO_BIN_DIR) + "/vireto-cli", QStringList{"--device=" + device} + args);
-    p.write(options.input);
-    p.closeWriteChannel();
-    EXPECT_TRUE(p.waitForFinished(bounded::kGiveUpMs)) << "vireto-cli did not end";
-    return {p.exitCode(), p.readAllStandardOutput(), p.readAllStandardError()};
+    SpawnOptions spawn;
+    spawn.environment.insert("VIRETO_TIME_SCALE", QString::number(options.timeScale));
+    spawn.environment.insert("VIRETO_HOME", folder);
+    spawn.environment.remove("VIRETO_DEVICE");
+    spawn.workingDirectory = folder;
+    spawn.input = options.input;
+    spawn.stdoutFile = options.stdoutFile;
+    spawn.timeoutMs = bounded::kGiveUpMs;
+    const SpawnedRun run = spawnAndWait(QString(VIRETO_BIN_DIR) + "/vireto-cli",
+                                        QStringList{"--device=" + device} + args, spawn);
+    EXPECT_TRUE(run.started) << "vireto-cli did not start";
+    EXPECT_TRUE(run.finished) << "vireto-cli did not end";
+    return {run.exitCode, run.out, run.err};
 }
 
 // A test that runs vireto-cli in its own scratch folder, against the virtual frame whose

@@ -254,8 +254,10 @@ TEST_F(LevelingWindowTest, EscapeFromFindColumnPreviewsAgainAFailedProbeLeaves)
     EXPECT_TRUE(w->logic().axisDone());
 
     frame->refuseCommand(cmd::kTrigger, 1);
+    // The new window may take the old one's address: follow the old one by a QPointer.
+    const QPointer<FindColumn> first(f);
     w->ExposureButSlot();
-    ASSERT_TRUE(waitUntil([&] { return w->findColumnWindow() != f && w->findColumnWindow(); }));
+    ASSERT_TRUE(waitUntil([&] { return !first && w->findColumnWindow(); }));
     f = w->findColumnWindow();
     ASSERT_TRUE(waitUntil([&] {
         return f->statusText() == "Device initialization failed, please exit, pull out the USB, "

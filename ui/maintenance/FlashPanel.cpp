@@ -75,7 +75,7 @@ void FlashPanel::stopWorkers()
 {
     // Flash left half-erased or half-written is worse than a short wait.
     if (worker_)
-        worker_->wait();
+        worker_->join();
 }
 
 void FlashPanel::recvData(int code)
@@ -89,7 +89,7 @@ void FlashPanel::recvData(int code)
             emit statusMessage(runningText(operation, worker_->sectorsDone()));
         return;
     }
-    worker_->wait();
+    worker_->join();
     const flash_tools::Outcome outcome = worker_->outcome();
     const bool workMode = worker_->workModeRestored();
     updateButtons();
