@@ -17,17 +17,30 @@ bool WorkerThread::startWorker()
     stopFlag_ = 0;
     if (!prepare())
         return false;
-    if constexpr (thread_order::checked) {
-        // finished() is sent on the worker's thread once the run has returned; Qt reads
-        // the worker while it sends it to the receivers connected so far. The hand-over
-        // comes after those reads, so it is connected anew as the last one.
-        disconnect(endHandOver_);
-        endHandOver_ = connect(
-            this, &QThread::finished, this, [this] { thread_order::handOver(this); },
-            Qt::DirectConnection);
-    }
+    handOverAfterEveryReceiver();
     start(QThread::InheritPriority);
     return true;
+}
+
+void WorkerThread::handOverAfterEveryReceiver()
+{
+    // finished() is sent on the worker's thread once the run has returned, and Qt reads
+    // the worker while it reaches each receiver. The hand-over comes after those reads:
+    // connected anew after every new receiver, before the previous one goes, so that a
+    // finished() sent meanwhile meets at least one of them. Connected by name, as a
+    // functor connected here while the thread runs would itself be data the worker's
+    // thread reads without an ordering the checker sees.
+    if constexpr (thread_order::checked) {
+        const QMetaObject::Connection previous = endHandOver_;
+        endHandOver_ = connect(this, SIGNAL(finished()), this, SLOT(handOverEnd()),
+                               Qt::DirectConnection);
+        disconnect(previous);
+    }
+}
+
+void WorkerThread::handOverEnd()
+{
+    thread_order::handOver(this);
 }
 
 void whenFinished(WorkerThread& worker, QObject* context, std::function<void()> next)
@@ -45,6 +58,7 @@ void whenFinished(WorkerThread& worker, QObject* context, std::function<void()> 
         run();
     };
     QObject::connect(&worker, &QThread::finished, context, once, Qt::SingleShotConnection);
+    worker.handOverAfterEveryReceiver();
     if (!worker.isRunning())
         QMetaObject::invokeMethod(context, once, Qt::QueuedConnection);
 }

@@ -55,8 +55,18 @@ protected:
     const std::atomic<int>& stopFlag() const { return stopFlag_; }
 
 private:
+    friend void whenFinished(WorkerThread&, QObject*, std::function<void()>);
+    // Thread-checker builds: connects the hand-over of the run's end as the last of
+    // finished()'s connections (see startWorker()).
+    void handOverAfterEveryReceiver();
+
+private slots:
+    // Thread-checker builds: what the run did is seen by whoever joins or follows it.
+    void handOverEnd();
+
+private:
+
     std::atomic<int> stopFlag_{0};
-    // Thread-checker builds: the last of finished()'s connections, see startWorker().
     QMetaObject::Connection endHandOver_;
 };
 

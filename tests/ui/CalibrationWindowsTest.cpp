@@ -116,6 +116,9 @@ TEST_F(CalibrationWindows, FourPointsWithoutAStoredRecordAreRefusedWithABox)
 TEST_F(CalibrationWindows, StepBackDoesNothingAtTheStartAndGoesBackOneTargetLater)
 {
     openFrame();
+    // Receives the worker's codes on its thread; outlives the window, which ends the
+    // worker before it goes.
+    QObject context;
     // Nobody in front of the screen yet: the run waits at the first target.
     frame->setScreenSize(screen.width(), screen.height());
     CalibrationWin win(*device, runSetup(false), nullptr, nullptr);
@@ -126,7 +129,6 @@ TEST_F(CalibrationWindows, StepBackDoesNothingAtTheStartAndGoesBackOneTargetLate
     EXPECT_FALSE(win.stepBackButton()->isButtonEnabled());
 
     // Someone touches the first two targets and walks away.
-    QObject context;
     QObject::connect(
         &win.logic().currentWorker(), &CalibrationWorker::sendData, &context,
         [&](int) {
