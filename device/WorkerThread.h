@@ -67,7 +67,6 @@ private slots:
 private:
 
     std::atomic<int> stopFlag_{0};
-    QMetaObject::Connection endHandOver_;
 };
 
 // For a window that must not block while its worker stops: runs next once, on
