@@ -76,6 +76,11 @@ int main(int argc, char* argv[])
     }
     setCurrentDevice(std::make_unique<Device>(std::move(frame.transport)));
 
+    // A signal leaves as closing does, without the question: the frame goes back to
+    // work mode and the log is ended before the process exits. Caught before the window
+    // starts its monitor, which opens the frame: a signal from then on waits in the
+    // event loop for the window.
+    TerminationSignals termination;
     std::unique_ptr<QWidget> window;
     switch (app.edition()) {
     case Edition::User: // full screen from the start
@@ -93,9 +98,6 @@ int main(int argc, char* argv[])
     }
     if (!window->isVisible())
         window->show();
-    // A signal leaves as closing does, without the question: the frame goes back to
-    // work mode and the log is ended before the process exits.
-    TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::requested, window.get(),
                      [w = window.get()] {
                          if (auto* engineering = qobject_cast<Vireto*>(w))
